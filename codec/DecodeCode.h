@@ -1,0 +1,143 @@
+// CDecodeCode: the read cursor over one received message, and the stop-bit
+// readers that decode every field of the protocol.
+//
+// Wire format in brief: integers are stop-bit encoded, 7 bits per byte, most
+// significant group first, with bit 7 set on the last byte only. Unsigned
+// 32-bit values take 1 to 5 bytes; signed 64-bit values take 1 to 7 bytes,
+// with the sign in bit 6 of the first byte.
+//
+// The readers never fail. At the end of the message they return 0, -1 or an
+// empty text and move the position by a fixed rule; they also set the
+// cursor's sticky `exhausted` flag, which decoders test at record boundaries
+// to stop walking counts that the message cannot hold.
+#ifndef KESTREL_CODEC_DECODECODE_H
+#define KESTREL_CODEC_DECODECODE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CDecodeCode {
+ public:
+  explicit CDecodeCode(const char* message) : buffer(message), length(0), position(0) {}
+  ~CDecodeCode() { Reset(); }
+  CDecodeCode(const CDecodeCode&) = delete;
+  CDecodeCode& operator=(const CDecodeCode&) = delete;
+
+  // Frames the cursor: readers use indices in [start, end) of the buffer.
+  void Frame(int start, int end) {
+    position = start;
+    length = end;
+    exhausted = false;
+  }
+  void Reset() {
+    buffer = nullptr;
+    length = 0;
+    position = 0;
+  }
+
+  const char* Buffer() const { return buffer; }
+  int Length() const { return length; }
+  int Position() const { return position; }
+  // Bytes left before the end; 0 once the position has passed it.
+  int Remaining() const { return position < length ? length - position : 0; }
+  // True once any read wanted a byte at or past the end.
+  bool Exhausted() const { return exhausted; }
+  void MarkExhausted() { exhausted = true; }
+
+  // Moves the position to `next`, which may pass the end; the position never
+  // goes back and saturates rather than overflowing.
+  void MoveTo(int64_t next) {
+    if (next > kMaxPosition) next = kMaxPosition;
+    if (next > position) position = static_cast<int>(next);
+  }
+  uint8_t ByteAt(int index) const { return static_cast<uint8_t>(buffer[index]); }
+
+ private:
+  static constexpr int64_t kMaxPosition = 0x7fffffff;
+
+  const char* buffer;  // first byte of the message; not owned
+  int length;          // end index: readers use only indices below it
+  int position;        // index of the next byte; may pass `length`
+  bool exhausted = false;
+};
+
+// Most bytes an unsigned 32-bit / signed 64-bit stop-bit integer takes.
+inline constexpr int kMaxUInt32Bytes = 5;
+inline constexpr int kMaxInt64Bytes = 7;
+inline constexpr uint8_t kStopBit = 0x80;
+inline constexpr uint8_t kGroupMask = 0x7f;
+inline constexpr uint8_t kSignBit = 0x40;
+
+uint32_t ReadUInt32Slow(CDecodeCode& code);
+
+// Unsigned stop-bit integer. Examines at most 5 bytes; the position moves
+// just past the stop byte, or one byte past the last byte examined when no
+// stop byte came (so a read at the end returns 0 and moves by one).
+inline uint32_t ReadUInt32(CDecodeCode& code) {
+  const int pos = code.Position();
+  if (code.Length() - pos >= kMaxUInt32Bytes && pos >= 0) {
+    // Fast path: all five candidate bytes are inside the message.
+    uint32_t value = 0;
+    for (int i = pos; i < pos + kMaxUInt32Bytes; ++i) {
+      const uint8_t byte = code.ByteAt(i);
+      value = (value << 7) | (byte & kGroupMask);
+      if (byte & kStopBit) {
+        code.MoveTo(i + 1);
+        return value;
+      }
+    }
+    code.MoveTo(pos + kMaxUInt32Bytes + 1);
+    return value;
+  }
+  return ReadUInt32Slow(code);
+}
+
+// Signed 64-bit stop-bit integer. At the end it returns 0 and leaves the
+// position alone. A value read from 7 bytes carries 49 bits.
+int64_t ReadInt64(CDecodeCode& code);
+
+// Stop-bit ASCII text of at most `max` bytes into dest, which must hold
+// max + 1 bytes. A one-byte text reads as empty; without a stop byte the last
+// copied character gives way to the terminator. When nothing can be read,
+// dest becomes empty (for max >= 0) and the position moves by one.
+void ReadAscii(CDecodeCode& code, char* dest, int max);
+
+// n raw bytes into dest: dest is zeroed, then as many bytes as remain (at
+// most n) are copied and the position moves past them. Nothing for n < 1 or
+// a null dest.
+void ReadBytes(CDecodeCode& code, void* dest, int n);
+
+// Exactly n raw 7-bit groups (no stop bit looked for); each byte is taken as
+// a signed 8-bit number, so a byte with bit 7 set fills the high bits.
+int32_t ReadGroups(CDecodeCode& code, int n);
+
+// Two-byte time of day as HHMMSS: the top four bits are a signed offset from
+// hour 8, then six bits of minutes and six of seconds. -1 when fewer than two
+// bytes remain (the position stays).
+int ReadPackedTime(CDecodeCode& code);
+
+// Stop-bit length, then that many bytes as a text into dest of `destSize`
+// bytes (terminated). Bytes beyond destSize - 1 are skipped, never written.
+void ReadSizedString(CDecodeCode& code, char* dest, size_t destSize);
+template <size_t N>
+inline void ReadSizedString(CDecodeCode& code, char (&dest)[N]) {
+  ReadSizedString(code, dest, N);
+}
+
+// Stop-bit length, then that many bytes into a new terminated array that the
+// caller frees with delete[]. The array never outgrows the bytes the message
+// still holds: a length beyond them yields the bytes that are there.
+char* ReadNewSizedString(CDecodeCode& code);
+// The same text as a std::string, for internal use.
+std::string ReadSizedText(CDecodeCode& code);
+
+// The stop-bit length prefix at the head of a raw message. Examines at most
+// the first 5 bytes and stores in count the index of the stop byte plus one
+// (6 when none of the five carries a stop bit).
+uint32_t ReadLengthPrefix(const char* message, int* count);
+// The same, examining at most `available` bytes; count is the stop byte's
+// index plus one, or one past the last byte examined when none came.
+uint32_t ReadLengthPrefix(const char* message, int available, int* count);
+
+#endif  // KESTREL_CODEC_DECODECODE_H

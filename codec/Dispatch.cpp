@@ -1,0 +1,158 @@
+// Framing of received messages and their dispatch by type.
+//
+// One table, indexed by message type, names for each type the decoder and the
+// kind of result it returns; ClearDecodeMessage and PrintDecodeMessage read
+// the same table, so a type cannot be decodable but unfreeable.
+#include <algorithm>
+#include <array>
+#include <climits>
+
+#include "KestrelCode.h"
+#include "codec/DecodeCode.h"
+#include "codec/MessageTypes.h"
+#include "model/OwnedArray.h"
+
+namespace {
+
+// What a decoder returns, and so how the host's result is freed and printed.
+enum class ResultKind {
+  kNone,         // always null
+  kRawBytes,     // char array: array delete
+  kStatusTest,   // KestrelInfoReceive: scalar delete
+  kKestrelData,  // CKestrelData: destructor, scalar delete
+  kTop8Info,
+  kWatchList,
+  kSectorQuotesOrder,
+  kPagedRankList,
+  kLoginInfo,
+};
+
+struct ResultOps {
+  void (*clear)(char* result);
+  void (*print)(char* result);
+};
+
+void FreeRawBytes(char* result) { ReleaseArray(result); }
+void FreeStatusTest(char* result) { delete reinterpret_cast<KestrelInfoReceive*>(result); }
+
+// Indexed by ResultKind. Kinds whose records come with their decoders have
+// no operations yet: no decoder can return them.
+constexpr ResultOps kResultOps[] = {
+    {nullptr, nullptr},         // kNone
+    {FreeRawBytes, nullptr},    // kRawBytes: nothing to print
+    {FreeStatusTest, nullptr},  // kStatusTest: nothing to print
+    {nullptr, nullptr},         // kKestrelData
+    {nullptr, nullptr},         // kTop8Info
+    {nullptr, nullptr},         // kWatchList
+    {nullptr, nullptr},         // kSectorQuotesOrder
+    {nullptr, nullptr},         // kPagedRankList
+    {nullptr, nullptr},         // kLoginInfo
+};
+
+const ResultOps& OpsOf(ResultKind kind) { return kResultOps[static_cast<int>(kind)]; }
+
+// Types at or above this have no row.
+constexpr unsigned int kTypeSlots = 256;
+
+}  // namespace
+
+// Decoders see the framed cursor, the length L of type and body, and the
+// type pointer (compressed envelopes report their inner type through it).
+struct CKestrelCode::MessageRoute {
+  using Decoder = char* (*)(CDecodeCode& code, int length, int* type);
+  bool known;
+  ResultKind kind;
+  Decoder decode;  // null while the type's decoder is not built in
+};
+
+const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
+  struct Row {
+    unsigned int type;
+    MessageRoute route;
+  };
+  // One row per received message type. Rows with a null decoder yield null
+  // for now.
+  static constexpr Row kRows[] = {
+      {kMsgDayKLine, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgMinuteKLine, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgHisTrend, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgSectorCharts, {true, ResultKind::kTop8Info, nullptr}},
+      {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgMaskedIndicators, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgMaskedData, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgServerSubInfo, {true, ResultKind::kWatchList, nullptr}},
+      {kMsgSimpleIndicators, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgSectorQuotesOrder, {true, ResultKind::kSectorQuotesOrder, nullptr}},
+      {kMsgPagedRankingList, {true, ResultKind::kPagedRankList, nullptr}},
+      {kMsgRawData,
+       {true, ResultKind::kRawBytes,
+        [](CDecodeCode& code, int length, int*) { return DecodeRawData(code, length); }}},
+      // The inner message's result: the host frees it by the inner type.
+      {kMsgCompressed,
+       {true, ResultKind::kNone,
+        [](CDecodeCode& code, int length, int* type) {
+          return DecodeCompressed(code, length, type);
+        }}},
+      {kMsgHeartBeat,
+       {true, ResultKind::kNone,
+        [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
+      {kMsgStatusTest,
+       {true, ResultKind::kStatusTest,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeStatusTest(code));
+        }}},
+      {kMsgHeartBeatAlt,
+       {true, ResultKind::kNone,
+        [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
+      {kMsgQuoteUpdate, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgLogin, {true, ResultKind::kLoginInfo, nullptr}},
+      {kMsgLevel2TransactionsHistory, {true, ResultKind::kKestrelData, nullptr}},
+  };
+  static constexpr std::array<MessageRoute, kTypeSlots> kByType = [] {
+    std::array<MessageRoute, kTypeSlots> table{};
+    for (const Row& row : kRows) table[row.type] = row.route;
+    return table;
+  }();
+  return type < kTypeSlots && kByType[type].known ? &kByType[type] : nullptr;
+}
+
+char* CKestrelCode::DecodeOneMessage(char* message, int* type) {
+  return DecodeFrame(message, INT_MAX, type);
+}
+
+char* CKestrelCode::DecodeFrame(const char* message, int available, int* type) {
+  if (message == nullptr || type == nullptr) return nullptr;
+  try {
+    CDecodeCode code(message);
+    int prefixBytes = 0;
+    const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+    // A length that no int can index cannot be a real message.
+    if (length > static_cast<uint32_t>(INT_MAX - prefixBytes)) return nullptr;
+    // The cursor never reaches past the bytes known to be there.
+    const int end = std::min(static_cast<int>(length) + prefixBytes, available);
+    code.Frame(prefixBytes, end);
+    const uint32_t messageType = ReadUInt32(code);
+    *type = static_cast<int>(messageType);
+    const MessageRoute* route = FindRoute(messageType);
+    if (route == nullptr || route->decode == nullptr) return nullptr;
+    return route->decode(code, static_cast<int>(length), type);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void CKestrelCode::ClearDecodeMessage(char* result, int type) {
+  if (result == nullptr || type < 0) return;
+  const MessageRoute* route = FindRoute(static_cast<unsigned int>(type));
+  if (route == nullptr) return;
+  if (const auto clear = OpsOf(route->kind).clear) clear(result);
+}
+
+void CKestrelCode::PrintDecodeMessage(char* result, int type) {
+  if (result == nullptr || type < 0) return;
+  const MessageRoute* route = FindRoute(static_cast<unsigned int>(type));
+  if (route == nullptr) return;
+  if (const auto print = OpsOf(route->kind).print) print(result);
+}

@@ -1,0 +1,160 @@
+// Reading and writing compact security codes.
+#include "codes/TernCode.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "codec/Writers.h"
+#include "codes/CodeTables.h"
+
+namespace {
+
+// Longest text ReadAscii takes for a whole code (wire id 0) and for the
+// number part of a code with a listed suffix (wire id 127).
+constexpr int kTextCodeChars = 24;
+constexpr int kNumberPartChars = 30;
+// Padding widths a segment may ask for; other values pad to six digits.
+constexpr int kMinDigits = 3;
+constexpr int kMaxDigits = 8;
+constexpr int kDefaultDigits = 6;
+
+constexpr char kRawTextMarker = static_cast<char>(0x80);       // text form, suffix spelt out
+constexpr char kListedSuffixMarker = static_cast<char>(0xFF);  // text form, suffix by index
+constexpr char kGroupMaskChar = 0x7f;
+constexpr char kStopBitChar = static_cast<char>(0x80);
+
+// Placeholders for a text whose point is missing or at either end.
+constexpr std::string_view kNoNumber = "YY";
+constexpr std::string_view kNoSuffix = "XX";
+
+// Copies text into dest, cut to destSize - 1 characters and terminated.
+void CopyBounded(char* dest, size_t destSize, const char* text) {
+  if (dest == nullptr || destSize == 0) return;
+  const size_t n = std::min(std::strlen(text), destSize - 1);
+  std::memcpy(dest, text, n);
+  dest[n] = '\0';
+}
+
+// Appends text as stop-bit ASCII: bit 7 clear on every character but the
+// last. An empty text is the single stop byte.
+void WriteStopBitText(CCode& code, std::string_view text) {
+  if (text.empty()) {
+    code.SetContent(kStopBitChar);
+    return;
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = static_cast<char>(text[i] & kGroupMaskChar);
+    if (i + 1 == text.size()) c = static_cast<char>(c | kStopBitChar);
+    code.SetContent(c);
+  }
+}
+
+// The value of a text of decimal digits and nothing else; -1 when the text is
+// not such a number or exceeds every segment's range.
+int64_t ParseCodeNumber(std::string_view text) {
+  constexpr int64_t kBeyondEverySegment = int64_t{1} << 40;
+  if (text.empty()) return -1;
+  int64_t n = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    n = std::min(n * 10 + (c - '0'), kBeyondEverySegment);
+  }
+  return n;
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+}  // namespace
+
+void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
+  if (code.Remaining() < 2) {
+    code.MarkExhausted();
+    return;
+  }
+  // Room for the longest text any id produces: a 30-character number part,
+  // the point and a suffix.
+  char text[64] = {};
+  const uint32_t id = ReadUInt32(code);
+  if (id == kTextCodeId) {
+    ReadAscii(code, text, kTextCodeChars);
+  } else if (id == kSuffixIndexedId) {
+    // An index outside the suffix list names no suffix: the text ends at the point.
+    const int suffixIndex = ReadGroups(code, 1);
+    char number[kNumberPartChars + 1] = {};
+    ReadAscii(code, number, kNumberPartChars);
+    const std::string_view suffix = MarketSuffix(suffixIndex);
+    std::snprintf(text, sizeof text, "%s.%.*s", number, static_cast<int>(suffix.size()),
+                  suffix.data());
+  } else {
+    const uint32_t offset = ReadUInt32(code);
+    if (id == kFundNetValueId) {
+      std::snprintf(text, sizeof text, "%06dNV.OF", static_cast<int>(offset));
+    } else {
+      // Unassigned ids and ids of 128 and above use the empty segment: the
+      // offset padded to six digits and a point.
+      const CodeSegment& segment = FindCodeSegment(id);
+      const auto number = static_cast<int32_t>(static_cast<uint32_t>(segment.low) + offset);
+      const int width = segment.digits >= kMinDigits && segment.digits <= kMaxDigits
+                            ? segment.digits
+                            : kDefaultDigits;
+      std::snprintf(text, sizeof text, "%0*d.%s", width, number, segment.suffix);
+    }
+  }
+  CopyBounded(dest, destSize, text);
+}
+
+bool WriteTernCode(CCode& code, const char* text) {
+  if (text == nullptr) return false;
+  std::string number;
+  std::string suffix;
+  try {
+    const std::string_view whole(text);
+    const size_t point = whole.find('.');
+    if (point == std::string_view::npos) {
+      number = UpperCase(whole);
+      suffix = kNoSuffix;
+    } else if (point == 0 || point + 1 == whole.size()) {
+      number = kNoNumber;
+      suffix = kNoSuffix;
+    } else {
+      number = UpperCase(whole.substr(0, point));
+      suffix = UpperCase(whole.substr(point + 1));
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+
+  const int64_t n = ParseCodeNumber(number);
+  if (n >= 0) {
+    // The lowest id wins where segments overlap.
+    for (const CodeSegment& segment : CodeSegmentTable()) {
+      if (suffix == segment.suffix && segment.low <= n && segment.high >= n) {
+        WriteUInt32(code, static_cast<uint32_t>(segment.id));
+        WriteUInt32(code, static_cast<uint32_t>(n - segment.low));
+        return true;
+      }
+    }
+  }
+
+  const int listed = FindMarketSuffix(suffix);
+  if (listed >= 0) {
+    code.SetContent(kListedSuffixMarker);
+    code.SetContent(static_cast<char>(listed));
+    WriteStopBitText(code, number);
+  } else {
+    code.SetContent(kRawTextMarker);
+    for (const char c : number) code.SetContent(static_cast<char>(c & kGroupMaskChar));
+    code.SetContent('.');
+    WriteStopBitText(code, suffix);
+  }
+  return true;
+}

@@ -1,0 +1,70 @@
+// CKestrelCode: every encode and decode operation of the quote protocol.
+//
+// The class is a namespace in class form: all members are static. The public
+// members are what a host calls; the private members are the per-message
+// decoders and request-body writers, defined in one source file per message
+// family.
+#ifndef KESTREL_KESTRELCODE_H
+#define KESTREL_KESTRELCODE_H
+
+#include "Code.h"
+#include "KestrelExport.h"
+#include "KestrelInfo.h"
+
+class CDecodeCode;
+
+class KESTREL_API CKestrelCode {
+ public:
+  // Marks the code tables ready. Call once before the first encode or
+  // decode; later calls return at once. Must not race with other calls.
+  static void StartUp();
+
+  // Decodes one complete received message (length prefix, type, body).
+  // Writes the message type through `type` (the inner type for compressed
+  // messages) and returns the result, or null. Never throws. The result
+  // belongs to the host until it is passed to ClearDecodeMessage with the
+  // reported type.
+  static char* DecodeOneMessage(char* message, int* type);
+  // Frees a result of DecodeOneMessage by its reported type; null is ignored.
+  static void ClearDecodeMessage(char* result, int type);
+  // Calls the result's diagnostic PrintLog by type; null is ignored.
+  static void PrintDecodeMessage(char* result, int type);
+
+  // Login request (type 80): first, second, count and the `count` numbers of
+  // `list` as stop-bit integers, then `text` as a sized string. Null when
+  // list or text is null.
+  static CCode* EncodeLoginRequest(int first, int second, int* list, int count, const char* text);
+  // Raw-data request (type 48): the host's `size` bytes as they stand. Null
+  // when data is null or size is below 1.
+  static CCode* EncodeRawDataRequest(char* data, int size);
+  // Request for the server's subscription list (type 26, empty body).
+  static CCode* EncodeServerSubInfoRequest();
+  // Status test (type 59). `info` must not be null.
+  static CCode* EncodeKestrelTest(KestrelInfoSend* info);
+
+ private:
+  struct MessageRoute;
+  // The row of the message-type table for `type`, or null when the type has
+  // no row.
+  static const MessageRoute* FindRoute(unsigned int type);
+  // Frames and decodes one message of which at most `available` bytes may be
+  // read; DecodeOneMessage trusts the length prefix, compressed envelopes
+  // bound it by the inflated size.
+  static char* DecodeFrame(const char* message, int available, int* type);
+
+  // Envelope decoders (framing).
+  static char* DecodeCompressed(CDecodeCode& code, int length, int* type);
+  static char* DecodeRawData(CDecodeCode& code, int length);
+  static char* DecodeHeartBeat(CDecodeCode& code);
+  static KestrelInfoReceive* DecodeStatusTest(CDecodeCode& code);
+  static void DecodeCRC(CDecodeCode& code);
+
+  // Request envelope: a new request holding its type, and the closing of
+  // the frame (check byte, then length prefix).
+  static CCode* EncodeNewRequest(unsigned char type);
+  static CCode* EncodeFinishRequest(CCode* code);
+  static void EncodeCRC(CCode& code);
+  static void EncodeMsgBodySize(CCode& code);
+};
+
+#endif  // KESTREL_KESTRELCODE_H
