@@ -1,0 +1,194 @@
+// Compact security codes: the segment table, the suffix list, and the
+// written and read forms of codes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "codec/DecodeCode.h"
+#include "codes/CodeTables.h"
+#include "codes/TernCode.h"
+#include "support/MessageBuilder.h"
+
+namespace {
+
+using kt::Bytes;
+using kt::FromHex;
+using kt::Hex;
+
+std::string WriteCode(const char* text) {
+  CCode code;
+  EXPECT_TRUE(WriteTernCode(code, text));
+  return Hex(code.GetContent(), code.GetLength());
+}
+
+// Reads one code from its own exact-size copy of the bytes into a 30-byte
+// record field.
+std::string ReadCode(const Bytes& bytes, int* consumed = nullptr) {
+  std::vector<char> storage(bytes.begin(), bytes.end());
+  CDecodeCode code(storage.data());
+  code.Frame(0, static_cast<int>(storage.size()));
+  char dest[kTernCodeSize];
+  std::memset(dest, 0, sizeof dest);
+  ReadTernCode(code, dest);
+  if (consumed != nullptr) *consumed = code.Position();
+  return dest;
+}
+
+// Each row: a code, its wire bytes, and the text it reads back as.
+struct CodeRow {
+  const char* text;
+  const char* wire;
+  const char* readBack;
+};
+
+const CodeRow kCodeRows[] = {
+    {"600000.SH", "BC 80", "600000.SH"},        // id 60, offset 0
+    {"600036.SH", "BC A4", "600036.SH"},        // id 60, offset 36
+    {"601988.SH", "B1 D8", "601988.SH"},        // id 49, offset 88
+    {"000001.sz", "9E 81", "000001.SZ"},        // id 30, not 121: lowest id wins
+    {"002594.SZ", "82 04 D2", "002594.SZ"},     // id 2, offset 594
+    {"300001.SZ", "F9 12 27 E1", "300001.SZ"},  // only id 121 holds it
+    {"580950.SH", "BA 07 B6", "580950.SH"},     // id 58, never 59
+    {"0700.HK", "CD 80", "0700.HK"},            // id 77
+    {"0001.HK", "C6 81", "0001.HK"},            // id 70, not 100
+    {"2001.HK", "E4 0F D1", "2001.HK"},         // id 100, offset 2001
+    {"000001.OF", "9D 81", "000001.OF"},        // id 29
+    {"801001.SI", "EF 07 E9", "801001.SI"},     // id 111
+    {"AU0.SHF", "FF 18 41 55 B0", "AU0.SHF"},   // listed suffix 24
+    {"IF1107.CFE", "80 49 46 31 31 30 37 2E 43 46 C5", "IF1107.CFE"},  // text form
+    {"A.SH", "FF 00 C1", ".SH"},  // a one-character text reads as empty
+    {"600000", "80 36 30 30 30 30 30 2E 58 D8", "600000.XX"},  // no point
+    {".SH", "80 59 59 2E 58 D8", "YY.XX"},                     // point first
+    {"SH.", "80 59 59 2E 58 D8", "YY.XX"},                     // point last
+    {"999999.SH", "FA 3D 04 BF", "999999.SH"},                 // id 122 holds the rest of SH
+};
+
+TEST(TernCode, WrittenBytesAndTextsReadBack) {
+  for (const CodeRow& row : kCodeRows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(WriteCode(row.text), row.wire);
+    int consumed = 0;
+    const Bytes wire = FromHex(row.wire);
+    EXPECT_EQ(ReadCode(wire, &consumed), row.readBack);
+    EXPECT_EQ(consumed, static_cast<int>(wire.size()));
+  }
+}
+
+TEST(TernCode, WireOnlyForms) {
+  const struct {
+    Bytes wire;
+    std::string text;
+  } rows[] = {
+      {kt::MessageBuilder().Code(123, 5).Bytes(), "000005NV.OF"},
+      {kt::MessageBuilder().Code(1, 42).Bytes(), "000042."},         // unassigned id
+      {kt::MessageBuilder().Code(200, 7).Bytes(), "000007."},        // id beyond the table
+      {kt::MessageBuilder().ListedCode(29, "123").Bytes(), "123."},  // index beyond the list
+      {kt::MessageBuilder().ListedCode(2, "0700").Bytes(), "0700.HK"},
+      {kt::MessageBuilder().TextCode("IF1107.CFE").Bytes(), "IF1107.CFE"},
+      // the whole-text form holds at most 24 characters
+      {kt::MessageBuilder().TextCode(std::string(40, 'A')).Bytes(), std::string(23, 'A')},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ReadCode(row.wire), row.text) << Hex(row.wire);
+}
+
+TEST(TernCode, LongTextsAreCutToTheRecordField) {
+  // A 30-character number part with a listed suffix makes 34 characters;
+  // the 30-byte field keeps 29 and its terminator.
+  const std::string number(30, '7');
+  const std::string text = ReadCode(kt::MessageBuilder().ListedCode(22, number + "x").Bytes());
+  EXPECT_EQ(text, std::string(29, '7'));
+}
+
+TEST(TernCode, TooFewBytesLeaveTheDestinationAlone) {
+  const Bytes one = FromHex("BC");
+  std::vector<char> storage(one.begin(), one.end());
+  CDecodeCode code(storage.data());
+  code.Frame(0, 1);
+  char dest[kTernCodeSize] = "KEEP";
+  ReadTernCode(code, dest);
+  EXPECT_STREQ(dest, "KEEP");
+  EXPECT_EQ(code.Position(), 0);
+  EXPECT_TRUE(code.Exhausted());
+}
+
+TEST(TernCode, EveryTableCodeRoundTrips) {
+  // The first, last and a middle number of every assigned segment either
+  // come back unchanged or are claimed by a lower id of the same suffix.
+  for (const CodeSegment& segment : CodeSegmentTable()) {
+    if (segment.suffix[0] == '\0') continue;
+    for (const int32_t n : {segment.low, (segment.low + segment.high) / 2, segment.high}) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%0*d.%s", segment.digits, n, segment.suffix);
+      CCode code;
+      WriteTernCode(code, text);
+      const Bytes wire(code.GetContent(), code.GetContent() + code.GetLength());
+      EXPECT_EQ(ReadCode(wire), text);
+      EXPECT_LE(static_cast<uint32_t>(wire[0] & 0x7f), static_cast<uint32_t>(segment.id)) << text;
+    }
+  }
+}
+
+// The table against the protocol's list, row by row, written out by hand.
+TEST(CodeTables, SegmentsMatchTheProtocol) {
+  const struct {
+    int id;
+    int32_t low;
+    int32_t high;
+    int digits;
+    const char* suffix;
+  } expected[] = {
+      {2, 2000, 2999, 6, "SZ"},       {3, 0, 999, 6, "SH"},
+      {4, 399000, 399999, 6, "SZ"},   {5, 30000, 31999, 6, "SZ"},
+      {6, 38000, 39999, 6, "SZ"},     {7, 900900, 900999, 6, "SH"},
+      {16, 160000, 169999, 6, "SZ"},  {18, 184000, 184999, 6, "SZ"},
+      {19, 150000, 159999, 6, "SZ"},  {20, 200000, 209999, 6, "SZ"},
+      {29, 0, 999999, 6, "OF"},       {30, 0, 99, 6, "SZ"},
+      {39, 900, 999, 6, "SZ"},        {40, 601000, 601099, 6, "SH"},
+      {45, 601500, 601599, 6, "SH"},  {49, 601900, 601999, 6, "SH"},
+      {50, 500000, 500999, 6, "SH"},  {51, 510000, 510999, 6, "SH"},
+      {58, 580000, 580999, 6, "SH"},  {59, 580900, 580999, 6, "SH"},
+      {60, 600000, 600099, 6, "SH"},  {69, 600900, 600999, 6, "SH"},
+      {70, 0, 99, 4, "HK"},           {79, 900, 999, 4, "HK"},
+      {80, 1000, 1099, 4, "HK"},      {89, 1900, 1999, 4, "HK"},
+      {90, 3000, 3099, 4, "HK"},      {99, 3900, 3999, 4, "HK"},
+      {100, 0, 4999, 4, "HK"},        {111, 800000, 899999, 6, "SI"},
+      {112, 800000, 899999, 6, "CI"}, {113, 800000, 899999, 6, "QI"},
+      {114, 800000, 899999, 6, "XI"}, {115, 130000, 999999, 6, "MI"},
+      {121, 0, 999999, 6, "SZ"},      {122, 0, 999999, 6, "SH"},
+  };
+  for (const auto& row : expected) {
+    const CodeSegment& segment = FindCodeSegment(row.id);
+    SCOPED_TRACE(row.id);
+    EXPECT_EQ(segment.id, row.id);
+    EXPECT_EQ(segment.low, row.low);
+    EXPECT_EQ(segment.high, row.high);
+    EXPECT_EQ(segment.digits, row.digits);
+    EXPECT_STREQ(segment.suffix, row.suffix);
+  }
+  // Ids 2-29: 11 rows; six runs of ten (30, 40, 60, 70, 80, 90); 50, 51,
+  // 58, 59; 100; 111-115; 121, 122.
+  int assigned = 0;
+  for (const CodeSegment& segment : CodeSegmentTable()) assigned += segment.suffix[0] != '\0';
+  EXPECT_EQ(assigned, 11 + 60 + 4 + 1 + 5 + 2);
+  for (const int unassigned : {0, 1, 8, 21, 52, 101, 110, 116, 123, 127}) {
+    EXPECT_STREQ(FindCodeSegment(unassigned).suffix, "") << unassigned;
+    EXPECT_EQ(FindCodeSegment(unassigned).high, 0);
+  }
+}
+
+TEST(CodeTables, MarketSuffixList) {
+  const char* expected[] = {"SH", "SZ", "HK",  "IB",  "DQ",  "OF",  "QI",  "MI", "SI", "XI",
+                            "CI", "IL", "HI",  "GI",  "NM",  "US",  "SG",  "OV", "ZC", "CRB",
+                            "IR", "FX", "CZC", "DCE", "SHF", "IPE", "NYM", "ME", "CFF"};
+  ASSERT_EQ(std::size(expected), static_cast<size_t>(kMarketSuffixCount));
+  for (int k = 0; k < kMarketSuffixCount; ++k) {
+    EXPECT_EQ(MarketSuffix(k), expected[k]);
+    EXPECT_EQ(FindMarketSuffix(expected[k]), k);
+  }
+  EXPECT_EQ(MarketSuffix(-1), "");
+  EXPECT_EQ(MarketSuffix(kMarketSuffixCount), "");
+  EXPECT_EQ(FindMarketSuffix("CFE"), -1);
+}
+
+}  // namespace
