@@ -7,6 +7,9 @@
 #ifndef KESTREL_KESTRELCODE_H
 #define KESTREL_KESTRELCODE_H
 
+#include <cstdint>
+#include <string>
+
 #include "Code.h"
 #include "KestrelExport.h"
 #include "KestrelInfo.h"
@@ -42,7 +45,15 @@ class KESTREL_API CKestrelCode {
   // Status test (type 59). `info` must not be null.
   static CCode* EncodeKestrelTest(KestrelInfoSend* info);
 
+  // The security type of a TernCode ("stock_a", "index_sh", "futures",
+  // "HK", ...), decided from the text alone; "" when it cannot be classified.
+  static std::string GetSecurityType(char* code);
+
  private:
+  // The library's own tests reach the private operations through this one
+  // door; hosts have no use for it.
+  friend struct KestrelCodeAccess;
+
   struct MessageRoute;
   // The row of the message-type table for `type`, or null when the type has
   // no row.
@@ -58,6 +69,25 @@ class KESTREL_API CKestrelCode {
   static char* DecodeHeartBeat(CDecodeCode& code);
   static KestrelInfoReceive* DecodeStatusTest(CDecodeCode& code);
   static void DecodeCRC(CDecodeCode& code);
+
+  // Security classification: narrower questions on a TernCode.
+  static bool IsFundNV(char* code);
+  static bool ISONS(char* code);
+  static bool IsIOPVCode(char* code);
+  static bool IsTWIndexCode(char* code);
+  static bool IsBondRealCode(const char* code);
+  static bool Is_Au_Ag_Pt(char* code, const char* metal);
+  // Rewrites a bond's real code (YTM_019003.SH) into its display code
+  // (019003.SH) in place, unless the logged-in client type keeps real codes.
+  static char* RealCodeToBondCode(char* code);
+
+  // Price unit factors: decimal places of a security's prices and of each
+  // indicator, the correction of a few futures and gold integers, and the
+  // division of a scaled integer.
+  static int GetPriceUnitFactor(char* code);
+  static int GetRealFactor(int priceFactor, int indicatorId);
+  static int64_t FixFactor(char* code, int indicatorId, int64_t value);
+  static double GetFloat(int64_t value, int decimals);
 
   // Request envelope: a new request holding its type, and the closing of
   // the frame (check byte, then length prefix).

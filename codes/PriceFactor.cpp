@@ -1,0 +1,203 @@
+// Price unit factors and the scaling of received integers.
+//
+// Values travel as scaled integers. A decoder takes the security's price unit
+// factor (decimal places of its prices), corrects the integer of a few
+// futures and gold indicators, picks the decimal places of the indicator, and
+// divides by the matching power of ten.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "KestrelCode.h"
+#include "codes/CodeText.h"
+#include "codes/IdList.h"
+
+namespace kestrel {
+namespace {
+
+// Overseas futures markets, priced with three decimals.
+constexpr std::string_view kOverseaMarkets[] = {".LME", ".IPE", ".CME", ".CMX",
+                                                ".NYM", ".ICE", ".NYB"};
+
+// Factors by suffix as it stands (not upper-cased). The Taiwan suffixes
+// depend on whether the code is an index.
+constexpr int kTaiwanSuffix = -2;
+struct SuffixFactor {
+  std::string_view key;
+  int factor;
+};
+constexpr SuffixFactor kSuffixFactors[] = {
+    {"HK", 3},
+    {"SG", 3},
+    {"OC", 3},
+    {"N", 3},
+    {"O", 3},
+    {"L", 3},
+    {"A", 3},
+    {"LME", 3},
+    {"CME", 3},
+    {"CBT", 3},
+    {"CMX", 3},
+    {"NYM", 3},
+    {"ICE", 3},
+    {"HI", 2},
+    {"NM", 2},
+    {"CFE", 2},
+    {"SHF", 2},
+    {"DCE", 2},
+    {"CZC", 2},
+    {"IR", 4},
+    {"CS", 4},
+    {"FX", 4},
+    {"EX", 4},
+    {"IB", 4},
+    {"OF", 4},
+    {"TW", kTaiwanSuffix},
+    {"TWO", kTaiwanSuffix},
+    {"XX", 0},
+};
+constexpr int kTaiwanIndexFactor = 2;
+constexpr int kTaiwanSecurityFactor = 3;
+constexpr int kIOPVFactor = 3;
+constexpr int kFundNVFactor = 4;
+constexpr int kOverseaFactor = 3;
+constexpr int kUnknownFactor = -1;
+constexpr int kNotANumberFactor = 2;
+
+// Factors by number, with the suffix as it stands.
+constexpr RangeRule<int> kNumberFactors[] = {
+    {"", {{30001, 39999}, {580001, 580999}, {900901, 900999}, {200001, 200999}}, 3},
+    {"SZ", {{399001, 399999}}, 2},
+    {"",
+     {{150001, 150999},
+      {184600, 184799},
+      {500001, 500099},
+      {159001, 159999},
+      {510001, 510999},
+      {160000, 169999}},
+     3},
+    {"SZ", {{9900, 19999}, {100000, 109999}}, 3},
+    {"", {{111000, 112999}, {115000, 115999}, {120000, 129999}}, 3},
+    {"SH", {{9900, 29999}, {110000, 129999}}, 3},
+    {"", {{131800, 131999}, {202001, 204999}}, 3},
+    {"", {{9900, 126999}}, 4},
+    {"IB", {kAnyNumber}, 4},
+};
+constexpr int kDefaultNumberFactor = 2;
+
+// Decimal places of indicators; ids not listed take the price unit factor.
+constexpr int kPriceFactor = -1;
+constexpr int kPriceFactorPlusOne = -2;
+struct DecimalsRow {
+  int decimals;
+  std::string_view ids;
+};
+constexpr DecimalsRow kIndicatorDecimals[] = {
+    {0,
+     "1 2 8-10 31-50 54-56 59 61-72 76-78 83 88 92 98-102 112 113 136 138-143 154 168-172 "
+     "178 185 186 198 199 202 210 213-215 217-219 245 296 298 301 303-305 327-348 350-376 "
+     "389 390 392 394 395 397 398 400 401 403 427 478 479 481 483 484 488-490"},
+    {2, "224 225 273 456-459 461"},
+    {3, "175 377 378 447-450"},
+    {4,
+     "81 82 174 176 180 182 187-197 205-208 230-243 249 252 281 285 300 349 387 391 393 396 "
+     "399 402 460 471 472 474 476 477 482 485 486"},
+    {5, "151"},
+    {kPriceFactorPlusOne, "79"},
+};
+constexpr size_t kDecimalsTableSize = 491;  // one past the highest listed id
+
+constexpr std::array<int, kDecimalsTableSize> BuildDecimalsById() {
+  std::array<int, kDecimalsTableSize> byId{};
+  for (int& decimals : byId) decimals = kPriceFactor;
+  for (const DecimalsRow& row : kIndicatorDecimals) {
+    ForEachListedId(row.ids, [&](int id) { byId[static_cast<size_t>(id)] = row.decimals; });
+  }
+  return byId;
+}
+constexpr std::array<int, kDecimalsTableSize> kDecimalsById = BuildDecimalsById();
+
+// Futures and gold indicators whose integers carry extra places: set A is
+// divided by 100, set B by 10 (futures) or rescaled by metal (gold).
+constexpr auto kFixedSetA = IdSet<64>("8 10 31-50 54 55");
+constexpr auto kFixedSetB = IdSet<64>("9 59");
+constexpr int64_t kSetADivisor = 100;
+constexpr int64_t kFuturesSetBDivisor = 10;
+
+// Gold exchange set-B rescaling by the metal the code names, first match.
+struct MetalScale {
+  const char* metal;
+  int64_t multiplier;
+  int64_t divisor;
+};
+constexpr MetalScale kMetalScales[] = {
+    {"AU", 10, 1},   // gold
+    {"PT", 10, 1},   // platinum
+    {"AG", 1, 100},  // silver
+};
+
+// Divisors by decimal places; both the count of places and the power of ten
+// itself are accepted.
+struct Divisor {
+  int decimals;
+  double divisor;
+};
+constexpr Divisor kDivisors[] = {
+    {0, 1.0},       {1, 10.0},    {10, 10.0},       {2, 100.0},    {100, 100.0},       {3, 1000.0},
+    {1000, 1000.0}, {4, 10000.0}, {10000, 10000.0}, {5, 100000.0}, {100000, 100000.0},
+};
+
+}  // namespace
+}  // namespace kestrel
+
+int CKestrelCode::GetPriceUnitFactor(char* code) {
+  using namespace kestrel;
+  if (IsIOPVCode(code)) return kIOPVFactor;
+  if (IsFundNV(code)) return kFundNVFactor;
+  const CodeText text(code);
+  for (const std::string_view market : kOverseaMarkets) {
+    if (text.Contains(market)) return kOverseaFactor;
+  }
+  if (!text.HasPoint()) return kUnknownFactor;
+  if (text.suffix) {
+    if (const SuffixFactor* row = FindRow(kSuffixFactors, *text.suffix)) {
+      if (row->factor != kTaiwanSuffix) return row->factor;
+      return IsTWIndexCode(code) ? kTaiwanIndexFactor : kTaiwanSecurityFactor;
+    }
+  }
+  if (text.point == 0) return kUnknownFactor;
+  const std::optional<uint64_t> n = ParseNumber(text.codePart);
+  if (!n) return kNotANumberFactor;
+  return FirstMatch(kNumberFactors, text.suffix, *n, kDefaultNumberFactor);
+}
+
+int CKestrelCode::GetRealFactor(int priceFactor, int indicatorId) {
+  using namespace kestrel;
+  if (indicatorId < 0 || static_cast<size_t>(indicatorId) >= kDecimalsTableSize) return priceFactor;
+  const int decimals = kDecimalsById[static_cast<size_t>(indicatorId)];
+  if (decimals == kPriceFactor) return priceFactor;
+  if (decimals == kPriceFactorPlusOne) return priceFactor + 1;
+  return decimals;
+}
+
+int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
+  using namespace kestrel;
+  const bool inA = InIdSet(kFixedSetA, indicatorId);
+  const bool inB = InIdSet(kFixedSetB, indicatorId);
+  if (!inA && !inB) return value;  // nothing to correct: skip classifying
+  const std::string type = GetSecurityType(code);
+  if (type == "futures") return inA ? value / kSetADivisor : value / kFuturesSetBDivisor;
+  if (type != "SGE") return value;
+  if (inA) return value / kSetADivisor;
+  for (const MetalScale& scale : kMetalScales) {
+    if (Is_Au_Ag_Pt(code, scale.metal)) return value * scale.multiplier / scale.divisor;
+  }
+  return value;
+}
+
+double CKestrelCode::GetFloat(int64_t value, int decimals) {
+  for (const kestrel::Divisor& row : kestrel::kDivisors) {
+    if (row.decimals == decimals) return static_cast<double>(value) / row.divisor;
+  }
+  return 0.0;
+}

@@ -1,0 +1,205 @@
+// Classification of codes, price unit factors and the scaling of integers.
+// Every row is a case a reader can check against the protocol's rules.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "codes/CodeText.h"
+#include "support/KestrelCodeAccess.h"
+
+namespace {
+
+using Access = KestrelCodeAccess;
+
+// A writable copy of a code, as the operations take char*.
+struct Text {
+  explicit Text(const char* text) : bytes(text, text + std::strlen(text) + 1) {}
+  char* get() { return bytes.data(); }
+  std::vector<char> bytes;
+};
+
+struct CodeCase {
+  const char* code;
+  const char* type;
+  int factor;
+};
+
+const CodeCase kCodeCases[] = {
+    // Futures and funds by substring, before anything else.
+    {"IF1107.CFE", "futures", 2},
+    {"CU3M.LME", "oversea_futures", 3},
+    {"C1109.CBT", "oversea_futures", 3},  // CBT: three decimals by suffix
+    {"510050NV.SH", "open_fund", 4},
+    {"USDCNYONS.IB", "fx_ons", 4},
+    // Suffixes that decide alone.
+    {"0700.HK", "HK", 3},
+    {"0700.hk", "HK", 2},  // factors compare the suffix as it stands
+    {"2330.TWO", "TW", 3},
+    {"TWII.TW", "TW", 2},
+    {"000001.OF", "open_fund", 4},
+    {"USDCNY.FX", "FX", 4},
+    {"XAU.XX", "XX", 0},
+    // Numbers.
+    {"600000.SH", "stock_a", 2},
+    {"000001.SH", "index_sh", 2},
+    {"000001.SZ", "stock_a", 2},
+    {"399001.SZ", "index_sz", 2},
+    {"031001.SZ", "warrant", 3},
+    {"580001.SH", "warrant", 3},
+    {"900901.SH", "stock_b", 3},
+    {"200001.SZ", "stock_b", 3},
+    {"150001.SZ", "close_fund", 3},
+    {"150001.", "open_fund", 3},  // no suffix: not a closed fund
+    {"159901.SZ", "etf", 3},
+    {"510050.SH", "etf", 3},
+    {"510051.SH", "etf", 3},  // an indicative-value code
+    {"161005.SZ", "lof", 3},
+    {"010107.SZ", "bond_sz", 3},
+    {"120001.SH", "bond_sz", 3},  // the 120000-129999 row comes first
+    {"010107.SH", "bond_sh", 3},
+    {"110001.SZ", "bond_sh", 4},  // no Shenzhen row holds it
+    {"131810.SZ", "bond_r", 3},
+    {"204001.SH", "bond_r", 3},
+    {"019003.IB", "bond_ib", 4},
+    {"050001.SZ", "stock_a", 4},  // inside 9900-126999
+    {"123.00", "bond_sb", 2},
+    {"YTM_019003.SH", "bond_sh", 2},  // number between underscore and point
+    {"159901V.SZ", "etf", 3},         // number before "V."
+    // Shapes that give no number.
+    {"AU9999.SGE", "SGE", 2},
+    {"abc.xyz", "XYZ", 2},
+    {"ABC.", "", 2},
+    {"ABC", "", -1},
+    {".SH", "", -1},
+    {"FP_.SH", "", 2},
+    {"X.Y_1", "", 2},
+    {"", "", -1},
+};
+
+TEST(SecurityType, TypesAndPriceUnitFactors) {
+  for (const CodeCase& row : kCodeCases) {
+    Text code(row.code);
+    EXPECT_EQ(CKestrelCode::GetSecurityType(code.get()), row.type) << row.code;
+    EXPECT_EQ(Access::GetPriceUnitFactor(code.get()), row.factor) << row.code;
+    EXPECT_STREQ(code.get(), row.code);  // classification never writes
+  }
+  EXPECT_EQ(CKestrelCode::GetSecurityType(nullptr), "");
+}
+
+TEST(SecurityType, Predicates) {
+  const struct {
+    bool (*predicate)(char*);
+    const char* code;
+    bool expected;
+  } rows[] = {
+      {Access::IsIOPVCode, "510051.SH", true},
+      {Access::IsIOPVCode, "510050.SH", false},  // even
+      {Access::IsIOPVCode, "160001.SH", true},
+      {Access::IsIOPVCode, "600001.SH", false},  // outside the fund ranges
+      {Access::IsIOPVCode, "159901.SZ", false},  // Shenzhen needs "V.SZ"
+      {Access::IsIOPVCode, "159901V.SZ", true},
+      {Access::IsIOPVCode, "510051NV.SH", false},
+      {Access::IsTWIndexCode, "TWII.TW", true},
+      {Access::IsTWIndexCode, "TWOTC.TWO", true},
+      {Access::IsTWIndexCode, "XTWII.TW", false},
+      {Access::IsTWIndexCode, "TWSE12.TW", true},
+      {Access::IsTWIndexCode, "TWSE1A.TW", false},
+      {Access::IsTWIndexCode, "TWSE.TW", false},
+      {Access::IsTWIndexCode, "TWSE1234567890123456789.TW", true},    // 19 digits
+      {Access::IsTWIndexCode, "TWSE12345678901234567890.TW", false},  // 20
+      {Access::IsFundNV, "510050NV.SZ", true},
+      {Access::IsFundNV, "510050nv.SH", false},
+      {Access::ISONS, "ABCONS.IB", true},
+  };
+  for (const auto& row : rows) {
+    Text code(row.code);
+    EXPECT_EQ(row.predicate(code.get()), row.expected) << row.code;
+  }
+  EXPECT_TRUE(Access::IsBondRealCode("ytm_1.SH"));
+  EXPECT_TRUE(Access::IsBondRealCode("np_1.IB"));
+  EXPECT_FALSE(Access::IsBondRealCode("FP1.SH"));
+  Text gold("au9999.sge");
+  EXPECT_TRUE(Access::Is_Au_Ag_Pt(gold.get(), "AU"));
+  EXPECT_FALSE(Access::Is_Au_Ag_Pt(gold.get(), "AG"));
+}
+
+TEST(SecurityType, BondDisplayCodes) {
+  const struct {
+    const char* real;
+    const char* display;
+  } rows[] = {
+      {"ytm_019003.sh", "019003.SH"},
+      {"FP_123456.IBXX", "123456.IB"},  // two characters of the suffix
+      {"np_99", "99"},                  // no point: all after the underscore
+      {"600000.sh", "600000.SH"},       // not a bond: only upper-cased
+  };
+  for (const auto& row : rows) {
+    Text code(row.real);
+    EXPECT_EQ(Access::RealCodeToBondCode(code.get()), code.get());
+    EXPECT_STREQ(code.get(), row.display) << row.real;
+  }
+  // Client type 80 keeps real codes as they are, lower case included.
+  kestrel::SetLoginClientType(80);
+  Text kept("ytm_019003.sh");
+  Access::RealCodeToBondCode(kept.get());
+  kestrel::SetLoginClientType(0);
+  EXPECT_STREQ(kept.get(), "ytm_019003.sh");
+}
+
+TEST(PriceFactor, IndicatorDecimals) {
+  const struct {
+    int priceFactor;
+    int id;
+    int decimals;
+  } rows[] = {
+      {2, 79, 3},  {-1, 3, -1}, {3, 151, 5}, {2, 1, 0},   {2, 490, 0}, {2, 491, 2},
+      {3, 224, 2}, {1, 175, 3}, {2, 81, 4},  {3, 349, 4}, {3, 350, 0}, {2, 326, 2},
+      {2, -5, 2},  {3, 4, 3},   {0, 456, 2}, {0, 460, 4}, {4, 461, 2}, {2, 486, 4},
+      {2, 487, 2}, {2, 11, 2},  {2, 30, 2},  {2, 31, 0},  {2, 50, 0},  {2, 51, 2},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(Access::GetRealFactor(row.priceFactor, row.id), row.decimals)
+        << row.priceFactor << " " << row.id;
+  }
+}
+
+TEST(PriceFactor, FuturesAndGoldCorrections) {
+  const struct {
+    const char* code;
+    int id;
+    int64_t value;
+    int64_t fixed;
+  } rows[] = {
+      {"IF1107.CFE", 31, 12345, 123},  {"IF1107.CFE", 9, 12345, 1234},
+      {"IF1107.CFE", 3, 12345, 12345}, {"IF1107.CFE", 55, -12345, -123},
+      {"AU9999.SGE", 59, 123, 1230},   {"AG9999.SGE", 9, 12345, 123},
+      {"PT9995.SGE", 9, 5, 50},        {"AU9999.SGE", 31, 12345, 123},
+      {"XX1.SGE", 9, 77, 77},          {"600000.SH", 31, 12345, 12345},
+      {"CU3M.LME", 9, 12345, 12345},
+  };
+  for (const auto& row : rows) {
+    Text code(row.code);
+    EXPECT_EQ(Access::FixFactor(code.get(), row.id, row.value), row.fixed)
+        << row.code << " " << row.id;
+  }
+}
+
+TEST(PriceFactor, Scaling) {
+  const struct {
+    int64_t value;
+    int decimals;
+    double expected;
+  } rows[] = {
+      {-12345, 2, -123.45}, {5, 7, 0.0},          {12345, 100, 123.45}, {7, 0, 7.0},
+      {-3, -1, 0.0},        {123456, 5, 1.23456}, {5, 10, 0.5},         {5, 1, 0.5},
+      {1234, 3, 1.234},     {1234, 1000, 1.234},  {12, 4, 0.0012},      {12, 10000, 0.0012},
+  };
+  for (const auto& row : rows) {
+    EXPECT_DOUBLE_EQ(Access::GetFloat(row.value, row.decimals), row.expected)
+        << row.value << " " << row.decimals;
+  }
+}
+
+}  // namespace
