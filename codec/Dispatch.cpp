@@ -8,6 +8,8 @@
 #include <climits>
 
 #include "KestrelCode.h"
+#include "KestrelData.h"
+#include "ServiceRecords.h"
 #include "codec/DecodeCode.h"
 #include "codec/MessageTypes.h"
 #include "model/OwnedArray.h"
@@ -35,18 +37,30 @@ struct ResultOps {
 void FreeRawBytes(char* result) { ReleaseArray(result); }
 void FreeStatusTest(char* result) { delete reinterpret_cast<KestrelInfoReceive*>(result); }
 
-// Indexed by ResultKind. Kinds whose records come with their decoders have
-// no operations yet: no decoder can return them.
+// Records: destructor, then scalar delete; printed with their PrintLog.
+template <typename Record>
+void FreeRecord(char* result) {
+  delete reinterpret_cast<Record*>(result);
+}
+template <typename Record>
+void PrintRecord(char* result) {
+  reinterpret_cast<Record*>(result)->PrintLog();
+}
+template <typename Record>
+constexpr ResultOps kRecordOps = {FreeRecord<Record>, PrintRecord<Record>};
+
+// Indexed by ResultKind. Every CKestrelData result, simple indicators (type
+// 33) included, prints with CKestrelData::PrintLog.
 constexpr ResultOps kResultOps[] = {
-    {nullptr, nullptr},         // kNone
-    {FreeRawBytes, nullptr},    // kRawBytes: nothing to print
-    {FreeStatusTest, nullptr},  // kStatusTest: nothing to print
-    {nullptr, nullptr},         // kKestrelData
-    {nullptr, nullptr},         // kTop8Info
-    {nullptr, nullptr},         // kWatchList
-    {nullptr, nullptr},         // kSectorQuotesOrder
-    {nullptr, nullptr},         // kPagedRankList
-    {nullptr, nullptr},         // kLoginInfo
+    {nullptr, nullptr},              // kNone
+    {FreeRawBytes, nullptr},         // kRawBytes: nothing to print
+    {FreeStatusTest, nullptr},       // kStatusTest: nothing to print
+    kRecordOps<CKestrelData>,        // kKestrelData
+    kRecordOps<CTop8Info>,           // kTop8Info
+    kRecordOps<CWatchList>,          // kWatchList
+    kRecordOps<CSectorQuotesOrder>,  // kSectorQuotesOrder
+    kRecordOps<CPagedRankList>,      // kPagedRankList
+    kRecordOps<CLoginInfo>,          // kLoginInfo
 };
 
 const ResultOps& OpsOf(ResultKind kind) { return kResultOps[static_cast<int>(kind)]; }

@@ -15,6 +15,8 @@
 #include "KestrelInfo.h"
 
 class CDecodeCode;
+class CKestrelQuoteData;
+class CKestrelHisData;
 
 class KESTREL_API CKestrelCode {
  public:
@@ -95,6 +97,20 @@ class KESTREL_API CKestrelCode {
   static CCode* EncodeFinishRequest(CCode* code);
   static void EncodeCRC(CCode& code);
   static void EncodeMsgBodySize(CCode& code);
+
+  // Indicator catalogue: the value type code of an indicator id (series
+  // forms when `series` is true), the codes of each base type, the column
+  // setup of a quote or series record from a list of ids, and the ids that
+  // a bit mask selects.
+  static int FindValueTypeByIndexId(int id, bool series);
+  static int FindIntType(bool series);
+  static int FindInt64Type(bool series);
+  static int FindDoubleType(bool series);
+  static int FindCharType(bool series);
+  static int FindCharPointerType(bool series);
+  static void SetQuoteDataIndexToValue(CKestrelQuoteData* quote, int num, int* ids);
+  static void SetHisDataIndexToValue(CKestrelHisData* his, int num, int* ids, int count);
+  static int GetInds(int* ids, int num, char* mask, int* selected);
 };
 
 #endif  // KESTREL_KESTRELCODE_H

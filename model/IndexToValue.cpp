@@ -1,0 +1,309 @@
+// CIndexToValue: columns of indicator values with deep-copy ownership.
+#include "IndexToValue.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "model/OwnedArray.h"
+#include "model/ValueTypes.h"
+
+namespace {
+
+// `value` truncated toward zero into T. Values beyond T's range saturate at
+// its limits and NaN gives 0, since a plain conversion of those is undefined.
+template <typename T>
+T TruncateToward0(double value) {
+  using Limits = std::numeric_limits<T>;
+  if (std::isnan(value)) return 0;
+  if (value <= static_cast<double>(Limits::min())) return Limits::min();
+  if (value >= static_cast<double>(Limits::max())) return Limits::max();
+  return static_cast<T>(value);
+}
+
+// Stores in `dst` a copy of the `count` elements at `src`. False when a copy
+// was due but could not be obtained.
+template <typename T>
+bool CopyElements(T*& dst, T* src, int count) {
+  dst = TryNewArrayCopy(src, count);
+  return dst != nullptr || src == nullptr || count < 1;
+}
+
+// Deep copy of one value of type code `type` and count `count` into a fresh
+// destination. Returns false when owned storage was due but could not be
+// obtained; the destination value is then null.
+bool CopyValue(CIndexValue& dst, const CIndexValue& src, int type, int count) {
+  switch (type) {
+    case kValueInt:
+    case kValueDouble:
+    case kValueInt64:
+      dst = src;
+      return true;
+    case kValueText:
+      dst.pcValue = TryNewTextCopy(src.pcValue);
+      return dst.pcValue != nullptr || src.pcValue == nullptr;
+    case kValueIntArray:
+      return CopyElements(dst.pnValue, src.pnValue, count);
+    case kValueDoubleArray:
+      return CopyElements(dst.pdValue, src.pdValue, count);
+    case kValueInt64Array:
+      return CopyElements(dst.pllValue, src.pllValue, count);
+    case kValueTextArray:
+      dst.ppcValue = TryNewTextArrayCopy(src.ppcValue, count);
+      return dst.ppcValue != nullptr || src.ppcValue == nullptr || count < 1;
+    default:
+      // Code 1 and unknown codes carry nothing: the destination is not set.
+      return true;
+  }
+}
+
+// Releases the storage that a value of type code `type` and count `count`
+// owns and nulls the pointer.
+void ReleaseValue(CIndexValue& value, int type, int count) {
+  switch (type) {
+    case kValueText:
+      ReleaseArray(value.pcValue);
+      break;
+    case kValueIntArray:
+      ReleaseArray(value.pnValue);
+      break;
+    case kValueDoubleArray:
+      ReleaseArray(value.pdValue);
+      break;
+    case kValueInt64Array:
+      ReleaseArray(value.pllValue);
+      break;
+    case kValueTextArray:
+      ReleaseTextArray(value.ppcValue, count);
+      break;
+    default:
+      break;
+  }
+}
+
+// Replaces `column` by `num` zeroed elements (null when num is below 1).
+// False when they could not be obtained.
+template <typename T>
+bool RenewColumn(T*& column, int num) {
+  ReleaseArray(column);
+  column = TryNewArray<T>(num);
+  return column != nullptr || num < 1;
+}
+
+// The shared loop of both SetNewValue forms: positions dstStart .. end-1
+// receive entries srcStart onward.
+void CopyEntries(int* dstIds, CIndexValue* dstValues, int* dstCounts, int* dstTypes,
+                 const int* srcIds, const CIndexValue* srcValues, const int* srcCounts,
+                 const int* srcTypes, int dstStart, int srcStart, int end) {
+  if (dstIds == nullptr || dstValues == nullptr || dstCounts == nullptr || dstTypes == nullptr ||
+      srcIds == nullptr || srcValues == nullptr || srcCounts == nullptr || srcTypes == nullptr) {
+    return;
+  }
+  for (int i = dstStart, j = srcStart; i < end; ++i, ++j) {
+    dstIds[i] = srcIds[j];
+    dstTypes[i] = srcTypes[j];
+    dstCounts[i] = srcCounts[j];
+    if (!CopyValue(dstValues[i], srcValues[j], srcTypes[j], srcCounts[j])) dstCounts[i] = 0;
+  }
+}
+
+}  // namespace
+
+CIndexToValue::CIndexToValue()
+    : Num(0),
+      IndexId(nullptr),
+      ValueType(nullptr),
+      OneIndexValueNum(nullptr),
+      IndexValue(nullptr) {}
+
+CIndexToValue::~CIndexToValue() { Clear(); }
+
+int CIndexToValue::GetNum() { return Num; }
+
+void CIndexToValue::SetNum(int num) { Num = num; }
+
+int* CIndexToValue::GetIndexId() { return IndexId; }
+
+int* CIndexToValue::GetValueType() { return ValueType; }
+
+int* CIndexToValue::GetOneIndexValueNum() { return OneIndexValueNum; }
+
+CIndexValue* CIndexToValue::GetIndexValue() { return IndexValue; }
+
+void CIndexToValue::SetIndexId() {
+  if (!RenewColumn(IndexId, Num)) Clear();
+}
+
+void CIndexToValue::SetValueType() {
+  if (!RenewColumn(ValueType, Num)) Clear();
+}
+
+void CIndexToValue::SetOneIndexValueNum() {
+  if (!RenewColumn(OneIndexValueNum, Num)) Clear();
+}
+
+void CIndexToValue::SetIndexValue() {
+  if (!RenewColumn(IndexValue, Num)) Clear();
+}
+
+void CIndexToValue::SetDatas() {
+  SetIndexId();
+  SetValueType();
+  SetOneIndexValueNum();
+  SetIndexValue();
+}
+
+void CIndexToValue::SetOneIndexValueNumWithValue(int count) {
+  if (OneIndexValueNum == nullptr) return;
+  for (int i = 0; i < Num; ++i) OneIndexValueNum[i] = count;
+}
+
+void CIndexToValue::SetIndexValueMemory(int index) {
+  if (ValueType == nullptr || IndexValue == nullptr || index < 0 || index >= Num) return;
+  const int count = OneIndexValueNum != nullptr ? OneIndexValueNum[index] : 0;
+  CIndexValue& value = IndexValue[index];
+  bool made = true;
+  switch (ValueType[index]) {
+    case kValueText:
+      made = (value.pcValue = TryNewArray<char>(count)) != nullptr;
+      break;
+    case kValueIntArray:
+      made = (value.pnValue = TryNewArray<int>(count)) != nullptr;
+      break;
+    case kValueDoubleArray:
+      made = (value.pdValue = TryNewArray<double>(count)) != nullptr;
+      break;
+    case kValueInt64Array:
+      made = (value.pllValue = TryNewArray<int64_t>(count)) != nullptr;
+      break;
+    case kValueTextArray:
+      made = (value.ppcValue = TryNewArray<char*>(count)) != nullptr;
+      break;
+    default:
+      return;
+  }
+  // No storage for a positive count: the entry says it holds nothing.
+  if (!made && count > 0) OneIndexValueNum[index] = 0;
+}
+
+void CIndexToValue::AddLength(int add) {
+  if (add < 1 || Num > std::numeric_limits<int>::max() - add) return;
+  const int kept = Num > 0 ? Num : 0;
+  CIndexToValue grown;
+  grown.SetNum(kept + add);
+  grown.SetDatas();
+  if (grown.Num != kept + add) return;
+  if (kept > 0) {
+    SetNewValue(grown.IndexId, grown.IndexValue, grown.OneIndexValueNum, grown.ValueType, IndexId,
+                IndexValue, OneIndexValueNum, ValueType, 0, 0);
+  }
+  Clear();
+  std::swap(Num, grown.Num);
+  std::swap(IndexId, grown.IndexId);
+  std::swap(ValueType, grown.ValueType);
+  std::swap(OneIndexValueNum, grown.OneIndexValueNum);
+  std::swap(IndexValue, grown.IndexValue);
+}
+
+void CIndexToValue::SetOneNoPointerIndexValue(int index, void* value) {
+  if (ValueType == nullptr || IndexValue == nullptr || value == nullptr) return;
+  CIndexValue& dst = IndexValue[index];
+  switch (ValueType[index]) {
+    case kValueInt:
+      std::memcpy(&dst.nValue, value, sizeof dst.nValue);
+      break;
+    case kValueDouble:
+      std::memcpy(&dst.dValue, value, sizeof dst.dValue);
+      break;
+    case kValueInt64:
+      std::memcpy(&dst.llValue, value, sizeof dst.llValue);
+      break;
+    default:
+      break;
+  }
+}
+
+void CIndexToValue::SetOneNoPointerIndexValueByDouble(int index, double value) {
+  if (ValueType == nullptr || IndexValue == nullptr) return;
+  CIndexValue& dst = IndexValue[index];
+  switch (ValueType[index]) {
+    case kValueInt:
+      dst.nValue = TruncateToward0<int>(value);
+      break;
+    case kValueDouble:
+      dst.dValue = value;
+      break;
+    case kValueInt64:
+      dst.llValue = TruncateToward0<int64_t>(value);
+      break;
+    default:
+      break;
+  }
+}
+
+void CIndexToValue::SetOnePointerIndexValue(int index, int element, void* value) {
+  if (ValueType == nullptr || IndexValue == nullptr || value == nullptr) return;
+  CIndexValue& dst = IndexValue[index];
+  switch (ValueType[index]) {
+    case kValueIntArray:
+      if (dst.pnValue != nullptr) std::memcpy(&dst.pnValue[element], value, sizeof(int));
+      break;
+    case kValueDoubleArray:
+      if (dst.pdValue != nullptr) std::memcpy(&dst.pdValue[element], value, sizeof(double));
+      break;
+    case kValueInt64Array:
+      if (dst.pllValue != nullptr) std::memcpy(&dst.pllValue[element], value, sizeof(int64_t));
+      break;
+    case kValueTextArray:
+      // The element's buffer was sized by whoever made it.
+      if (dst.ppcValue != nullptr && dst.ppcValue[element] != nullptr) {
+        std::strcpy(dst.ppcValue[element], static_cast<const char*>(value));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CIndexToValue::SetNewValue(int* dstIds, CIndexValue* dstValues, int* dstCounts, int* dstTypes,
+                                int* srcIds, CIndexValue* srcValues, int* srcCounts, int* srcTypes,
+                                int dstStart, int srcStart) {
+  CopyEntries(dstIds, dstValues, dstCounts, dstTypes, srcIds, srcValues, srcCounts, srcTypes,
+              dstStart, srcStart, Num);
+}
+
+void CIndexToValue::SetNewValue(CIndexToValue& dst, CIndexToValue& src, int dstStart,
+                                int srcStart) {
+  CopyEntries(dst.IndexId, dst.IndexValue, dst.OneIndexValueNum, dst.ValueType, src.IndexId,
+              src.IndexValue, src.OneIndexValueNum, src.ValueType, dstStart, srcStart, dst.Num);
+}
+
+CIndexToValue& CIndexToValue::operator=(CIndexToValue& src) {
+  if (this == &src) return *this;
+  Clear();
+  if (src.Num < 1) return *this;
+  Num = src.Num;
+  SetDatas();
+  SetNewValue(IndexId, IndexValue, OneIndexValueNum, ValueType, src.IndexId, src.IndexValue,
+              src.OneIndexValueNum, src.ValueType, 0, 0);
+  return *this;
+}
+
+void CIndexToValue::Clear() {
+  // Without the type column nobody knows what the values own; without the
+  // count column a text array is released without its texts.
+  if (IndexValue != nullptr && ValueType != nullptr) {
+    for (int i = 0; i < Num; ++i) {
+      const int count = OneIndexValueNum != nullptr ? OneIndexValueNum[i] : 0;
+      ReleaseValue(IndexValue[i], ValueType[i], count);
+    }
+  }
+  ReleaseArray(IndexValue);
+  ReleaseArray(IndexId);
+  ReleaseArray(ValueType);
+  ReleaseArray(OneIndexValueNum);
+  Num = 0;
+}
+
+void CIndexToValue::PrintLog() {}
