@@ -96,7 +96,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
       {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgMaskedIndicators, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgMaskedData, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgServerSubInfo, {true, ResultKind::kWatchList, nullptr}},
+      {kMsgServerSubInfo,
+       {true, ResultKind::kWatchList,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeServerSubInfo(code));
+        }}},
       {kMsgSimpleIndicators, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgSectorQuotesOrder, {true, ResultKind::kSectorQuotesOrder, nullptr}},
       {kMsgPagedRankingList, {true, ResultKind::kPagedRankList, nullptr}},
@@ -121,7 +125,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
        {true, ResultKind::kNone,
         [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
       {kMsgQuoteUpdate, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgLogin, {true, ResultKind::kLoginInfo, nullptr}},
+      {kMsgLogin,
+       {true, ResultKind::kLoginInfo,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeLoginInfo(code));
+        }}},
       {kMsgLevel2TransactionsHistory, {true, ResultKind::kKestrelData, nullptr}},
   };
   static constexpr std::array<MessageRoute, kTypeSlots> kByType = [] {

@@ -17,7 +17,8 @@ enum MessageType : unsigned int {
   kMsgMaskedIndicators = 24,            // masked subscription indicators
   kMsgMaskedData = 25,                  // masked subscription data
   kMsgServerSubInfo = 26,               // the server's subscription list
-  kMsgSimpleIndicators = 33,            // simple indicators
+  kMsgCommit = 32,                      // subscription commit request
+  kMsgSimpleIndicators = 33,            // simple indicators; also the peek request
   kMsgSectorQuotesOrder = 34,           // sector quotes order
   kMsgPagedRankingList = 40,            // paged ranking list
   kMsgRawData = 48,                     // raw bytes of the host's own

@@ -17,6 +17,13 @@
 class CDecodeCode;
 class CKestrelQuoteData;
 class CKestrelHisData;
+class CLoginInfo;
+class CWatchList;
+struct WatchListItem;
+union CIndexValue;
+namespace kestrel {
+struct ColumnLayout;
+}
 
 class KESTREL_API CKestrelCode {
  public:
@@ -46,6 +53,24 @@ class KESTREL_API CKestrelCode {
   static CCode* EncodeServerSubInfoRequest();
   // Status test (type 59). `info` must not be null.
   static CCode* EncodeKestrelTest(KestrelInfoSend* info);
+
+  // Subscription requests. The two-list forms write the second list first;
+  // a list that is null, empty, or whose first item has no code or no ids
+  // goes out as the empty-list marker. Null when both lists are null.
+  // Commit (type 32) and peek (type 33) carry each item's ids in full.
+  static CCode* EncodeCommitRequest(const WatchListItem* first, int firstCount,
+                                    const WatchListItem* second, int secondCount);
+  // A null list or a negative count is sent as an empty list.
+  static CCode* EncodePeekRequest(const WatchListItem* list, int count);
+  // Masked commit (type 24) and masked verify (type 25): the ascending union
+  // of all ids once, then one bit mask per item. Each item's id array is
+  // sorted in place. A list names at most 256 distinct ids: ids beyond the
+  // 256th distinct one, in the order the items ask for them, are cut from
+  // the list and from every mask.
+  static CCode* EncodeMaskedCommitRequest(const WatchListItem* first, int firstCount,
+                                          const WatchListItem* second, int secondCount);
+  static CCode* EncodeMaskedVerifyRequest(const WatchListItem* first, int firstCount,
+                                          const WatchListItem* second, int secondCount);
 
   // The security type of a TernCode ("stock_a", "index_sh", "futures",
   // "HK", ...), decided from the text alone; "" when it cannot be classified.
@@ -97,6 +122,54 @@ class KESTREL_API CKestrelCode {
   static CCode* EncodeFinishRequest(CCode* code);
   static void EncodeCRC(CCode& code);
   static void EncodeMsgBodySize(CCode& code);
+
+  // Subscription list forms.
+  using ListWriter = void (*)(const WatchListItem* list, int count, CCode& code);
+  static CCode* EncodeTwoListRequest(unsigned char type, ListWriter writeList,
+                                     const WatchListItem* first, int firstCount,
+                                     const WatchListItem* second, int secondCount);
+  static void EncodeOneCommitRequest(const WatchListItem* list, int count, CCode& code);
+  static void EncodeMaskedItem(const WatchListItem* list, int count, CCode& code);
+  static void EncodeNoSubOrNoUnsub(CCode& code);
+  static void GetMask(CCode& code, const uint16_t* distinct, int distinctCount, const uint16_t* ids,
+                      int idCount, int maskSize);
+
+  // Service replies of the login dialog.
+  static CLoginInfo* DecodeLoginInfo(CDecodeCode& code);
+  static CWatchList* DecodeServerSubInfo(CDecodeCode& code);
+
+  // Column codecs of history series: each reads exactly its column and
+  // writes rows 0 .. count-1 of the column's array.
+  static void DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int_2_Method(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateColumn,
+                                                        CIndexValue* timeColumn, int count,
+                                                        CDecodeCode& code);
+  static void DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int_5_Method(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int_6_Method_Date(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int_7_Method(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue* second,
+                                             CIndexValue* third, CIndexValue* fourth, int count,
+                                             int factor, CDecodeCode& code);
+  static void DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
+                                             CDecodeCode& code);
+  static void DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
+                                             CDecodeCode& code);
+  static void DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
+                                             CDecodeCode& code);
+  static void DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
+                                            int divisor, CDecodeCode& code);
+  static void DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count, CDecodeCode& code);
+  static void DecodeDayKLine_Int64_3_Method(CIndexValue* column, int count, int firstMultiplier,
+                                            int laterMultiplier, CDecodeCode& code);
+  static void DecodeDayKLine_56_Index(CIndexValue* column, int count, CDecodeCode& code);
+  static int QeDateToHQDate(int64_t packed);
+  // Declares a layout's indicator ids on a history record, with `count`
+  // rows each, and decodes its columns in wire order with the series' price
+  // unit factor. Returns the rows decoded (0 when none).
+  static int DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                int count, int factor, CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column

@@ -17,6 +17,36 @@ struct KestrelCodeAccess {
   static constexpr auto GetRealFactor = &CKestrelCode::GetRealFactor;
   static constexpr auto FixFactor = &CKestrelCode::FixFactor;
   static constexpr auto GetFloat = &CKestrelCode::GetFloat;
+
+  // Column codecs.
+  static constexpr auto DecodeDayKLine_Int_1_Method_Date =
+      &CKestrelCode::DecodeDayKLine_Int_1_Method_Date;
+  static constexpr auto DecodeDayKLine_Int_2_Method = &CKestrelCode::DecodeDayKLine_Int_2_Method;
+  static constexpr auto DecodeDayKLine_Int_3_Method_Date_And_Time =
+      &CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time;
+  static constexpr auto DecodeDayKLine_Int_4_Method_Time =
+      &CKestrelCode::DecodeDayKLine_Int_4_Method_Time;
+  static constexpr auto DecodeDayKLine_Int_5_Method = &CKestrelCode::DecodeDayKLine_Int_5_Method;
+  static constexpr auto DecodeDayKLine_Int_6_Method_Date =
+      &CKestrelCode::DecodeDayKLine_Int_6_Method_Date;
+  static constexpr auto DecodeDayKLine_Int_7_Method = &CKestrelCode::DecodeDayKLine_Int_7_Method;
+  static constexpr auto DecodeDayKLine_Double_1_Method =
+      &CKestrelCode::DecodeDayKLine_Double_1_Method;
+  static constexpr auto DecodeDayKLine_Double_2_Method =
+      &CKestrelCode::DecodeDayKLine_Double_2_Method;
+  static constexpr auto DecodeDayKLine_Double_3_Method =
+      &CKestrelCode::DecodeDayKLine_Double_3_Method;
+  static constexpr auto DecodeDayKLine_Double_4_Method =
+      &CKestrelCode::DecodeDayKLine_Double_4_Method;
+  static constexpr auto DecodeDayKLine_Int64_1_Method =
+      &CKestrelCode::DecodeDayKLine_Int64_1_Method;
+  static constexpr auto DecodeDayKLine_Int64_2_Method =
+      &CKestrelCode::DecodeDayKLine_Int64_2_Method;
+  static constexpr auto DecodeDayKLine_Int64_3_Method =
+      &CKestrelCode::DecodeDayKLine_Int64_3_Method;
+  static constexpr auto DecodeDayKLine_56_Index = &CKestrelCode::DecodeDayKLine_56_Index;
+  static constexpr auto QeDateToHQDate = &CKestrelCode::QeDateToHQDate;
+  static constexpr auto DecodeColumnLayout = &CKestrelCode::DecodeColumnLayout;
 };
 
 #endif  // KESTREL_TESTS_SUPPORT_KESTRELCODEACCESS_H
