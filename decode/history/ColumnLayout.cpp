@@ -1,0 +1,103 @@
+// The engine that runs a column layout over a series.
+#include "decode/history/ColumnLayout.h"
+
+#include <algorithm>
+
+#include "IndexToValue.h"
+#include "KestrelCode.h"
+#include "KestrelRecords.h"
+#include "codec/DecodeCode.h"
+
+using kestrel::ColumnCodec;
+using kestrel::ColumnSpec;
+
+int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                     int count, int factor, CDecodeCode& code) {
+  if (count < 1 || record == nullptr) return 0;
+  // Every row of a column takes at least one byte (flag columns a bit), so a
+  // row count beyond the bytes left is cut to them: a forged count cannot
+  // make the record allocate without bound.
+  const bool allFlags = std::all_of(layout.begin(), layout.end(), [](const ColumnSpec& column) {
+    return column.codec == ColumnCodec::kBuySell;
+  });
+  const int64_t bytesLeft = code.Remaining();
+  const int64_t rowLimit = allFlags ? bytesLeft * 8 : bytesLeft;
+  const int rows = static_cast<int>(std::min<int64_t>(count, rowLimit));
+  if (rows < 1) return 0;
+
+  int ids[kestrel::kMaxLayoutColumns];
+  int idCount = 0;
+  for (const ColumnSpec& column : layout) {
+    for (int k = 0; k < kestrel::ColumnSpan(column.codec); ++k) ids[idCount++] = column.ids[k];
+  }
+  SetHisDataIndexToValue(record, idCount, ids, rows);
+  CIndexToValue* values = record->GetIndexToValue();
+  CIndexValue* v = values->GetIndexValue();
+  if (v == nullptr || values->GetNum() != idCount) return 0;
+  // Every column must have its storage and the element type its codec
+  // writes; otherwise nothing is decoded.
+  int at = 0;
+  for (const ColumnSpec& spec : layout) {
+    for (int k = 0; k < kestrel::ColumnSpan(spec.codec); ++k, ++at) {
+      if (values->GetOneIndexValueNum()[at] != rows ||
+          values->GetValueType()[at] != kestrel::ColumnValueType(spec.codec)) {
+        return 0;
+      }
+    }
+  }
+
+  CIndexValue* column = v;
+  for (const ColumnSpec& spec : layout) {
+    const int decimals = spec.decimals == kestrel::kSeriesFactor ? factor : spec.decimals;
+    switch (spec.codec) {
+      case ColumnCodec::kDate:
+        DecodeDayKLine_Int_1_Method_Date(column, rows, code);
+        break;
+      case ColumnCodec::kDateAndTime:
+        DecodeDayKLine_Int_3_Method_Date_And_Time(column, column + 1, rows, code);
+        break;
+      case ColumnCodec::kTime:
+        DecodeDayKLine_Int_4_Method_Time(column, rows, code);
+        break;
+      case ColumnCodec::kIntRising:
+        DecodeDayKLine_Int_2_Method(column, rows, code);
+        break;
+      case ColumnCodec::kIntPlain:
+        DecodeDayKLine_Int_5_Method(column, rows, code);
+        break;
+      case ColumnCodec::kQeDate:
+        DecodeDayKLine_Int_6_Method_Date(column, rows, code);
+        break;
+      case ColumnCodec::kIntDelta:
+        DecodeDayKLine_Int_7_Method(column, rows, code);
+        break;
+      case ColumnCodec::kPrices:
+        DecodeDayKLine_Double_1_Method(column, column + 1, column + 2, column + 3, rows, decimals,
+                                       code);
+        break;
+      case ColumnCodec::kDoubleSum:
+        DecodeDayKLine_Double_2_Method(column, rows, decimals, code);
+        break;
+      case ColumnCodec::kDouble64:
+        DecodeDayKLine_Double_3_Method(column, rows, decimals, code);
+        break;
+      case ColumnCodec::kDoubleU32:
+        DecodeDayKLine_Double_4_Method(column, rows, decimals, code);
+        break;
+      case ColumnCodec::kInt64Scaled:
+        DecodeDayKLine_Int64_1_Method(column, rows, spec.first, spec.second, code);
+        break;
+      case ColumnCodec::kInt64Plain:
+        DecodeDayKLine_Int64_2_Method(column, rows, code);
+        break;
+      case ColumnCodec::kInt64U32:
+        DecodeDayKLine_Int64_3_Method(column, rows, spec.first, spec.second, code);
+        break;
+      case ColumnCodec::kBuySell:
+        DecodeDayKLine_56_Index(column, rows, code);
+        break;
+    }
+    column += kestrel::ColumnSpan(spec.codec);
+  }
+  return rows;
+}

@@ -1,0 +1,292 @@
+// Column codecs of history series and the calendar arithmetic behind them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+#include "IndexToValue.h"
+#include "codec/DecodeCode.h"
+#include "decode/history/Calendar.h"
+#include "support/KestrelCodeAccess.h"
+#include "support/MessageBuilder.h"
+
+namespace {
+
+using Access = KestrelCodeAccess;
+using kt::Bytes;
+using kt::MessageBuilder;
+
+// A cursor over its own exact-size copy of the bytes.
+struct Wire {
+  // One spare byte past the end keeps data() valid for an empty column; the
+  // cursor's end excludes it.
+  explicit Wire(const Bytes& bytes) : storage(WithSpare(bytes)), code(storage.data()) {
+    code.Frame(0, static_cast<int>(bytes.size()));
+  }
+  static std::vector<char> WithSpare(const Bytes& bytes) {
+    std::vector<char> out(bytes.begin(), bytes.end());
+    out.push_back(0);
+    return out;
+  }
+  int Consumed() const { return code.Position(); }
+  std::vector<char> storage;
+  CDecodeCode code;
+};
+
+// A column of n elements of T, and its CIndexValue.
+template <typename T>
+struct Column {
+  explicit Column(size_t n, T fill = T()) : rows(n, fill) {
+    if constexpr (std::is_same_v<T, int>) value.pnValue = rows.data();
+    if constexpr (std::is_same_v<T, double>) value.pdValue = rows.data();
+    if constexpr (std::is_same_v<T, int64_t>) value.pllValue = rows.data();
+  }
+  std::vector<T> rows;
+  CIndexValue value{};
+};
+
+TEST(Calendar, DateArithmetic) {
+  const struct {
+    int date;
+    int32_t days;
+    int expected;
+  } rows[] = {
+      {20231229, 3, 20240101},
+      {20240228, 1, 20240229},
+      {21000228, 1, 21000301},
+      {20000228, 1, 20000229},
+      {20240301, -1, 20240229},
+      {20240101, -1, 20231231},
+      {20241301, 1, 0},
+      {0, 5, 0},
+      {10101, -1, -1},
+      {20240131, 366, 20250131},
+      {20240115, 0, 20240115},
+      {20240132, 0, 20240201},
+      // gaps of millions of days land where a day-by-day walk would
+      {20000101, 146097 * 10, 60000101},
+      {20000101, -146097 * 3, 8000101},
+      {20000101, INT32_MIN, -1},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(kestrel::AddDaysToDate(row.date, row.days), row.expected)
+        << row.date << " + " << row.days;
+  }
+  kestrel::DateParts parts;
+  EXPECT_FALSE(kestrel::SplitDate(20241301, &parts));
+  EXPECT_EQ(parts.year, 0);
+  EXPECT_TRUE(kestrel::SplitDate(20240232, &parts));  // day 32 still splits
+  EXPECT_EQ(kestrel::DaysInMonth(1900, 2), 28);
+  EXPECT_EQ(kestrel::DaysInMonth(2000, 2), 29);
+  EXPECT_EQ(kestrel::DaysInMonth(0, 1), 0);
+  EXPECT_EQ(kestrel::NormalizeDate(2024, 13, 1), 0);
+}
+
+TEST(Calendar, NormalizeMatchesADayByDayWalk) {
+  // Independent reference: step one day at a time.
+  auto walk = [](int year, int month, int day, int steps) {
+    for (int i = 0; i < steps; ++i) {
+      if (++day > kestrel::DaysInMonth(year, month)) {
+        day = 1;
+        if (++month > 12) month = 1, ++year;
+      }
+    }
+    return year * 10000 + month * 100 + day;
+  };
+  for (const int steps : {0, 1, 27, 28, 29, 365, 366, 1000, 40000, 146097, 146098, 300000}) {
+    EXPECT_EQ(kestrel::AddDaysToDate(19991231, steps), walk(1999, 12, 31, steps)) << steps;
+  }
+}
+
+TEST(ColumnCodecs, QeDates) {
+  EXPECT_EQ(Access::QeDateToHQDate(38127), 20230715);
+  EXPECT_EQ(Access::QeDateToHQDate(0), 19490000);                           // no range check
+  EXPECT_EQ(Access::QeDateToHQDate((int64_t{1} << 40) | 38127), 20230715);  // high bits ignored
+  // A first date and deltas: 2023-07-15, +1 day, +32 (one month).
+  Wire wire(MessageBuilder().Int(38127).Int(1).Int(32).Bytes());
+  Column<int> dates(3);
+  Access::DecodeDayKLine_Int_6_Method_Date(&dates.value, 3, wire.code);
+  EXPECT_EQ(dates.rows, (std::vector<int>{20230715, 20230716, 20230816}));
+}
+
+TEST(ColumnCodecs, DatesWithDayGaps) {
+  Wire wire(MessageBuilder().UInt(20231229).UInt(3).UInt(59).Bytes());
+  Column<int> dates(3);
+  Access::DecodeDayKLine_Int_1_Method_Date(&dates.value, 3, wire.code);
+  EXPECT_EQ(dates.rows, (std::vector<int>{20231229, 20240101, 20240229}));
+  // An invalid first date makes every later row 0.
+  Wire zero(MessageBuilder().UInt(0).UInt(1).UInt(1).Bytes());
+  Column<int> zeros(3, 99);
+  Access::DecodeDayKLine_Int_1_Method_Date(&zeros.value, 3, zero.code);
+  EXPECT_EQ(zeros.rows, (std::vector<int>{0, 0, 0}));
+}
+
+TEST(ColumnCodecs, IntegerColumns) {
+  {  // unsigned deltas wrap modulo 2^32
+    Wire wire(MessageBuilder().UInt(0xFFFFFFFE).UInt(3).UInt(1).Bytes());
+    Column<int> c(3);
+    Access::DecodeDayKLine_Int_2_Method(&c.value, 3, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int>{-2, 1, 2}));
+  }
+  {  // signed deltas, low 32 bits
+    Wire wire(MessageBuilder().UInt(100).Int(-150).Int((int64_t{1} << 32) + 7).Bytes());
+    Column<int> c(3);
+    Access::DecodeDayKLine_Int_7_Method(&c.value, 3, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int>{100, -50, -43}));
+  }
+  {  // plain values; nothing read for a count of 0
+    Wire wire(MessageBuilder().UInt(5).UInt(6).Bytes());
+    Column<int> c(2);
+    Access::DecodeDayKLine_Int_5_Method(&c.value, 0, wire.code);
+    EXPECT_EQ(wire.Consumed(), 0);
+    Access::DecodeDayKLine_Int_5_Method(&c.value, 2, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int>{5, 6}));
+  }
+  {
+    Wire wire(MessageBuilder().Int(-5).Int(1LL << 40).Bytes());
+    Column<int64_t> c(2);
+    Access::DecodeDayKLine_Int64_2_Method(&c.value, 2, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int64_t>{-5, 1LL << 40}));
+  }
+}
+
+TEST(ColumnCodecs, ScaledInt64Columns) {
+  {  // the running value stays unscaled: -150/100 = -1, then -140/100 = -1
+    Wire wire(MessageBuilder().Int(-150).Int(10).Int(300).Bytes());
+    Column<int64_t> c(3);
+    Access::DecodeDayKLine_Int64_1_Method(&c.value, 3, 1, 100, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int64_t>{-1, -1, 1}));
+  }
+  {
+    Wire wire(MessageBuilder().UInt(4294967295u).Int(-1).Bytes());
+    Column<int64_t> c(2);
+    Access::DecodeDayKLine_Int64_3_Method(&c.value, 2, 100, 1000, wire.code);
+    EXPECT_EQ(c.rows, (std::vector<int64_t>{429496729500LL, 4294967294000LL}));
+  }
+}
+
+TEST(ColumnCodecs, PriceColumns) {
+  {  // four prices on one base, factor 2
+    Wire wire(MessageBuilder()
+                  .UInt(1000)
+                  .Int(5)
+                  .UInt(20)
+                  .UInt(10)
+                  .UInt(3)
+                  .Int(-2)
+                  .UInt(0)
+                  .UInt(1)
+                  .UInt(2)
+                  .Bytes());
+    Column<double> low(2), second(2), third(2), fourth(2);
+    Access::DecodeDayKLine_Double_1_Method(&low.value, &second.value, &third.value, &fourth.value,
+                                           2, 2, wire.code);
+    EXPECT_DOUBLE_EQ(low.rows[0], 10.05);
+    EXPECT_DOUBLE_EQ(second.rows[0], 10.25);
+    EXPECT_DOUBLE_EQ(third.rows[0], 10.15);
+    EXPECT_DOUBLE_EQ(fourth.rows[0], 10.08);
+    EXPECT_DOUBLE_EQ(low.rows[1], 10.03);
+    EXPECT_DOUBLE_EQ(fourth.rows[1], 10.05);
+    EXPECT_EQ(wire.Consumed(), static_cast<int>(wire.storage.size()) - 1);
+  }
+  {  // count 0: the base alone is read
+    Wire wire(MessageBuilder().UInt(1000).UInt(7).Bytes());
+    Column<double> c(1, -1.0);
+    Access::DecodeDayKLine_Double_1_Method(&c.value, &c.value, &c.value, &c.value, 0, 2, wire.code);
+    EXPECT_EQ(wire.Consumed(), 2);
+    EXPECT_EQ(c.rows[0], -1.0);
+  }
+  {  // the same first field: -1 when signed 32-bit, 4294967295 when widened
+    const Bytes bytes = MessageBuilder().UInt(4294967295u).Int(5).Bytes();
+    Wire w2(bytes), w4(bytes);
+    Column<double> c2(2), c4(2);
+    Access::DecodeDayKLine_Double_2_Method(&c2.value, 2, 0, w2.code);
+    Access::DecodeDayKLine_Double_4_Method(&c4.value, 2, 0, w4.code);
+    EXPECT_EQ(c2.rows, (std::vector<double>{-1.0, 4.0}));
+    EXPECT_EQ(c4.rows, (std::vector<double>{4294967295.0, 4294967300.0}));
+  }
+  {
+    Wire wire(MessageBuilder().Int(-12345).Int(45).Bytes());
+    Column<double> c(2);
+    Access::DecodeDayKLine_Double_3_Method(&c.value, 2, 2, wire.code);
+    EXPECT_DOUBLE_EQ(c.rows[0], -123.45);
+    EXPECT_DOUBLE_EQ(c.rows[1], -123.0);
+  }
+}
+
+TEST(ColumnCodecs, BuySellFlags) {
+  Wire wire(MessageBuilder().Raw({0xA0, 0x40, 0xFF}).Bytes());
+  Column<int> c(10);
+  Access::DecodeDayKLine_56_Index(&c.value, 10, wire.code);
+  EXPECT_EQ(c.rows, (std::vector<int>{0, 1, 0, 1, 1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(wire.Consumed(), 2);
+}
+
+// The time zone of the tests: a fixed zone east of UTC, so the local-time
+// conversions are not the identity; the host's zone is restored afterwards.
+class LocalZone : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("TZ");
+    saved_ = old ? old : "";
+    hadZone_ = old != nullptr;
+    setenv("TZ", "CST-8", 1);
+    tzset();
+  }
+  void TearDown() override {
+    if (hadZone_) {
+      setenv("TZ", saved_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool hadZone_ = false;
+};
+
+TEST_F(LocalZone, DateAndTimeFromOneInstant) {
+  Wire wire(MessageBuilder().UInt(19650101).UInt(0).UInt(86400).UInt(3661).Bytes());
+  Column<int> dates(3), times(3);
+  Access::DecodeDayKLine_Int_3_Method_Date_And_Time(&dates.value, &times.value, 3, wire.code);
+  EXPECT_EQ(dates.rows, (std::vector<int>{19650101, 19650102, 19650102}));
+  EXPECT_EQ(times.rows, (std::vector<int>{0, 0, 10101}));
+}
+
+TEST_F(LocalZone, TimesOfDayContinuePastMidnight) {
+  Wire wire(MessageBuilder().UInt(235959).Int(2).Int(60).Bytes());
+  Column<int> times(3);
+  Access::DecodeDayKLine_Int_4_Method_Time(&times.value, 3, wire.code);
+  EXPECT_EQ(times.rows, (std::vector<int>{235959, 1, 101}));
+}
+
+TEST_F(LocalZone, TimeCodecsAgreeAcrossThreads) {
+  // A minute series of a trading day, decoded on two threads at once.
+  MessageBuilder builder;
+  builder.UInt(93000);
+  for (int i = 1; i < 2000; ++i) builder.Int(60);
+  const Bytes bytes = builder.Bytes();
+  auto decode = [&bytes]() {
+    Wire wire(bytes);
+    Column<int> times(2000);
+    Access::DecodeDayKLine_Int_4_Method_Time(&times.value, 2000, wire.code);
+    return times.rows;
+  };
+  const std::vector<int> expected = decode();
+  EXPECT_EQ(expected[30], 100000);
+  std::vector<int> a, b;
+  for (int round = 0; round < 5; ++round) {
+    std::thread first([&] { a = decode(); });
+    std::thread second([&] { b = decode(); });
+    first.join();
+    second.join();
+    EXPECT_EQ(a, expected);
+    EXPECT_EQ(b, expected);
+  }
+}
+
+}  // namespace
