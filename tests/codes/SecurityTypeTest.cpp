@@ -203,3 +203,50 @@ TEST(PriceFactor, Scaling) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each rule row of the classification and factor tables at the edges of its
+// ranges: the first and last number inside decide by the row, the numbers
+// just outside fall to a later row or the default. Worked out by hand from
+// the protocol's tables.
+const CodeCase kRangeEdges[] = {
+    {"030000.SZ", "stock_a", 4},    {"030001.SZ", "warrant", 3},    {"039999.SZ", "warrant", 3},
+    {"040000.SZ", "stock_a", 4},    {"580000.SH", "stock_a", 2},    {"580001.SH", "warrant", 3},
+    {"580999.SH", "warrant", 3},    {"581000.SH", "stock_a", 2},    {"900900.SH", "stock_a", 2},
+    {"900901.SH", "stock_b", 3},    {"900999.SH", "stock_b", 3},    {"901000.SH", "stock_a", 2},
+    {"200000.SZ", "stock_a", 2},    {"200001.SZ", "stock_b", 3},    {"200999.SZ", "stock_b", 3},
+    {"201000.SZ", "stock_a", 2},    {"000000.SH", "stock_a", 2},    {"000999.SH", "index_sh", 2},
+    {"001000.SH", "stock_a", 2},    {"399000.SZ", "stock_a", 2},    {"399001.SZ", "index_sz", 2},
+    {"399999.SZ", "index_sz", 2},   {"400000.SZ", "stock_a", 2},    {"150000.SZ", "stock_a", 2},
+    {"150999.SZ", "close_fund", 3}, {"151000.SZ", "stock_a", 2},    {"184599.SZ", "stock_a", 2},
+    {"184600.SZ", "close_fund", 3}, {"184799.SZ", "close_fund", 3}, {"184800.SZ", "stock_a", 2},
+    {"500000.SH", "stock_a", 2},    {"500001.SH", "close_fund", 3}, {"500099.SH", "close_fund", 3},
+    {"500100.SH", "stock_a", 2},    {"159000.SZ", "stock_a", 2},    {"159999.SZ", "etf", 3},
+    {"510000.SH", "stock_a", 2},    {"510002.SH", "etf", 3},        {"510999.SH", "etf", 3},
+    {"511000.SH", "stock_a", 2},    {"169999.SZ", "lof", 3},        {"170000.SZ", "stock_a", 2},
+    {"009899.SZ", "stock_a", 2},    {"009900.SZ", "bond_sz", 3},    {"019999.SZ", "bond_sz", 3},
+    {"020000.SZ", "bond_sh", 4},    {"099999.SZ", "stock_a", 4},    {"100000.SZ", "bond_sz", 3},
+    {"109999.SZ", "bond_sz", 3},    {"110000.SZ", "bond_sh", 4},    {"110999.SH", "bond_sh", 3},
+    {"111000.SH", "bond_sz", 3},    {"112999.SH", "bond_sz", 3},    {"113000.SH", "bond_sh", 3},
+    {"114999.SZ", "bond_sh", 4},    {"115000.SZ", "bond_sz", 3},    {"115999.SZ", "bond_sz", 3},
+    {"116000.SZ", "bond_sh", 4},    {"119999.SZ", "bond_sh", 4},    {"120000.SZ", "bond_sz", 3},
+    {"129999.SZ", "bond_sz", 3},    {"130000.SZ", "stock_a", 2},    {"009899.SH", "stock_a", 2},
+    {"009900.SH", "bond_sh", 3},    {"019999.SH", "bond_sh", 3},    {"029999.SH", "bond_sh", 3},
+    {"030000.SH", "stock_a", 4},    {"109999.SH", "stock_a", 4},    {"110000.SH", "bond_sh", 3},
+    {"129999.SH", "bond_sz", 3},    {"130000.SH", "stock_a", 2},    {"131799.SH", "stock_a", 2},
+    {"131800.SH", "bond_r", 3},     {"131999.SH", "bond_r", 3},     {"132000.SH", "stock_a", 2},
+    {"202000.SZ", "stock_a", 2},    {"202001.SZ", "bond_r", 3},     {"204999.SZ", "bond_r", 3},
+    {"205000.SZ", "stock_a", 2},    {"009899.XY", "stock_a", 2},    {"009900.XY", "stock_a", 4},
+    {"127000.XY", "bond_sz", 3},    {"999999.IB", "bond_ib", 4},    {"999999.00", "bond_sb", 2},
+};
+
+TEST(SecurityType, EveryRuleRowAtTheEdgesOfItsRanges) {
+  for (const CodeCase& row : kRangeEdges) {
+    Text code(row.code);
+    EXPECT_EQ(CKestrelCode::GetSecurityType(code.get()), row.type) << row.code;
+    EXPECT_EQ(KestrelCodeAccess::GetPriceUnitFactor(code.get()), row.factor) << row.code;
+  }
+}
+
+}  // namespace
