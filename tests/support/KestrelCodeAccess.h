@@ -47,6 +47,11 @@ struct KestrelCodeAccess {
   static constexpr auto DecodeDayKLine_56_Index = &CKestrelCode::DecodeDayKLine_56_Index;
   static constexpr auto QeDateToHQDate = &CKestrelCode::QeDateToHQDate;
   static constexpr auto DecodeColumnLayout = &CKestrelCode::DecodeColumnLayout;
+
+  // Level-2 series.
+  static constexpr auto DecodeL2DealData = &CKestrelCode::DecodeL2DealData;
+  static constexpr auto DecodeL2DealRevertData = &CKestrelCode::DecodeL2DealRevertData;
+  static constexpr auto DecodeL2OrdersData = &CKestrelCode::DecodeL2OrdersData;
 };
 
 #endif  // KESTREL_TESTS_SUPPORT_KESTRELCODEACCESS_H
