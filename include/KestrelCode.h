@@ -185,6 +185,14 @@ class KESTREL_API CKestrelCode {
   static class CKestrelData* DecodeLevel2TransactionsHistory(CDecodeCode& code);
   static void DecodeLevel2Transactions(class CKestrelData* result, CDecodeCode& code);
   static void DecodeLevel2TransactionsRevert(class CKestrelData* result, CDecodeCode& code);
+  static void DecodeL2OrderQueueData(char* ternCode, class CKestrelL2OrderQueue* queue,
+                                     CDecodeCode& code);
+  static void DecodeImageStatus_FULL(class CL2OrderQueuePriceLevel* levels, int levelCount,
+                                     int priceDecimals, CDecodeCode& code);
+  static void DecodeImageStatus_UPDATE(class CL2OrderQueuePriceLevel* levels, int levelCount,
+                                       int priceDecimals, CDecodeCode& code);
+  static void DecodeL2OrderQueueSeries(char* ternCode, class CKestrelL2OrderQueue* queue,
+                                       CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column

@@ -48,10 +48,12 @@ struct KestrelCodeAccess {
   static constexpr auto QeDateToHQDate = &CKestrelCode::QeDateToHQDate;
   static constexpr auto DecodeColumnLayout = &CKestrelCode::DecodeColumnLayout;
 
-  // Level-2 series.
+  // Level-2 series and order queues.
   static constexpr auto DecodeL2DealData = &CKestrelCode::DecodeL2DealData;
   static constexpr auto DecodeL2DealRevertData = &CKestrelCode::DecodeL2DealRevertData;
   static constexpr auto DecodeL2OrdersData = &CKestrelCode::DecodeL2OrdersData;
+  static constexpr auto DecodeL2OrderQueueData = &CKestrelCode::DecodeL2OrderQueueData;
+  static constexpr auto DecodeL2OrderQueueSeries = &CKestrelCode::DecodeL2OrderQueueSeries;
 };
 
 #endif  // KESTREL_TESTS_SUPPORT_KESTRELCODEACCESS_H
