@@ -193,6 +193,8 @@ class KESTREL_API CKestrelCode {
                                        int priceDecimals, CDecodeCode& code);
   static void DecodeL2OrderQueueSeries(char* ternCode, class CKestrelL2OrderQueue* queue,
                                        CDecodeCode& code);
+  static void DecodeMarketEventData(class CKestrelData* result, CDecodeCode& code);
+  static void DecodeParameters(class CKestrelData* result, char* ternCode, CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
