@@ -130,7 +130,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeLoginInfo(code));
         }}},
-      {kMsgLevel2TransactionsHistory, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgLevel2TransactionsHistory,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeLevel2TransactionsHistory(code));
+        }}},
   };
   static constexpr std::array<MessageRoute, kTypeSlots> kByType = [] {
     std::array<MessageRoute, kTypeSlots> table{};

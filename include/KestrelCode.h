@@ -171,6 +171,31 @@ class KESTREL_API CKestrelCode {
   static int DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                 int count, int factor, CDecodeCode& code);
 
+  // Level-2 data: deal, deal-revert and order series (inside quote updates
+  // and as transaction history, type 130), order queues (full images,
+  // updates and the series form of QE data), market events and parameter
+  // lists. The result and queue classes are named with their class key, so
+  // this block needs no forward declarations of its own.
+  static void DecodeL2DealData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeL2DealRevertData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
+  // Labels a level-2 series record and decodes its row count and columns.
+  static void DecodeL2Series(char* ternCode, CKestrelHisData* record, int hisType,
+                             const kestrel::ColumnLayout& layout, CDecodeCode& code);
+  static class CKestrelData* DecodeLevel2TransactionsHistory(CDecodeCode& code);
+  static void DecodeLevel2Transactions(class CKestrelData* result, CDecodeCode& code);
+  static void DecodeLevel2TransactionsRevert(class CKestrelData* result, CDecodeCode& code);
+  static void DecodeL2OrderQueueData(char* ternCode, class CKestrelL2OrderQueue* queue,
+                                     CDecodeCode& code);
+  static void DecodeImageStatus_FULL(class CL2OrderQueuePriceLevel* levels, int levelCount,
+                                     int priceDecimals, CDecodeCode& code);
+  static void DecodeImageStatus_UPDATE(class CL2OrderQueuePriceLevel* levels, int levelCount,
+                                       int priceDecimals, CDecodeCode& code);
+  static void DecodeL2OrderQueueSeries(char* ternCode, class CKestrelL2OrderQueue* queue,
+                                       CDecodeCode& code);
+  static void DecodeMarketEventData(class CKestrelData* result, CDecodeCode& code);
+  static void DecodeParameters(class CKestrelData* result, char* ternCode, CDecodeCode& code);
+
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
   // setup of a quote or series record from a list of ids, and the ids that

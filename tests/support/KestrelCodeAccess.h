@@ -47,6 +47,15 @@ struct KestrelCodeAccess {
   static constexpr auto DecodeDayKLine_56_Index = &CKestrelCode::DecodeDayKLine_56_Index;
   static constexpr auto QeDateToHQDate = &CKestrelCode::QeDateToHQDate;
   static constexpr auto DecodeColumnLayout = &CKestrelCode::DecodeColumnLayout;
+
+  // Level-2 series, order queues, market events and parameters.
+  static constexpr auto DecodeL2DealData = &CKestrelCode::DecodeL2DealData;
+  static constexpr auto DecodeL2DealRevertData = &CKestrelCode::DecodeL2DealRevertData;
+  static constexpr auto DecodeL2OrdersData = &CKestrelCode::DecodeL2OrdersData;
+  static constexpr auto DecodeL2OrderQueueData = &CKestrelCode::DecodeL2OrderQueueData;
+  static constexpr auto DecodeL2OrderQueueSeries = &CKestrelCode::DecodeL2OrderQueueSeries;
+  static constexpr auto DecodeMarketEventData = &CKestrelCode::DecodeMarketEventData;
+  static constexpr auto DecodeParameters = &CKestrelCode::DecodeParameters;
 };
 
 #endif  // KESTREL_TESTS_SUPPORT_KESTRELCODEACCESS_H

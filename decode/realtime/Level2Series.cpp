@@ -1,0 +1,158 @@
+// Level-2 series: individual deals, reverted deals and orders of one
+// security, and the level-2 transaction history message (type 130).
+//
+// Each series is a row count followed by its columns, all rows of one column
+// before the next. The three column lists are tables run by the column
+// layout engine; the named decoders only pick a table. Prices of level-2
+// series always carry three decimals, whatever the security's own factor.
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <new>
+
+#include "KestrelCode.h"
+#include "KestrelData.h"
+#include "codec/DecodeCode.h"
+#include "codes/TernCode.h"
+#include "decode/history/ColumnLayout.h"
+
+namespace {
+
+using kestrel::ColumnCodec;
+using kestrel::ColumnSpec;
+
+// Decimals of every level-2 price column.
+constexpr int kLevel2PriceDecimals = 3;
+
+// A 64-bit column: an unsigned first value, then signed deltas, stored
+// unscaled (both multipliers 1).
+constexpr ColumnSpec Int64Column(int id) { return {ColumnCodec::kInt64U32, {id}, 1, 1}; }
+// A 32-bit column: an unsigned first value, then signed deltas, wrapping
+// modulo 2^32.
+constexpr ColumnSpec Int32Column(int id) { return {ColumnCodec::kIntDelta, {id}}; }
+// A price column: an unsigned first value, then signed deltas, as doubles of
+// three decimals.
+constexpr ColumnSpec PriceColumn(int id) {
+  return {ColumnCodec::kDoubleU32, {id}, 1, 1, kLevel2PriceDecimals};
+}
+
+// Deal series (his type 10), columns in wire order.
+constexpr ColumnSpec kDealColumns[] = {
+    Int64Column(330),
+    Int32Column(102),  // the one 32-bit column
+    Int64Column(331),
+    PriceColumn(332),  // deal price
+    Int64Column(333),
+};
+
+// Deal revert series (his type 12), columns in wire order.
+constexpr ColumnSpec kDealRevertColumns[] = {
+    Int64Column(342), Int64Column(334),
+    PriceColumn(332),  // price of the reverted deal
+    Int64Column(333), Int64Column(335), Int64Column(336), Int64Column(337),
+    Int64Column(338), Int64Column(339), Int64Column(348),  // seven 64-bit columns
+};
+
+// Order series (his type 13), columns in wire order.
+constexpr ColumnSpec kOrderColumns[] = {
+    Int64Column(331), Int64Column(330),
+    PriceColumn(332),  // order price
+    Int64Column(333),
+    Int32Column(102),  // the one 32-bit column
+    Int64Column(345),
+};
+
+// The numbers of the type-130 header that precede the series; only the last
+// is used: when it is 0 or less, no series follows.
+constexpr int kHistoryHeaderNumbers = 4;
+
+// Reads the security code and the header of a type-130 body and gives the
+// result its single series record, which is returned; null when the code is
+// empty, the header announces no series or the record cannot be made.
+CKestrelHisData* OpenHistorySeries(CKestrelData* result, char (&ternCode)[kTernCodeSize],
+                                   CDecodeCode& code) {
+  if (result == nullptr) return nullptr;
+  ReadTernCode(code, ternCode);
+  if (ternCode[0] == '\0') return nullptr;
+  int32_t last = 0;
+  for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = static_cast<int32_t>(ReadUInt32(code));
+  if (last <= 0) return nullptr;
+  result->SetHisDataNum(1);
+  result->SetHisData();
+  return result->GetKestrelHisData();
+}
+
+}  // namespace
+
+void CKestrelCode::DecodeL2Series(char* ternCode, CKestrelHisData* record, int hisType,
+                                  const kestrel::ColumnLayout& layout, CDecodeCode& code) {
+  if (record == nullptr) return;
+  // Labelled before anything is read, so a caller finds the code set even
+  // when the series is empty.
+  record->SetDatas(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0,
+                   kPeriodDeal, static_cast<THisType>(hisType), 0, 0);
+  const auto rows = static_cast<int32_t>(ReadUInt32(code));
+  // The engine declares the columns only for a positive count, and cuts a
+  // count beyond the bytes left to them.
+  DecodeColumnLayout(record, layout, rows, kLevel2PriceDecimals, code);
+}
+
+void CKestrelCode::DecodeL2DealData(char* ternCode, CKestrelHisData* record, CDecodeCode& code) {
+  DecodeL2Series(ternCode, record, kHisLevel2Deal, kDealColumns, code);
+}
+
+void CKestrelCode::DecodeL2DealRevertData(char* ternCode, CKestrelHisData* record,
+                                          CDecodeCode& code) {
+  DecodeL2Series(ternCode, record, kHisLevel2DealRevert, kDealRevertColumns, code);
+}
+
+void CKestrelCode::DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, CDecodeCode& code) {
+  DecodeL2Series(ternCode, record, kHisLevel2Order, kOrderColumns, code);
+}
+
+CKestrelData* CKestrelCode::DecodeLevel2TransactionsHistory(CDecodeCode& code) {
+  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData);
+  if (!result) return nullptr;
+  // The kind of history that follows; any other kind has no body.
+  struct Kind {
+    uint32_t kind;
+    void (*decode)(CKestrelData* result, CDecodeCode& code);
+  };
+  static constexpr Kind kKinds[] = {
+      {1, DecodeLevel2Transactions},        // deals, then the trailing quote
+      {2, DecodeLevel2TransactionsRevert},  // reverted deals
+  };
+  const uint32_t kind = ReadUInt32(code);
+  for (const Kind& row : kKinds) {
+    if (row.kind == kind) row.decode(result.get(), code);
+  }
+  return result.release();
+}
+
+void CKestrelCode::DecodeLevel2Transactions(CKestrelData* result, CDecodeCode& code) {
+  char ternCode[kTernCodeSize] = {};
+  CKestrelHisData* record = OpenHistorySeries(result, ternCode, code);
+  if (record == nullptr) return;
+  DecodeL2DealData(ternCode, record, code);
+
+  result->SetQuoteDataNum(1);
+  result->SetQuoteData();
+  CKestrelQuoteData* quote = result->GetKestrelQuoteData();
+  if (quote == nullptr) return;
+  quote->SetTernCode(ternCode, static_cast<int>(std::strlen(ternCode)));
+  // The quote carries the two numbers that trail the deals: a 32-bit one
+  // (id 327) and a 64-bit one (id 350).
+  int trailerIds[] = {327, 350};
+  SetQuoteDataIndexToValue(quote, static_cast<int>(std::size(trailerIds)), trailerIds);
+  CIndexValue* values = quote->GetIndexToValue()->GetIndexValue();
+  if (values == nullptr) return;
+  values[0].nValue = static_cast<int32_t>(ReadUInt32(code));
+  values[1].llValue = ReadInt64(code);
+}
+
+void CKestrelCode::DecodeLevel2TransactionsRevert(CKestrelData* result, CDecodeCode& code) {
+  char ternCode[kTernCodeSize] = {};
+  CKestrelHisData* record = OpenHistorySeries(result, ternCode, code);
+  if (record != nullptr) DecodeL2DealRevertData(ternCode, record, code);
+}
