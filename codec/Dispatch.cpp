@@ -94,14 +94,26 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
       {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgMaskedIndicators, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgMaskedData, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgMaskedIndicators,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeMaskedSubscribeIndicators(code));
+        }}},
+      {kMsgMaskedData,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeMaskedSubscribeIndicators(code));
+        }}},
       {kMsgServerSubInfo,
        {true, ResultKind::kWatchList,
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeServerSubInfo(code));
         }}},
-      {kMsgSimpleIndicators, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgSimpleIndicators,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeSimpleIndicators(code));
+        }}},
       {kMsgSectorQuotesOrder, {true, ResultKind::kSectorQuotesOrder, nullptr}},
       {kMsgPagedRankingList, {true, ResultKind::kPagedRankList, nullptr}},
       {kMsgRawData,
@@ -124,7 +136,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
       {kMsgHeartBeatAlt,
        {true, ResultKind::kNone,
         [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
-      {kMsgQuoteUpdate, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgQuoteUpdate,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeQuoteUpdateData(code));
+        }}},
       {kMsgLogin,
        {true, ResultKind::kLoginInfo,
         [](CDecodeCode& code, int, int*) {

@@ -21,9 +21,16 @@ class CLoginInfo;
 class CWatchList;
 struct WatchListItem;
 union CIndexValue;
+class CKestrelData;
+class CKestrelL2OrderQueue;
+enum THisType : int32_t;
 namespace kestrel {
 struct ColumnLayout;
-}
+struct EntryContext;
+struct MaskedIds;
+struct MessageShape;
+struct SecurityBlock;
+}  // namespace kestrel
 
 class KESTREL_API CKestrelCode {
  public:
@@ -195,6 +202,70 @@ class KESTREL_API CKestrelCode {
                                        CDecodeCode& code);
   static void DecodeMarketEventData(class CKestrelData* result, CDecodeCode& code);
   static void DecodeParameters(class CKestrelData* result, char* ternCode, CDecodeCode& code);
+
+  // Real-time quote messages: quote updates (64), masked subscription data
+  // (24, 25), simple indicators (33) and the symbols block of history trends.
+  static CKestrelData* DecodeQuoteUpdateData(CDecodeCode& code);
+  static CKestrelData* DecodeMaskedSubscribeIndicators(CDecodeCode& code);
+  static bool DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int idCount, int maskBytes,
+                                        char* mask, int* selected, CDecodeCode& code);
+  static CKestrelData* DecodeSimpleIndicators(CDecodeCode& code);
+  static void DecodeSymbolsData(CKestrelData* result, CDecodeCode& code);
+  static void Decode_TernCode_Factor_SecurityType(char* code, int* factor,
+                                                  std::string* securityType, CDecodeCode& cursor);
+  // The walker shared by those messages: a list of security blocks, and the
+  // entries of one block, by the message's table of special ids.
+  static bool DecodeSecurityList(CKestrelData* result, const kestrel::MessageShape& shape,
+                                 int securities, const kestrel::MaskedIds* masked,
+                                 CDecodeCode& code);
+  static void DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData* quote,
+                                    kestrel::SecurityBlock& block,
+                                    const kestrel::MessageShape& shape, int count, const int* ids,
+                                    CDecodeCode& code);
+  static void StoreScaled(kestrel::EntryContext& entry, int64_t raw);
+  static void AppendExtraEntry(CKestrelQuoteData* quote, int id, int64_t value);
+
+  // Indicator field decoders: indicators that carry lists, texts, fixed
+  // scales or level-2 blocks. Each fills entry `index` of the quote.
+  static void Decode_57_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, std::string& securityType, CDecodeCode& cursor);
+  static void Decode_58_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, std::string& securityType, CDecodeCode& cursor);
+  static void Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                  int id, int index, std::string& securityType,
+                                  CDecodeCode& cursor);
+  static void Decode_152_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                  int id, int index, std::string& securityType,
+                                  CDecodeCode& cursor);
+  static void Decode_156_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                  int id, int index, std::string& securityType,
+                                  CDecodeCode& cursor);
+  static void DecodeCountedSeries(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                  int id, int index, std::string& securityType, THisType hisType,
+                                  const kestrel::ColumnLayout& layout, bool countAsInt,
+                                  CDecodeCode& cursor);
+  static void Decode_151_IndIndex(CKestrelQuoteData* quote, int id, int index, CDecodeCode& cursor);
+  static void Decode_String_IndIndex(CKestrelQuoteData* quote, int id, int index,
+                                     CDecodeCode& cursor);
+  static void Decode_other_IndIndex(CKestrelQuoteData* quote, char* code, int id, int index,
+                                    int factor, CDecodeCode& cursor);
+  static void Decode_89_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, std::string& securityType, int* trailing,
+                                 CDecodeCode& cursor);
+  static void Decode_90_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, std::string& securityType, int* trailing,
+                                 int64_t* trailingLong, CDecodeCode& cursor);
+  static void Decode_91_IndIndex(CKestrelL2OrderQueue* queue, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, CDecodeCode& cursor);
+  static void Decode_93_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                 int id, int index, std::string& securityType, int* trailing,
+                                 CDecodeCode& cursor);
+  using Level2Series = void (*)(char* code, CKestrelHisData* record, CDecodeCode& cursor);
+  static void DecodeLevel2Block(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
+                                int id, int index, std::string& securityType, Level2Series series,
+                                int* trailing, CDecodeCode& cursor);
+  // The coded comment of a corporate action as GBK text (a new array).
+  static char* DecodeHQAFComment(const char* text);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column

@@ -56,6 +56,9 @@ struct KestrelCodeAccess {
   static constexpr auto DecodeL2OrderQueueSeries = &CKestrelCode::DecodeL2OrderQueueSeries;
   static constexpr auto DecodeMarketEventData = &CKestrelCode::DecodeMarketEventData;
   static constexpr auto DecodeParameters = &CKestrelCode::DecodeParameters;
+
+  // Indicator field decoders.
+  static constexpr auto DecodeHQAFComment = &CKestrelCode::DecodeHQAFComment;
 };
 
 #endif  // KESTREL_TESTS_SUPPORT_KESTRELCODEACCESS_H

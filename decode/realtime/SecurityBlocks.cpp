@@ -1,0 +1,184 @@
+// The walker of security blocks shared by the real-time quote messages, the
+// scaled store of plain values, and the reading of a block's code.
+#include "decode/realtime/SecurityBlocks.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "IndexToValue.h"
+#include "KestrelCode.h"
+#include "codec/DecodeCode.h"
+#include "codes/TernCode.h"
+#include "model/ValueTypes.h"
+
+namespace {
+
+// Bond real codes price with four decimals.
+constexpr int kBondRealCodeFactor = 4;
+// The working copy of a code for classification.
+constexpr size_t kWorkingCodeSize = 32;
+
+// The ids of the extra quote entries that carry trailing numbers.
+constexpr int kTrailing90Id = 327;
+constexpr int kTrailing90LongId = 350;
+constexpr int kTrailing89Id = 328;
+constexpr int kTrailing93Id = 329;
+
+bool HasCode(CKestrelHisData& record) { return record.GetTernCode()[0] != '\0'; }
+
+}  // namespace
+
+void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
+                                                       std::string* securityType,
+                                                       CDecodeCode& cursor) {
+  ReadTernCode(cursor, code, kTernCodeSize);
+  if (code[0] == '\0') return;
+  char copy[kWorkingCodeSize] = {};
+  std::strncpy(copy, code, kWorkingCodeSize - 1);
+  RealCodeToBondCode(copy);
+  int unitFactor = GetPriceUnitFactor(copy);
+  *securityType = GetSecurityType(copy);
+  if (IsBondRealCode(code)) unitFactor = kBondRealCodeFactor;
+  *factor = unitFactor;
+}
+
+void CKestrelCode::StoreScaled(kestrel::EntryContext& entry, int64_t raw) {
+  CIndexToValue* values = entry.quote->GetIndexToValue();
+  const int64_t fixed = FixFactor(entry.block.code, entry.id, raw);
+  values->GetIndexId()[entry.index] = entry.id;
+  values->GetValueType()[entry.index] = FindValueTypeByIndexId(entry.id, false);
+  values->SetOneNoPointerIndexValueByDouble(
+      entry.index, GetFloat(fixed, GetRealFactor(entry.block.factor, entry.id)));
+}
+
+void CKestrelCode::AppendExtraEntry(CKestrelQuoteData* quote, int id, int64_t value) {
+  CIndexToValue* values = quote->GetIndexToValue();
+  const int at = values->GetNum();
+  values->AddLength(1);
+  if (values->GetNum() != at + 1) return;  // no room could be made
+  values->GetIndexId()[at] = id;
+  values->GetValueType()[at] = FindValueTypeByIndexId(id, false);
+  values->GetOneIndexValueNum()[at] = 1;
+  // Stored in the entry's own type, so a 64-bit number keeps every bit.
+  const int type = values->GetValueType()[at];
+  if (type == kValueInt) {
+    int narrow = static_cast<int>(value);
+    values->SetOneNoPointerIndexValue(at, &narrow);
+  } else if (type == kValueInt64) {
+    values->SetOneNoPointerIndexValue(at, &value);
+  } else {
+    values->SetOneNoPointerIndexValueByDouble(at, static_cast<double>(value));
+  }
+}
+
+void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData* quote,
+                                         kestrel::SecurityBlock& block,
+                                         const kestrel::MessageShape& shape, int count,
+                                         const int* ids, CDecodeCode& code) {
+  // Every entry takes at least one byte, so a count beyond the bytes left is
+  // cut to them; a list of ids bounds it too.
+  const int entries = ids != nullptr ? count : std::min(count, code.Remaining());
+  CIndexToValue* values = quote->GetIndexToValue();
+  if (entries >= 1) {
+    values->SetNum(entries);
+    values->SetDatas();
+    values->SetOneIndexValueNumWithValue(1);
+  }
+  const int filled = values->GetIndexValue() == nullptr ? 0 : values->GetNum();
+  for (int j = 0; j < filled; ++j) {
+    const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
+    kestrel::EntryContext entry{result, quote, block, id, j, code};
+    if (shape.presetEntries) {
+      values->GetIndexId()[j] = id;
+      values->GetValueType()[j] = FindValueTypeByIndexId(id, false);
+      values->SetOneNoPointerIndexValueByDouble(j, GetFloat(0, 0));
+    }
+    const kestrel::SpecialId* special = std::find_if(
+        shape.specials, shape.specials + shape.specialCount, [&](const kestrel::SpecialId& row) {
+          return row.low <= id && id <= row.high && (!row.hkOnly || block.type == "HK");
+        });
+    if (special != shape.specials + shape.specialCount) {
+      special->handler(entry);
+    } else {
+      shape.plain(entry);
+    }
+  }
+
+  // The filled records, in the message's order; the record of an id that did
+  // not occur has no code and is left out.
+  for (size_t a = 0; a < shape.appendCount; ++a) {
+    switch (shape.appends[a]) {
+      case kestrel::Appended::kSeries57:
+        if (HasCode(block.series57)) result->AddHisData(block.series57);
+        break;
+      case kestrel::Appended::kSeries58:
+        if (HasCode(block.series58)) result->AddHisData(block.series58);
+        break;
+      case kestrel::Appended::kSeries90:
+        if (!HasCode(block.series90)) break;
+        AppendExtraEntry(quote, kTrailing90Id, block.trailing90);
+        AppendExtraEntry(quote, kTrailing90LongId, block.trailing90Long);
+        result->AddHisData(block.series90);
+        break;
+      case kestrel::Appended::kSeries89:
+        if (!HasCode(block.series89)) break;
+        AppendExtraEntry(quote, kTrailing89Id, block.trailing89);
+        result->AddHisData(block.series89);
+        break;
+      case kestrel::Appended::kSeries93:
+        if (!HasCode(block.series93)) break;
+        AppendExtraEntry(quote, kTrailing93Id, block.trailing93);
+        result->AddHisData(block.series93);
+        break;
+      case kestrel::Appended::kSeries150:
+        if (HasCode(block.series150)) result->AddHisData(block.series150);
+        break;
+      case kestrel::Appended::kSeries152:
+        if (HasCode(block.series152)) result->AddHisData(block.series152);
+        break;
+      case kestrel::Appended::kSeries156:
+        if (HasCode(block.series156)) result->AddHisData(block.series156);
+        break;
+      case kestrel::Appended::kQueue91:
+        if (block.queue91.GetTernCode()[0] != '\0') result->AddL2OrderQueue(block.queue91);
+        break;
+    }
+  }
+}
+
+bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::MessageShape& shape,
+                                      int securities, const kestrel::MaskedIds* masked,
+                                      CDecodeCode& code) {
+  // Every block takes at least two bytes (its code): a count beyond the
+  // bytes left is cut to them.
+  const int blocks = std::min(securities, code.Remaining());
+  if (blocks < 1) return false;
+  result->SetQuoteDataNum(blocks);
+  result->SetQuoteData();
+  CKestrelQuoteData* quotes = result->GetKestrelQuoteData();
+  if (quotes == nullptr) return false;
+
+  for (int s = 0; s < blocks; ++s) {
+    kestrel::SecurityBlock block;
+    Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, code);
+    if (block.code[0] == '\0') return false;
+    const int* ids = nullptr;
+    int selectedCount = 0;
+    if (masked != nullptr) {
+      // The block's mask selects ids of the message's list.
+      ReadBytes(code, masked->mask, masked->maskBytes);
+      selectedCount = GetInds(masked->ids, masked->idCount, masked->mask, masked->selected);
+      ids = masked->selected;
+    }
+    quotes[s].SetTernCode(block.code, static_cast<int>(std::strlen(block.code)));
+    int entries = static_cast<int>(ReadUInt32(code));
+    // A masked block names its ids by the mask: values beyond the ids it
+    // selects have no id, so only as many values as the mask selects are
+    // read. The value encoding depends on the id, so the unnamed rest cannot
+    // be skipped; the next block then reads what follows, and a code that
+    // cannot be read ends the message.
+    if (ids != nullptr) entries = std::min(entries, selectedCount);
+    DecodeSecurityEntries(result, &quotes[s], block, shape, entries, ids, code);
+  }
+  return true;
+}

@@ -1,0 +1,119 @@
+// The shape shared by the real-time messages that carry quotes: a list of
+// securities, each a list of indicator values.
+//
+// Most indicators carry one scaled number. A few carry more (a counted list,
+// corporate actions, level-2 blocks, market events); each message names
+// them in its own table of special ids with their handlers, and everything
+// else goes through the message's plain handler. One walker runs any table,
+// so the differences between the messages stand side by side as data.
+#ifndef KESTREL_DECODE_REALTIME_SECURITYBLOCKS_H
+#define KESTREL_DECODE_REALTIME_SECURITYBLOCKS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "KestrelData.h"
+#include "KestrelRecords.h"
+#include "KestrelSizes.h"
+#include "L2OrderQueue.h"
+
+class CDecodeCode;
+
+namespace kestrel {
+
+// Working state of one security block, made afresh for every security.
+struct SecurityBlock {
+  char code[kKestrelTernCodeSize] = {};
+  int factor = 0;
+  std::string type;
+  // Series records of the indicators that carry lists, and the order queue.
+  CKestrelHisData series57;
+  CKestrelHisData series58;
+  CKestrelHisData series89;
+  CKestrelHisData series90;
+  CKestrelHisData series93;
+  CKestrelHisData series150;
+  CKestrelHisData series152;
+  CKestrelHisData series156;
+  CKestrelL2OrderQueue queue91;
+  // Numbers that follow the level-2 blocks of 89, 90 and 93.
+  int trailing89 = 0;
+  int trailing90 = 0;
+  int64_t trailing90Long = 0;
+  int trailing93 = 0;
+};
+
+// One indicator entry being decoded: entry `index` of `quote` holds `id`.
+struct EntryContext {
+  CKestrelData* result;
+  CKestrelQuoteData* quote;
+  SecurityBlock& block;
+  int id;
+  int index;
+  CDecodeCode& code;
+};
+
+using EntryHandler = void (*)(EntryContext& entry);
+
+// Ids low .. high (of "HK" securities only, when hkOnly) have their own
+// handler.
+struct SpecialId {
+  int low;
+  int high;
+  bool hkOnly;
+  EntryHandler handler;
+};
+
+// What is appended to the result after a block, in order: a series record
+// (when it was filled), with the extra quote entries that carry its
+// trailing numbers.
+enum class Appended {
+  kSeries57,
+  kSeries58,
+  kSeries90,  // after the entries 327 and 350
+  kSeries89,  // after the entry 328
+  kSeries93,  // after the entry 329
+  kSeries150,
+  kSeries152,
+  kSeries156,
+  kQueue91,
+};
+
+struct MessageShape {
+  const SpecialId* specials;
+  size_t specialCount;
+  EntryHandler plain;  // every id that no special row names
+  const Appended* appends;
+  size_t appendCount;
+  bool presetEntries;  // entries get their id, type and 0 before the value
+};
+
+template <size_t S, size_t A>
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], EntryHandler plain,
+                                 const Appended (&appends)[A], bool presetEntries) {
+  return {specials, S, plain, appends, A, presetEntries};
+}
+
+template <size_t S>
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], EntryHandler plain,
+                                 bool presetEntries) {
+  return {specials, S, plain, nullptr, 0, presetEntries};
+}
+
+// The id list of a masked message and the buffers its blocks use: the mask
+// of one block and the ids it selects.
+struct MaskedIds {
+  int* ids;
+  int idCount;
+  char* mask;
+  int maskBytes;
+  int* selected;
+};
+
+// Whether an id is one of the texts sent as sized strings.
+constexpr bool IsTextId(int id) { return (id >= 130 && id <= 133) || id == 480; }
+
+}  // namespace kestrel
+
+#endif  // KESTREL_DECODE_REALTIME_SECURITYBLOCKS_H
