@@ -15,6 +15,7 @@
 #include "KestrelInfo.h"
 
 class CDecodeCode;
+class CKestrelData;
 class CKestrelQuoteData;
 class CKestrelHisData;
 class CLoginInfo;
@@ -198,8 +199,8 @@ class KESTREL_API CKestrelCode {
   static int DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                 int count, int factor, CDecodeCode& code);
 
-  // History init requests: the writers each put the type and one body form
-  // into `code`.
+  // History init requests, day K-lines (type 3) and minute K-lines (type 5).
+  // The request writers each put the type and one body form into `code`.
   static void EncodeInitTheFirstType(CCode& code, unsigned char type, int first, int a, char* text);
   static void EncodeInitTheFifthType(CCode& code, unsigned char type, int first, int a, char* text);
   static void EncodeInitTheSecondType(CCode& code, unsigned char type, int first, char* text,
@@ -209,6 +210,26 @@ class KESTREL_API CKestrelCode {
   static void EncodeInitQEDataPlusType(CCode& code, unsigned char type, int first, char* text,
                                        int subKind, int a, int b, int c, int d);
   static void EncodeInitDayKLine(CCode& code, char* text, int a, int b, TKLinePeriod period);
+  // Day K-lines: the series head (price unit factor, and status only when
+  // the factor is not 0), then one column layout chosen by security type.
+  static CKestrelData* DecodeDayKLineData(CDecodeCode& code);
+  static void Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrelHisData* record,
+                                                      CDecodeCode& code);
+  static void DecodeDayKLineData_Futrues(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_HK(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_HI_or_Oversea(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_OpenFund(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_Etf_or_Lof(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                   CDecodeCode& code);
+  // Minute K-lines: bar length, price unit factor (never a status), then one
+  // column layout chosen by security type.
+  static CKestrelData* DecodeMinuteKlineData(CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Futures(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Gold(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Others(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeMinuteKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                      CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
