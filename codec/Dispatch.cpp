@@ -87,8 +87,16 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
   // One row per received message type. Rows with a null decoder yield null
   // for now.
   static constexpr Row kRows[] = {
-      {kMsgDayKLine, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgMinuteKLine, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgDayKLine,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeDayKLineData(code));
+        }}},
+      {kMsgMinuteKLine,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeMinuteKlineData(code));
+        }}},
       {kMsgHisTrend, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgSectorCharts, {true, ResultKind::kTop8Info, nullptr}},
       {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},

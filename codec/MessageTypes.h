@@ -13,6 +13,7 @@ enum MessageType : unsigned int {
   kMsgSectorCharts = 9,                 // top-8 sector charts
   kMsgFormalizedTrend = 17,             // formalized trends
   kMsgFormalizedDeal = 18,              // formalized deals
+  kMsgHistoryKind6 = 20,                // history request of kind 6; no reply type of its own
   kMsgQEDataPlus = 21,                  // QE data plus
   kMsgMaskedIndicators = 24,            // masked subscription indicators
   kMsgMaskedData = 25,                  // masked subscription data

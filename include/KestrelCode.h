@@ -15,13 +15,13 @@
 #include "KestrelInfo.h"
 
 class CDecodeCode;
+class CKestrelData;
 class CKestrelQuoteData;
 class CKestrelHisData;
 class CLoginInfo;
 class CWatchList;
 struct WatchListItem;
 union CIndexValue;
-class CKestrelData;
 class CKestrelL2OrderQueue;
 enum THisType : int32_t;
 namespace kestrel {
@@ -31,6 +31,22 @@ struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;
 }  // namespace kestrel
+
+// Period argument of CKestrelCode::EncodeInitRequest. A day or minute K-line
+// request (kind 2) maps the minute periods to the bar-length code that the
+// server's minute K-line reply carries back (and that becomes the series'
+// TPeriodType kPeriodMinuteBar0 .. kPeriodMinuteBar5); every other value asks
+// for day K-lines. Kind 3 sends the value itself. Any 32-bit value may be
+// passed.
+enum TKLinePeriod : int32_t {
+  kKLineMinuteBar1 = 5,   // minute K-lines, bar-length code 1
+  kKLineMinuteBar3 = 6,   // minute K-lines, bar-length code 3
+  kKLineMinuteBar4 = 7,   // minute K-lines, bar-length code 4
+  kKLineMinuteBar5 = 8,   // minute K-lines, bar-length code 5
+  kKLineDay = 9,          // day K-lines
+  kKLineMinuteBar0 = 10,  // minute K-lines, bar-length code 0
+  kKLineMinuteBar2 = 11,  // minute K-lines, bar-length code 2
+};
 
 class KESTREL_API CKestrelCode {
  public:
@@ -78,6 +94,17 @@ class KESTREL_API CKestrelCode {
                                           const WatchListItem* second, int secondCount);
   static CCode* EncodeMaskedVerifyRequest(const WatchListItem* first, int firstCount,
                                           const WatchListItem* second, int secondCount);
+
+  // History init request for the security `code`: `kind` (a signed 8-bit
+  // number) chooses the request and so the type of the reply: 0 and 4
+  // formalized trends (17), 1 formalized deals (18), 2 day (3) or minute (5)
+  // K-lines by `period`, 3 minute K-lines with the raw period value (5), 5
+  // history trends (6), 6 type 20, 7 and 8 level-2 transaction history
+  // (130), every other kind QE data (21). `flag` turns kinds 1 and 2 into
+  // QE data requests, which alone carry `c` and `d` (kind 2). Numbers go out
+  // unsigned: a negative one takes five bytes. Null when code is null.
+  static CCode* EncodeInitRequest(char* code, char kind, int a, int b, TKLinePeriod period,
+                                  bool flag, int c, int d);
 
   // The security type of a TernCode ("stock_a", "index_sh", "futures",
   // "HK", ...), decided from the text alone; "" when it cannot be classified.
@@ -266,6 +293,38 @@ class KESTREL_API CKestrelCode {
                                 int* trailing, CDecodeCode& cursor);
   // The coded comment of a corporate action as GBK text (a new array).
   static char* DecodeHQAFComment(const char* text);
+
+  // History init requests, day K-lines (type 3) and minute K-lines (type 5).
+  // The request writers each put the type and one body form into `code`.
+  static void EncodeInitTheFirstType(CCode& code, unsigned char type, int first, int a, char* text);
+  static void EncodeInitTheFifthType(CCode& code, unsigned char type, int first, int a, char* text);
+  static void EncodeInitTheSecondType(CCode& code, unsigned char type, int first, char* text,
+                                      TKLinePeriod period, int a, int b);
+  static void EncodeInitTheThirdType(CCode& code, unsigned char type, int first, char* text,
+                                     int second, int a, int b);
+  static void EncodeInitQEDataPlusType(CCode& code, unsigned char type, int first, char* text,
+                                       int subKind, int a, int b, int c, int d);
+  static void EncodeInitDayKLine(CCode& code, char* text, int a, int b, TKLinePeriod period);
+  // Day K-lines: the series head (price unit factor, and status only when
+  // the factor is not 0), then one column layout chosen by security type.
+  static CKestrelData* DecodeDayKLineData(CDecodeCode& code);
+  static void Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrelHisData* record,
+                                                      CDecodeCode& code);
+  static void DecodeDayKLineData_Futrues(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_HK(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_HI_or_Oversea(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_OpenFund(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_Etf_or_Lof(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                   CDecodeCode& code);
+  // Minute K-lines: bar length, price unit factor (never a status), then one
+  // column layout chosen by security type.
+  static CKestrelData* DecodeMinuteKlineData(CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Futures(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Gold(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Others(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeMinuteKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                      CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column

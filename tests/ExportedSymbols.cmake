@@ -5,7 +5,8 @@ execute_process(COMMAND nm -DC --defined-only ${LIBRARY}
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
 endif()
-foreach(required "CKestrelCode::DecodeOneMessage" "CKestrelCode::ClearDecodeMessage" "CCode::GetContent")
+foreach(required "CKestrelCode::DecodeOneMessage" "CKestrelCode::ClearDecodeMessage"
+                 "CKestrelCode::EncodeInitRequest" "CCode::GetContent")
   string(FIND "${symbols}" "${required}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "not exported: ${required}")

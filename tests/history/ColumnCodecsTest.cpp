@@ -10,6 +10,7 @@
 #include "codec/DecodeCode.h"
 #include "decode/history/Calendar.h"
 #include "support/KestrelCodeAccess.h"
+#include "support/LocalZone.h"
 #include "support/MessageBuilder.h"
 
 namespace {
@@ -226,28 +227,7 @@ TEST(ColumnCodecs, BuySellFlags) {
 
 // The time zone of the tests: a fixed zone east of UTC, so the local-time
 // conversions are not the identity; the host's zone is restored afterwards.
-class LocalZone : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* old = std::getenv("TZ");
-    saved_ = old ? old : "";
-    hadZone_ = old != nullptr;
-    setenv("TZ", "CST-8", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (hadZone_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool hadZone_ = false;
-};
+using kt::LocalZone;
 
 TEST_F(LocalZone, DateAndTimeFromOneInstant) {
   Wire wire(MessageBuilder().UInt(19650101).UInt(0).UInt(86400).UInt(3661).Bytes());

@@ -1,0 +1,177 @@
+// History init requests: one request per security asks for formalized
+// trends or deals, day or minute K-lines, history trends, level-2
+// transaction history or a QE data series.
+//
+// A small kind number (and, for kinds 1 and 2, a flag) chooses the form of
+// the body; the request type is the type of the message the server answers
+// with. Every number of a body goes out as an unsigned stop-bit integer.
+#include <memory>
+#include <new>
+
+#include "KestrelCode.h"
+#include "codec/MessageTypes.h"
+#include "codec/Writers.h"
+#include "codes/TernCode.h"
+
+namespace {
+
+// The body forms, each written by one private writer of CKestrelCode.
+enum class InitBody {
+  kFirst,   // type, first, a, code
+  kFifth,   // type, first, code, a
+  kSecond,  // type, first, code, period, a, b
+  kThird,   // type, first, code, second, a, b
+  kQeData,  // type, first, code, second (sub-kind), a, b [, c, d when first is not 1]
+  kKLine,   // day or minute K-lines, by period
+};
+
+// One form of a kind: its body, request type and the numbers it fixes.
+struct InitForm {
+  InitBody body;
+  unsigned char type;
+  int first;
+  int second;  // the level-2 marker or the QE data sub-kind; unused elsewhere
+};
+
+// The QE data form of a kind without a row: its sub-kind is the kind itself.
+constexpr InitForm kOtherKind = {InitBody::kQeData, kMsgQEDataPlus, 1, 0};
+
+// Rows by kind, 0 to 8: the form without the flag, then with it.
+constexpr InitForm kInitForms[][2] = {
+    {{InitBody::kFirst, kMsgFormalizedTrend, 1, 0},  // 0: formalized trends
+     {InitBody::kFirst, kMsgFormalizedTrend, 1, 0}},
+    {{InitBody::kFirst, kMsgFormalizedDeal, 1, 0},  // 1: formalized deals
+     {InitBody::kQeData, kMsgQEDataPlus, 1, 1}},
+    {{InitBody::kKLine, kMsgDayKLine, 1, 0},  // 2: K-lines; the type follows the period
+     {InitBody::kQeData, kMsgQEDataPlus, 2, 2}},
+    {{InitBody::kSecond, kMsgMinuteKLine, 1, 0},  // 3: minute K-lines, raw period
+     {InitBody::kSecond, kMsgMinuteKLine, 1, 0}},
+    {{InitBody::kFirst, kMsgFormalizedTrend, 1, 0},  // 4: as kind 0
+     {InitBody::kFirst, kMsgFormalizedTrend, 1, 0}},
+    {{InitBody::kFifth, kMsgHisTrend, 1, 0},  // 5: history trends
+     {InitBody::kFifth, kMsgHisTrend, 1, 0}},
+    {{InitBody::kFifth, kMsgHistoryKind6, 1, 0},  // 6
+     {InitBody::kFifth, kMsgHistoryKind6, 1, 0}},
+    {{InitBody::kThird, kMsgLevel2TransactionsHistory, 1, 1},  // 7: level-2 transactions
+     {InitBody::kThird, kMsgLevel2TransactionsHistory, 1, 1}},
+    {{InitBody::kThird, kMsgLevel2TransactionsHistory, 1, 1},  // 8: as kind 7
+     {InitBody::kThird, kMsgLevel2TransactionsHistory, 1, 1}},
+};
+constexpr int kKindsWithRows = static_cast<int>(sizeof kInitForms / sizeof kInitForms[0]);
+
+// The form of a kind, with the QE data sub-kind filled in for kinds without
+// a row (9 and above, and negative kinds).
+InitForm FormOf(int kind, bool flag) {
+  if (kind < 0 || kind >= kKindsWithRows) {
+    InitForm form = kOtherKind;
+    form.second = kind;
+    return form;
+  }
+  return kInitForms[kind][flag ? 1 : 0];
+}
+
+// The minute K-line periods and the bar-length code each asks for. Every
+// other period asks for day K-lines.
+struct MinuteBar {
+  TKLinePeriod period;
+  int barCode;
+};
+constexpr MinuteBar kMinuteBars[] = {
+    {kKLineMinuteBar1, 1}, {kKLineMinuteBar3, 3}, {kKLineMinuteBar4, 4},
+    {kKLineMinuteBar5, 5}, {kKLineMinuteBar0, 0}, {kKLineMinuteBar2, 2},
+};
+
+// Both K-line bodies open with this number.
+constexpr int kKLineFirst = 1;
+// QE data bodies of this first number stop after b.
+constexpr int kShortQeDataFirst = 1;
+
+void WriteNumber(CCode& code, int value) { WriteUInt32(code, static_cast<uint32_t>(value)); }
+
+}  // namespace
+
+CCode* CKestrelCode::EncodeInitRequest(char* code, char kind, int a, int b, TKLinePeriod period,
+                                       bool flag, int c, int d) {
+  // A null code cannot be written; no request is made.
+  if (code == nullptr) return nullptr;
+  std::unique_ptr<CCode> request(new (std::nothrow) CCode());
+  if (request == nullptr || request->GetContent() == nullptr) return nullptr;
+  CCode& out = *request;
+  const int signedKind = static_cast<signed char>(kind);
+  const InitForm form = FormOf(signedKind, flag);
+  switch (form.body) {
+    case InitBody::kFirst:
+      EncodeInitTheFirstType(out, form.type, form.first, a, code);
+      break;
+    case InitBody::kFifth:
+      EncodeInitTheFifthType(out, form.type, form.first, a, code);
+      break;
+    case InitBody::kSecond:
+      EncodeInitTheSecondType(out, form.type, form.first, code, period, a, b);
+      break;
+    case InitBody::kThird:
+      EncodeInitTheThirdType(out, form.type, form.first, code, form.second, a, b);
+      break;
+    case InitBody::kQeData:
+      EncodeInitQEDataPlusType(out, form.type, form.first, code, form.second, a, b, c, d);
+      break;
+    case InitBody::kKLine:
+      EncodeInitDayKLine(out, code, a, b, period);
+      break;
+  }
+  return EncodeFinishRequest(request.release());
+}
+
+void CKestrelCode::EncodeInitTheFirstType(CCode& code, unsigned char type, int first, int a,
+                                          char* text) {
+  WriteByteValue(code, type);
+  WriteNumber(code, first);
+  WriteNumber(code, a);
+  WriteTernCode(code, text);
+}
+
+void CKestrelCode::EncodeInitTheFifthType(CCode& code, unsigned char type, int first, int a,
+                                          char* text) {
+  WriteByteValue(code, type);
+  WriteNumber(code, first);
+  WriteTernCode(code, text);
+  WriteNumber(code, a);
+}
+
+void CKestrelCode::EncodeInitTheSecondType(CCode& code, unsigned char type, int first, char* text,
+                                           TKLinePeriod period, int a, int b) {
+  EncodeInitTheThirdType(code, type, first, text, period, a, b);
+}
+
+void CKestrelCode::EncodeInitTheThirdType(CCode& code, unsigned char type, int first, char* text,
+                                          int second, int a, int b) {
+  WriteByteValue(code, type);
+  WriteNumber(code, first);
+  WriteTernCode(code, text);
+  WriteNumber(code, second);
+  WriteNumber(code, a);
+  WriteNumber(code, b);
+}
+
+void CKestrelCode::EncodeInitQEDataPlusType(CCode& code, unsigned char type, int first, char* text,
+                                            int subKind, int a, int b, int c, int d) {
+  EncodeInitTheThirdType(code, type, first, text, subKind, a, b);
+  if (first == kShortQeDataFirst) return;
+  WriteNumber(code, c);
+  WriteNumber(code, d);
+}
+
+void CKestrelCode::EncodeInitDayKLine(CCode& code, char* text, int a, int b, TKLinePeriod period) {
+  for (const MinuteBar& bar : kMinuteBars) {
+    if (bar.period == period) {
+      EncodeInitTheThirdType(code, kMsgMinuteKLine, kKLineFirst, text, bar.barCode, a, b);
+      return;
+    }
+  }
+  // Day K-lines: no period field.
+  WriteByteValue(code, kMsgDayKLine);
+  WriteNumber(code, kKLineFirst);
+  WriteTernCode(code, text);
+  WriteNumber(code, a);
+  WriteNumber(code, b);
+}
