@@ -14,14 +14,15 @@ using kestrel::ColumnSpec;
 int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                      int count, int factor, CDecodeCode& code) {
   if (count < 1 || record == nullptr) return 0;
-  // Every row of a column takes at least one byte (flag columns a bit), so a
-  // row count beyond the bytes left is cut to them: a forged count cannot
-  // make the record allocate without bound.
-  const bool allFlags = std::all_of(layout.begin(), layout.end(), [](const ColumnSpec& column) {
-    return column.codec == ColumnCodec::kBuySell;
+  // Every row takes at least one byte in each column (flag columns a bit),
+  // so a row count beyond what the bytes left can hold is cut to it: a
+  // forged count cannot make the record allocate more than the message's
+  // own size in rows.
+  const int64_t byteColumns = std::count_if(layout.begin(), layout.end(), [](const ColumnSpec& c) {
+    return c.codec != ColumnCodec::kBuySell;
   });
   const int64_t bytesLeft = code.Remaining();
-  const int64_t rowLimit = allFlags ? bytesLeft * 8 : bytesLeft;
+  const int64_t rowLimit = byteColumns > 0 ? bytesLeft / byteColumns : bytesLeft * 8;
   const int rows = static_cast<int>(std::min<int64_t>(count, rowLimit));
   if (rows < 1) return 0;
 
@@ -37,19 +38,19 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
   // Every column must have its storage and the element type its codec
   // writes; otherwise nothing is decoded.
   int at = 0;
-  for (const ColumnSpec& spec : layout) {
-    for (int k = 0; k < kestrel::ColumnSpan(spec.codec); ++k, ++at) {
+  for (const ColumnSpec& part : layout) {
+    for (int k = 0; k < kestrel::ColumnSpan(part.codec); ++k, ++at) {
       if (values->GetOneIndexValueNum()[at] != rows ||
-          values->GetValueType()[at] != kestrel::ColumnValueType(spec.codec)) {
+          values->GetValueType()[at] != kestrel::ColumnValueType(part.codec)) {
         return 0;
       }
     }
   }
 
   CIndexValue* column = v;
-  for (const ColumnSpec& spec : layout) {
-    const int decimals = spec.decimals == kestrel::kSeriesFactor ? factor : spec.decimals;
-    switch (spec.codec) {
+  for (const ColumnSpec& part : layout) {
+    const int decimals = part.decimals == kestrel::kSeriesFactor ? factor : part.decimals;
+    switch (part.codec) {
       case ColumnCodec::kDate:
         DecodeDayKLine_Int_1_Method_Date(column, rows, code);
         break;
@@ -85,19 +86,19 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
         DecodeDayKLine_Double_4_Method(column, rows, decimals, code);
         break;
       case ColumnCodec::kInt64Scaled:
-        DecodeDayKLine_Int64_1_Method(column, rows, spec.first, spec.second, code);
+        DecodeDayKLine_Int64_1_Method(column, rows, part.first, part.second, code);
         break;
       case ColumnCodec::kInt64Plain:
         DecodeDayKLine_Int64_2_Method(column, rows, code);
         break;
       case ColumnCodec::kInt64U32:
-        DecodeDayKLine_Int64_3_Method(column, rows, spec.first, spec.second, code);
+        DecodeDayKLine_Int64_3_Method(column, rows, part.first, part.second, code);
         break;
       case ColumnCodec::kBuySell:
         DecodeDayKLine_56_Index(column, rows, code);
         break;
     }
-    column += kestrel::ColumnSpan(spec.codec);
+    column += kestrel::ColumnSpan(part.codec);
   }
   return rows;
 }

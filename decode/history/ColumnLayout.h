@@ -76,7 +76,7 @@ struct ColumnLayout {
   size_t size;
 
   template <size_t N>
-  constexpr ColumnLayout(const ColumnSpec (&specs)[N]) : columns(specs), size(N) {}
+  constexpr ColumnLayout(const ColumnSpec (&parts)[N]) : columns(parts), size(N) {}
   const ColumnSpec* begin() const { return columns; }
   const ColumnSpec* end() const { return columns + size; }
   // The number of indicator columns the layout declares.
