@@ -27,6 +27,7 @@ enum THisType : int32_t;
 namespace kestrel {
 struct ColumnLayout;
 struct EntryContext;
+enum class Handler;
 struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;
@@ -249,6 +250,7 @@ class KESTREL_API CKestrelCode {
                                     kestrel::SecurityBlock& block,
                                     const kestrel::MessageShape& shape, int count, const int* ids,
                                     CDecodeCode& code);
+  static void DecodeEntry(kestrel::EntryContext& entry, kestrel::Handler handler);
   static void StoreScaled(kestrel::EntryContext& entry, int64_t raw);
   static void AppendExtraEntry(CKestrelQuoteData* quote, int id, int64_t value);
 

@@ -12,12 +12,31 @@
 namespace {
 
 using kestrel::Appended;
-using kestrel::EntryContext;
+using kestrel::Handler;
+using kestrel::SpecialId;
+
+// Every plain value is a signed stop-bit integer; 151, 152 and 156 have
+// decoders of their own here, and the level-2 ids none.
+constexpr SpecialId kMaskedIds[] = {
+    kestrel::kHKList57,
+    kestrel::kHKList58,
+    kestrel::kActions150,
+    {151, 151, false, Handler::kFixed151},
+    {152, 152, false, Handler::kList152},
+    {155, 155, false, Handler::kEvents155},  // the entry keeps its preset 0
+    {156, 156, false, Handler::kList156},
+    kestrel::kTexts,
+    kestrel::kText480,
+};
 
 // After a block: the series of 57, 58, 150, 152 and 156.
 constexpr Appended kMaskedAppends[] = {Appended::kSeries57, Appended::kSeries58,
                                        Appended::kSeries150, Appended::kSeries152,
                                        Appended::kSeries156};
+
+// Entries are preset with their id, type and 0 before their values.
+constexpr kestrel::MessageShape kMasked =
+    kestrel::MakeShape(kMaskedIds, Handler::kOther, kMaskedAppends, true);
 
 }  // namespace
 
@@ -42,50 +61,6 @@ CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
 bool CKestrelCode::DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int idCount,
                                              int maskBytes, char* mask, int* selected,
                                              CDecodeCode& code) {
-  using kestrel::SpecialId;
-  // Every plain value is a signed stop-bit integer, scaled.
-  static constexpr SpecialId kSpecials[] = {
-      {57, 57, true,
-       [](EntryContext& e) {
-         Decode_57_IndIndex(&e.block.series57, e.quote, e.block.code, e.id, e.index, e.block.type,
-                            e.code);
-       }},
-      {58, 58, true,
-       [](EntryContext& e) {
-         Decode_58_IndIndex(&e.block.series58, e.quote, e.block.code, e.id, e.index, e.block.type,
-                            e.code);
-       }},
-      {150, 150, false,
-       [](EntryContext& e) {
-         Decode_150_IndIndex(&e.block.series150, e.quote, e.block.code, e.id, e.index, e.block.type,
-                             e.code);
-       }},
-      {151, 151, false,
-       [](EntryContext& e) { Decode_151_IndIndex(e.quote, e.id, e.index, e.code); }},
-      {152, 152, false,
-       [](EntryContext& e) {
-         Decode_152_IndIndex(&e.block.series152, e.quote, e.block.code, e.id, e.index, e.block.type,
-                             e.code);
-       }},
-      // Market events go to the result; the entry keeps 0.
-      {155, 155, false, [](EntryContext& e) { DecodeMarketEventData(e.result, e.code); }},
-      {156, 156, false,
-       [](EntryContext& e) {
-         Decode_156_IndIndex(&e.block.series156, e.quote, e.block.code, e.id, e.index, e.block.type,
-                             e.code);
-       }},
-      {130, 133, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-      {480, 480, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-  };
-  static constexpr kestrel::MessageShape kShape = kestrel::MakeShape(
-      kSpecials,
-      [](EntryContext& e) {
-        Decode_other_IndIndex(e.quote, e.block.code, e.id, e.index, e.block.factor, e.code);
-      },
-      kMaskedAppends, true);
-
   const kestrel::MaskedIds masked{ids, idCount, mask, maskBytes, selected};
-  return DecodeSecurityList(result, kShape, static_cast<int>(ReadUInt32(code)), &masked, code);
+  return DecodeSecurityList(result, kMasked, static_cast<int>(ReadUInt32(code)), &masked, code);
 }

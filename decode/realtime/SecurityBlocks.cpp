@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "IndexToValue.h"
 #include "KestrelCode.h"
@@ -25,6 +26,23 @@ constexpr int kTrailing89Id = 328;
 constexpr int kTrailing93Id = 329;
 
 bool HasCode(CKestrelHisData& record) { return record.GetTernCode()[0] != '\0'; }
+
+// Ids up to this one carry unsigned plain values in quote updates.
+constexpr int kHighestUnsignedId = 128;
+
+// Security types whose time fields (ids 2 and 127) travel as stop-bit
+// integers; every other type sends them as two-byte packed times.
+constexpr std::string_view kStopBitTimeTypes[] = {
+    "fx", "gold", "FX", "GOLD", "sge", "SGE", "oversea_futures",
+    "O",  "A",    "N",  "L",    "IB",  "BCE", "bce"};
+
+// A time field: a stop-bit integer or a packed time (-1 when cut short).
+int64_t ReadTimeField(kestrel::EntryContext& entry) {
+  for (const std::string_view listed : kStopBitTimeTypes) {
+    if (entry.block.type == listed) return ReadUInt32(entry.code);
+  }
+  return ReadPackedTime(entry.code);
+}
 
 }  // namespace
 
@@ -49,6 +67,67 @@ void CKestrelCode::StoreScaled(kestrel::EntryContext& entry, int64_t raw) {
   values->GetValueType()[entry.index] = FindValueTypeByIndexId(entry.id, false);
   values->SetOneNoPointerIndexValueByDouble(
       entry.index, GetFloat(fixed, GetRealFactor(entry.block.factor, entry.id)));
+}
+
+void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handler) {
+  using kestrel::Handler;
+  kestrel::SecurityBlock& b = e.block;
+  switch (handler) {
+    case Handler::kUnsignedOrSigned:
+      StoreScaled(e, e.id <= kHighestUnsignedId ? static_cast<int64_t>(ReadUInt32(e.code))
+                                                : ReadInt64(e.code));
+      break;
+    case Handler::kSigned:
+      StoreScaled(e, ReadInt64(e.code));
+      break;
+    case Handler::kTimeField:
+      StoreScaled(e, ReadTimeField(e));
+      break;
+    case Handler::kOther:
+      Decode_other_IndIndex(e.quote, b.code, e.id, e.index, b.factor, e.code);
+      break;
+    case Handler::kList57:
+      Decode_57_IndIndex(&b.series57, e.quote, b.code, e.id, e.index, b.type, e.code);
+      break;
+    case Handler::kList58:
+      Decode_58_IndIndex(&b.series58, e.quote, b.code, e.id, e.index, b.type, e.code);
+      break;
+    case Handler::kDealRevert89:
+      Decode_89_IndIndex(&b.series89, e.quote, b.code, e.id, e.index, b.type, &b.trailing89,
+                         e.code);
+      break;
+    case Handler::kDeal90:
+      Decode_90_IndIndex(&b.series90, e.quote, b.code, e.id, e.index, b.type, &b.trailing90,
+                         &b.trailing90Long, e.code);
+      break;
+    case Handler::kQueue91:
+      Decode_91_IndIndex(&b.queue91, e.quote, b.code, e.id, e.index, e.code);
+      break;
+    case Handler::kOrders93:
+      Decode_93_IndIndex(&b.series93, e.quote, b.code, e.id, e.index, b.type, &b.trailing93,
+                         e.code);
+      break;
+    case Handler::kActions150:
+      Decode_150_IndIndex(&b.series150, e.quote, b.code, e.id, e.index, b.type, e.code);
+      break;
+    case Handler::kFixed151:
+      Decode_151_IndIndex(e.quote, e.id, e.index, e.code);
+      break;
+    case Handler::kList152:
+      Decode_152_IndIndex(&b.series152, e.quote, b.code, e.id, e.index, b.type, e.code);
+      break;
+    case Handler::kEvents155:
+      // Market events go to the result; the entry holds 0.
+      DecodeMarketEventData(e.result, e.code);
+      StoreScaled(e, 0);
+      break;
+    case Handler::kList156:
+      Decode_156_IndIndex(&b.series156, e.quote, b.code, e.id, e.index, b.type, e.code);
+      break;
+    case Handler::kText:
+      Decode_String_IndIndex(e.quote, e.id, e.index, e.code);
+      break;
+  }
 }
 
 void CKestrelCode::AppendExtraEntry(CKestrelQuoteData* quote, int id, int64_t value) {
@@ -97,11 +176,8 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
         shape.specials, shape.specials + shape.specialCount, [&](const kestrel::SpecialId& row) {
           return row.low <= id && id <= row.high && (!row.hkOnly || block.type == "HK");
         });
-    if (special != shape.specials + shape.specialCount) {
-      special->handler(entry);
-    } else {
-      shape.plain(entry);
-    }
+    DecodeEntry(entry,
+                special != shape.specials + shape.specialCount ? special->handler : shape.plain);
   }
 
   // The filled records, in the message's order; the record of an id that did

@@ -54,7 +54,27 @@ struct EntryContext {
   CDecodeCode& code;
 };
 
-using EntryHandler = void (*)(EntryContext& entry);
+// How one indicator entry is read and stored.
+enum class Handler {
+  // Plain values through the scaled store.
+  kUnsignedOrSigned,  // unsigned for ids up to 128, signed above (quote updates)
+  kSigned,            // signed stop-bit integer
+  kTimeField,         // stop-bit integer or two-byte packed time, by market
+  kOther,             // signed, through Decode_other_IndIndex
+  // Indicators with decoders of their own.
+  kList57,        // counted list: series record of 57
+  kList58,        // counted list: series record of 58
+  kDealRevert89,  // level-2 deal reverts and a trailing number
+  kDeal90,        // level-2 deals and two trailing numbers
+  kQueue91,       // level-2 order queue
+  kOrders93,      // level-2 orders and a trailing number
+  kActions150,    // corporate actions
+  kFixed151,      // five fixed decimals
+  kList152,       // packed-date series of 152
+  kEvents155,     // market events into the result
+  kList156,       // calendar-date series of 156
+  kText,          // sized string
+};
 
 // Ids low .. high (of "HK" securities only, when hkOnly) have their own
 // handler.
@@ -62,7 +82,7 @@ struct SpecialId {
   int low;
   int high;
   bool hkOnly;
-  EntryHandler handler;
+  Handler handler;
 };
 
 // What is appended to the result after a block, in order: a series record
@@ -83,20 +103,20 @@ enum class Appended {
 struct MessageShape {
   const SpecialId* specials;
   size_t specialCount;
-  EntryHandler plain;  // every id that no special row names
+  Handler plain;  // every id that no special row names
   const Appended* appends;
   size_t appendCount;
   bool presetEntries;  // entries get their id, type and 0 before the value
 };
 
 template <size_t S, size_t A>
-constexpr MessageShape MakeShape(const SpecialId (&specials)[S], EntryHandler plain,
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
                                  const Appended (&appends)[A], bool presetEntries) {
   return {specials, S, plain, appends, A, presetEntries};
 }
 
 template <size_t S>
-constexpr MessageShape MakeShape(const SpecialId (&specials)[S], EntryHandler plain,
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
                                  bool presetEntries) {
   return {specials, S, plain, nullptr, 0, presetEntries};
 }
@@ -111,8 +131,12 @@ struct MaskedIds {
   int* selected;
 };
 
-// Whether an id is one of the texts sent as sized strings.
-constexpr bool IsTextId(int id) { return (id >= 130 && id <= 133) || id == 480; }
+// Rows that several messages share.
+inline constexpr SpecialId kHKList57{57, 57, true, Handler::kList57};
+inline constexpr SpecialId kHKList58{58, 58, true, Handler::kList58};
+inline constexpr SpecialId kActions150{150, 150, false, Handler::kActions150};
+inline constexpr SpecialId kTexts{130, 133, false, Handler::kText};
+inline constexpr SpecialId kText480{480, 480, false, Handler::kText};
 
 }  // namespace kestrel
 

@@ -10,30 +10,30 @@
 namespace {
 
 using kestrel::Appended;
-using kestrel::EntryContext;
+using kestrel::Handler;
+using kestrel::SpecialId;
 
-// After a symbols block: the series of 57, 58 and 150.
+// Simple indicators: texts, and signed values for everything else.
+constexpr SpecialId kSimpleIds[] = {kestrel::kTexts, kestrel::kText480};
+constexpr kestrel::MessageShape kSimple = kestrel::MakeShape(kSimpleIds, Handler::kSigned, false);
+
+// Symbols blocks add the counted lists of Hong Kong securities and
+// corporate actions, appended in this order.
+constexpr SpecialId kSymbolsIds[] = {kestrel::kHKList57, kestrel::kHKList58, kestrel::kActions150,
+                                     kestrel::kTexts, kestrel::kText480};
 constexpr Appended kSymbolsAppends[] = {Appended::kSeries57, Appended::kSeries58,
                                         Appended::kSeries150};
+constexpr kestrel::MessageShape kSymbols =
+    kestrel::MakeShape(kSymbolsIds, Handler::kSigned, kSymbolsAppends, false);
 
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
-  using kestrel::SpecialId;
-  static constexpr SpecialId kSpecials[] = {
-      {130, 133, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-      {480, 480, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-  };
-  static constexpr kestrel::MessageShape kShape = kestrel::MakeShape(
-      kSpecials, [](EntryContext& e) { StoreScaled(e, ReadInt64(e.code)); }, false);
-
   auto result = std::make_unique<CKestrelData>();
   const auto securities = static_cast<int>(ReadUInt32(code));
   // No securities (or no room for them): no result at all.
   if (securities < 1 || code.Remaining() < 1) return nullptr;
-  if (!DecodeSecurityList(result.get(), kShape, securities, nullptr, code)) {
+  if (!DecodeSecurityList(result.get(), kSimple, securities, nullptr, code)) {
     if (result->GetKestrelQuoteData() == nullptr) return nullptr;  // no quote array
     result->Clear();  // a code that cannot be read empties the result
   }
@@ -41,32 +41,6 @@ CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
-  using kestrel::SpecialId;
-  static constexpr SpecialId kSpecials[] = {
-      {57, 57, true,
-       [](EntryContext& e) {
-         Decode_57_IndIndex(&e.block.series57, e.quote, e.block.code, e.id, e.index, e.block.type,
-                            e.code);
-       }},
-      {58, 58, true,
-       [](EntryContext& e) {
-         Decode_58_IndIndex(&e.block.series58, e.quote, e.block.code, e.id, e.index, e.block.type,
-                            e.code);
-       }},
-      {150, 150, false,
-       [](EntryContext& e) {
-         Decode_150_IndIndex(&e.block.series150, e.quote, e.block.code, e.id, e.index, e.block.type,
-                             e.code);
-       }},
-      {130, 133, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-      {480, 480, false,
-       [](EntryContext& e) { Decode_String_IndIndex(e.quote, e.id, e.index, e.code); }},
-  };
-  static constexpr kestrel::MessageShape kShape = kestrel::MakeShape(
-      kSpecials, [](EntryContext& e) { StoreScaled(e, ReadInt64(e.code)); }, kSymbolsAppends,
-      false);
-
   const auto securities = static_cast<int>(ReadUInt32(code));
   if (securities == 0) {
     result->SetError(static_cast<int>(ReadUInt32(code)));
@@ -74,5 +48,5 @@ void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
   }
   // An unreadable code or a missing quote array ends decoding; the caller's
   // result keeps what was decoded before.
-  DecodeSecurityList(result, kShape, securities, nullptr, code);
+  DecodeSecurityList(result, kSymbols, securities, nullptr, code);
 }
