@@ -35,6 +35,19 @@ constexpr int kFirstConvertibleYear = 1970;
 constexpr int kCalendarCycleYears = 400;
 constexpr int kTmYearBase = 1900;
 
+// The shape of the delta-coded columns with signed deltas: row 0 is `first`,
+// every later row adds a signed stop-bit delta to a 64-bit running value
+// (modulo 2^64), and each row stores what `store` makes of the running value.
+template <typename T, typename Store>
+void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
+  uint64_t running = first;
+  rows[0] = store(running, 0);
+  for (int i = 1; i < count; ++i) {
+    running += static_cast<uint64_t>(ReadInt64(code));
+    rows[i] = store(running, i);
+  }
+}
+
 int DateOf(const kestrel::LocalTime& local, int yearOffset) {
   return (local.yearsSince1900 + yearOffset) * 10000 + (local.monthIndex + 1) * 100 + local.day;
 }
@@ -125,25 +138,18 @@ void CKestrelCode::DecodeDayKLine_Int_5_Method(CIndexValue* column, int count, C
 
 void CKestrelCode::DecodeDayKLine_Int_6_Method_Date(CIndexValue* column, int count,
                                                     CDecodeCode& code) {
-  auto running = static_cast<uint64_t>(ReadInt64(code));
+  const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  int* rows = column->pnValue;
-  rows[0] = QeDateToHQDate(static_cast<int64_t>(running));
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
-    rows[i] = QeDateToHQDate(static_cast<int64_t>(running));
-  }
+  RunningSum(column->pnValue, first, count, code,
+             [](uint64_t running, int) { return QeDateToHQDate(static_cast<int64_t>(running)); });
 }
 
 void CKestrelCode::DecodeDayKLine_Int_7_Method(CIndexValue* column, int count, CDecodeCode& code) {
-  uint32_t running = ReadUInt32(code);
+  // A 32-bit running value: the low 32 bits of the 64-bit sum.
+  const uint64_t first = ReadUInt32(code);
   if (count < 1) return;
-  int* rows = column->pnValue;
-  rows[0] = static_cast<int32_t>(running);
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint32_t>(ReadInt64(code));
-    rows[i] = static_cast<int32_t>(running);
-  }
+  RunningSum(column->pnValue, first, count, code,
+             [](uint64_t running, int) { return Low32(running); });
 }
 
 void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue* second,
@@ -175,46 +181,35 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
-  auto running = static_cast<uint64_t>(ReadInt64(code));
+  const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  double* rows = column->pdValue;
-  rows[0] = GetFloat(static_cast<int64_t>(running), factor);
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
-    rows[i] = GetFloat(static_cast<int64_t>(running), factor);
-  }
+  RunningSum(column->pdValue, first, count, code, [factor](uint64_t running, int) {
+    return GetFloat(static_cast<int64_t>(running), factor);
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
-  uint64_t running = ReadUInt32(code);  // widened without sign
+  const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  double* rows = column->pdValue;
-  rows[0] = GetFloat(static_cast<int64_t>(running), factor);
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
-    rows[i] = GetFloat(static_cast<int64_t>(running), factor);
-  }
+  RunningSum(column->pdValue, first, count, code, [factor](uint64_t running, int) {
+    return GetFloat(static_cast<int64_t>(running), factor);
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
                                                  int divisor, CDecodeCode& code) {
   // The running value stays unscaled; each row is scaled on its own. A
   // divisor of 0 leaves the product undivided, and -1 negates it modulo 2^64.
-  const auto scale = [multiplier, divisor](uint64_t running) {
-    const uint64_t product = running * static_cast<uint64_t>(static_cast<int64_t>(multiplier));
+  const auto first = static_cast<uint64_t>(ReadInt64(code));
+  if (count < 1) return;
+  const auto factor = static_cast<uint64_t>(static_cast<int64_t>(multiplier));
+  RunningSum(column->pllValue, first, count, code, [factor, divisor](uint64_t running, int) {
+    const uint64_t product = running * factor;
     if (divisor == 0) return static_cast<int64_t>(product);
     if (divisor == -1) return static_cast<int64_t>(0 - product);
     return static_cast<int64_t>(product) / divisor;
-  };
-  auto running = static_cast<uint64_t>(ReadInt64(code));
-  if (count < 1) return;
-  int64_t* rows = column->pllValue;
-  rows[0] = scale(running);
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
-    rows[i] = scale(running);
-  }
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count,
@@ -227,16 +222,13 @@ void CKestrelCode::DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count,
 void CKestrelCode::DecodeDayKLine_Int64_3_Method(CIndexValue* column, int count,
                                                  int firstMultiplier, int laterMultiplier,
                                                  CDecodeCode& code) {
-  uint64_t running = ReadUInt32(code);  // widened without sign
+  const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  int64_t* rows = column->pllValue;
-  rows[0] =
-      static_cast<int64_t>(running * static_cast<uint64_t>(static_cast<int64_t>(firstMultiplier)));
-  const auto later = static_cast<uint64_t>(static_cast<int64_t>(laterMultiplier));
-  for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
-    rows[i] = static_cast<int64_t>(running * later);
-  }
+  const auto firstFactor = static_cast<uint64_t>(static_cast<int64_t>(firstMultiplier));
+  const auto laterFactor = static_cast<uint64_t>(static_cast<int64_t>(laterMultiplier));
+  RunningSum(column->pllValue, first, count, code, [=](uint64_t running, int row) {
+    return static_cast<int64_t>(running * (row == 0 ? firstFactor : laterFactor));
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_56_Index(CIndexValue* column, int count, CDecodeCode& code) {
