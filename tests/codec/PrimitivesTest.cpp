@@ -76,45 +76,6 @@ TEST(StopBitWriters, WorkedValuesWriteTheirBytesAndReadBack) {
   }
 }
 
-TEST(StopBitWriters, SizesChangeExactlyAtTheRangeLimits) {
-  struct Row {
-    int64_t value;
-    int unsignedSize;
-    int signedSize;
-  };
-  const Row rows[] = {
-      {127, 1, 2},
-      {128, 2, 2},
-      {16383, 2, 3},
-      {16384, 3, 3},
-      {2097151, 3, 4},
-      {2097152, 4, 4},
-      {268435455, 4, 5},
-      {268435456, 5, 5},
-      {63, 1, 1},
-      {8191, 2, 2},
-      {8192, 2, 3},
-      {-8192, 0, 2},
-      {-8193, 0, 3},
-      {1048575, 3, 3},
-      {-1048577, 0, 4},
-      {134217727, 4, 4},
-      {17179869183LL, 0, 5},
-      {17179869184LL, 0, 6},
-      {-2199023255552LL, 0, 6},
-      {-2199023255553LL, 0, 7},
-      {INT64_MAX, 0, 7},
-      {INT64_MIN, 0, 7},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.value);
-    if (row.unsignedSize != 0) {
-      EXPECT_EQ(UInt32Size(static_cast<uint32_t>(row.value)), row.unsignedSize);
-    }
-    EXPECT_EQ(Int64Size(row.value), row.signedSize);
-  }
-}
-
 // The library's writers and the test's independent builder agree on every
 // value, and the readers invert them.
 TEST(StopBitWriters, AgreeWithIndependentBuilderOverManyValues) {
@@ -126,6 +87,7 @@ TEST(StopBitWriters, AgreeWithIndependentBuilderOverManyValues) {
     CCode code;
     WriteInt64(code, value);
     WriteUInt32(code, unsignedValue);
+    ASSERT_EQ(Int64Size(value) + UInt32Size(unsignedValue), code.GetLength());
     Bytes expected = kt::StopBitSigned(value);
     const Bytes u = kt::StopBitUnsigned(unsignedValue);
     expected.insert(expected.end(), u.begin(), u.end());
