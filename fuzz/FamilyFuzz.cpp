@@ -1,0 +1,49 @@
+// One message family at a time: the leading stop-bit type of the input is
+// mapped onto the family's types, so the fuzzer spends its time inside that
+// family's bodies. Built once per family with KESTREL_FUZZ_FAMILY set.
+#include "codec/DecodeCode.h"
+#include "fuzz/FuzzFrame.h"
+
+namespace {
+
+struct Family {
+  const char* name;
+  uint8_t types[6];
+  size_t count;
+};
+
+// The families, by KESTREL_FUZZ_FAMILY.
+constexpr Family kFamilies[] = {
+    {"realtime", {64, 24, 25, 33}, 4},          // quote updates, masked data, simple indicators
+    {"level2", {130}, 1},                       // level-2 transaction history
+    {"klines", {3, 5}, 2},                      // day and minute K-lines
+    {"trends", {17, 18}, 2},                    // formalized trends and deals
+    {"envelopes", {6, 21, 54}, 3},              // history trends, QE data, compressed
+    {"service", {80, 26, 59, 9, 34, 40}, 6},    // login dialog, charts, rankings
+};
+
+constexpr const Family& kFamily = kFamilies[KESTREL_FUZZ_FAMILY];
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > kestrel_fuzz::kMaxInput) return 0;
+  CKestrelCode::StartUp();
+  // Read the input's type as the server would have written it, and keep it
+  // when it belongs to the family; otherwise pick a family type by it.
+  CDecodeCode head(reinterpret_cast<const char*>(data));
+  head.Frame(0, static_cast<int>(size));
+  const uint32_t wanted = ReadUInt32(head);
+  const size_t bodyStart = std::min<size_t>(size, static_cast<size_t>(head.Position()));
+  uint8_t type = kFamily.types[wanted % kFamily.count];
+  for (size_t i = 0; i < kFamily.count; ++i) {
+    if (kFamily.types[i] == wanted) type = kFamily.types[i];
+  }
+  CCode typed(8);
+  WriteUInt32(typed, type);
+  std::vector<uint8_t> typeAndBody(typed.GetContent(), typed.GetContent() + typed.GetLength());
+  typeAndBody.insert(typeAndBody.end(), data + bodyStart, data + size);
+  std::vector<char> message = kestrel_fuzz::Framed(typeAndBody.data(), typeAndBody.size());
+  kestrel_fuzz::DecodeAsHost(message);
+  return 0;
+}

@@ -1,0 +1,140 @@
+// Writes the seed corpus of the fuzz targets: one file per message, each the
+// stop-bit type and the body of a message the server sends, built with the
+// test-side message writer so that the seeds follow the protocol's code.
+//
+//   kestrel_make_corpus DIR
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/MessageBuilder.h"
+
+namespace {
+
+using kt::Bytes;
+using kt::MessageBuilder;
+
+struct Seed {
+  const char* name;
+  uint32_t type;
+  Bytes body;
+};
+
+MessageBuilder& Prices(MessageBuilder& b, int rows) {
+  b.UInt(1000);
+  for (int i = 0; i < rows; ++i) b.Int(i % 3 - 1).UInt(20).UInt(10).UInt(3);
+  return b;
+}
+
+std::vector<Seed> Seeds() {
+  std::vector<Seed> seeds;
+  // Real-time quotes of several markets, with special indicators.
+  seeds.push_back({"quotes", 64,
+                   MessageBuilder().UInt(3)
+                       .Code(60, 0).UInt(4).UInt(2).PackedTime(9, 30, 0).UInt(3).UInt(1025)
+                       .UInt(8).Int(123456789).UInt(131).Sized("NAME")
+                       .Code(77, 0).UInt(2).UInt(57).UInt(2).UInt(1).UInt(2)
+                       .UInt(150).UInt(1).UInt(3).UInt(150000).Sized("!2Y")
+                       .TextCode("IF1107.CFE").UInt(2).UInt(31).UInt(12345).UInt(2).PackedTime(14, 0, 0)
+                       .Bytes()});
+  seeds.push_back({"quotes-level2", 64,
+                   MessageBuilder().UInt(1).Code(60, 0).UInt(4)
+                       .UInt(90).UInt(2).UInt(93000).Int(3).UInt(100).Int(-1)
+                       .UInt(1).UInt(2).UInt(10250).Int(5).UInt(10).UInt(20)
+                       .UInt(7).Int(1)
+                       .UInt(91).UInt(93000).UInt(1).UInt(1).UInt(1).UInt(10250).UInt(2).UInt(2)
+                       .UInt(100).UInt(200)
+                       .UInt(93).UInt(0).UInt(3)
+                       .UInt(155).UInt(1).UInt(1).UInt(2).UInt(3).UInt(4).Sized("600000.SH").UInt(1)
+                       .UInt(3).Int(1234).Sized("halt")
+                       .Bytes()});
+  seeds.push_back({"quotes-error", 64, MessageBuilder().UInt(0).UInt(7).Bytes()});
+  const Bytes masked = MessageBuilder().UInt(3).UInt(3).UInt(57).UInt(151).UInt(2)
+                           .Code(60, 0).Raw({0xE0}).UInt(3).Int(1025).Int(5).Int(123456)
+                           .Code(77, 0).Raw({0x40}).UInt(1).UInt(2).UInt(5).UInt(6)
+                           .Bytes();
+  seeds.push_back({"masked-commit", 24, masked});
+  seeds.push_back({"masked-verify", 25, masked});
+  seeds.push_back({"simple", 33,
+                   MessageBuilder().UInt(1).Code(60, 0).UInt(2).UInt(3).Int(1025).UInt(131)
+                       .Sized("X").Bytes()});
+  // Level-2 transaction history: deals, then reverted deals.
+  seeds.push_back({"level2-deals", 130,
+                   MessageBuilder().UInt(1).Code(60, 0).UInt(0).UInt(0).UInt(0).UInt(1).UInt(2)
+                       .UInt(93000).Int(3).UInt(100).Int(-1).UInt(1).UInt(2).UInt(10250).Int(5)
+                       .UInt(10).UInt(20).UInt(7).Int(1).Bytes()});
+  {
+    MessageBuilder b;
+    b.UInt(2).Code(60, 0).UInt(0).UInt(0).UInt(0).UInt(1).UInt(2);
+    for (int column = 0; column < 10; ++column) b.UInt(5 + column).Int(1);
+    seeds.push_back({"level2-reverts", 130, b.Bytes()});
+  }
+  // K-lines: an A share, a future, an open fund; minute bars.
+  for (const char* code : {"600000.SH", "IF1107.CFE", "0700.HK"}) {
+    MessageBuilder b;
+    b.TextCode(code).UInt(2).UInt(0x23).UInt(3).UInt(20240102).UInt(1).UInt(3);
+    Prices(b, 3).Int(100).Int(5).Int(-2).Int(1000).Int(50).Int(-20);
+    b.UInt(7).Int(1).Int(1).UInt(2).Int(1).Int(-1);
+    seeds.push_back({"day-kline", 3, b.Bytes()});
+  }
+  seeds.push_back({"day-kline-fund", 3,
+                   MessageBuilder().Code(29, 1).UInt(4).UInt(1).UInt(2).UInt(20240102).UInt(1)
+                       .UInt(10000).Int(5).Bytes()});
+  {
+    MessageBuilder b;
+    b.TextCode("IF1107.CFE").UInt(1).UInt(2).UInt(3).UInt(20240102).UInt(93000).UInt(60).UInt(60);
+    Prices(b, 3).Int(100).Int(5).Int(-2).Int(1000).Int(50).Int(-20);
+    b.UInt(7).Int(1).Int(1).UInt(2).Int(1).Int(-1);
+    seeds.push_back({"minute-kline", 5, b.Bytes()});
+  }
+  // Formalized trends and deals, history trends and QE data: a code and a
+  // few counted fields each, for the fuzzer to grow from.
+  for (const uint32_t type : {17u, 18u, 6u, 21u}) {
+    seeds.push_back({"history", type,
+                     MessageBuilder().Code(60, 0).UInt(2).UInt(1).UInt(2).UInt(93000).UInt(60)
+                         .UInt(1000).Int(5).Int(100).Int(7).Bytes()});
+  }
+  // Service replies.
+  seeds.push_back({"login", 80,
+                   MessageBuilder().Sized("user").Int(3).Int(500).Int(0).Int(0).Int(0).Int(0)
+                       .Int(0).Sized("server").Sized("10.0.0.1").Bytes()});
+  seeds.push_back({"subscriptions", 26,
+                   MessageBuilder().UInt(1).UInt(2).Code(60, 0).UInt(2).UInt(3).UInt(8)
+                       .Code(77, 0).UInt(0).Bytes()});
+  seeds.push_back({"status", 59,
+                   MessageBuilder().UInt(1).Int(2).Int(3).UInt(4).UInt(5).UInt(6).Bytes()});
+  for (const uint32_t type : {9u, 34u, 40u}) {
+    seeds.push_back({"ranking", type,
+                     MessageBuilder().UInt(1).UInt(2).UInt(1).UInt(2).Code(60, 0).UInt(1234)
+                         .UInt(1200).UInt(5).Code(77, 0).UInt(3502).UInt(3500).UInt(6).Bytes()});
+  }
+  // Envelope forms.
+  seeds.push_back({"raw", 48, Bytes{'h', 'i'}});
+  seeds.push_back({"heartbeat", 58, Bytes{}});
+  return seeds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    return 2;
+  }
+  int n = 0;
+  for (const Seed& seed : Seeds()) {
+    Bytes typeAndBody = kt::StopBitUnsigned(seed.type);
+    typeAndBody.insert(typeAndBody.end(), seed.body.begin(), seed.body.end());
+    const std::string path = std::string(argv[1]) + "/" + std::to_string(seed.type) + "-" +
+                             seed.name + "-" + std::to_string(n++);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(typeAndBody.data()),
+              static_cast<std::streamsize>(typeAndBody.size()));
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

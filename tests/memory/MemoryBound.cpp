@@ -1,0 +1,89 @@
+// The memory a decode may take: while one message is decoded, the bytes held
+// by the process never exceed kBytesPerWireByte times the message's length
+// (its inflated length for a compressed envelope) plus kFixedBytes. Every
+// count read from the wire is cut to what the remaining bytes can fill, so
+// records grow with the message, not with the numbers it claims.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "support/Corpus.h"
+#include "support/Decoded.h"
+
+namespace {
+
+// The most bytes a decode may hold per byte of its (inflated) message, and
+// the fixed allowance (working buffers, the result object, small lists).
+constexpr int64_t kBytesPerWireByte = 64;
+constexpr int64_t kFixedBytes = 256 * 1024;
+
+std::atomic<int64_t> gLive{0};
+std::atomic<int64_t> gPeak{0};
+
+void Note(int64_t delta) {
+  const int64_t live = gLive.fetch_add(delta) + delta;
+  int64_t peak = gPeak.load();
+  while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
+  }
+}
+
+// The peak bytes held while decoding one message, above what was held before.
+int64_t PeakWhileDecoding(const kt::Bytes& message) {
+  const int64_t before = gLive.load();
+  gPeak.store(before);
+  { kt::Decoded d(message); }
+  return gPeak.load() - before;
+}
+
+TEST(MemoryBound, EveryCorpusMessageStaysWithinItsBound) {
+  for (const kt::CorpusFile& file : kt::ReadCorpus()) {
+    const kt::Bytes plain = kt::Framed(file.typeAndBody);
+    const int64_t bound = kBytesPerWireByte * static_cast<int64_t>(plain.size()) + kFixedBytes;
+    EXPECT_LE(PeakWhileDecoding(plain), bound) << file.path;
+    EXPECT_LE(PeakWhileDecoding(kt::Compressed(plain)), bound) << file.path;
+  }
+}
+
+TEST(MemoryBound, ForgedCountsDoNotReserveWhatTheBytesCannotFill) {
+  // Counts of four billion in every counted field of a few message kinds.
+  const kt::Bytes forged[] = {
+      kt::Frame(64, kt::MessageBuilder().UInt(0x7FFFFFFF).Code(60, 0).UInt(0x7FFFFFFF).Bytes()),
+      kt::Frame(3, kt::MessageBuilder().Code(60, 0).UInt(2).UInt(1).UInt(0x7FFFFFFF).Bytes()),
+      kt::Frame(26, kt::MessageBuilder().UInt(0).UInt(0x7FFFFFFF).Code(60, 0).UInt(0x7FFFFFFF).Bytes()),
+      kt::Frame(25, kt::MessageBuilder().UInt(0x7FFFFFFF).UInt(3).UInt(0x7FFFFFFF).Bytes()),
+  };
+  for (const kt::Bytes& message : forged) {
+    EXPECT_LE(PeakWhileDecoding(message), kFixedBytes) << kt::Hex(message);
+  }
+}
+
+}  // namespace
+
+// Counting allocation functions: every block's usable size is added while
+// it is held.
+void* operator new(std::size_t size) {
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p == nullptr) throw std::bad_alloc();
+  Note(static_cast<int64_t>(malloc_usable_size(p)));
+  return p;
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  void* p = std::malloc(size == 0 ? 1 : size);
+  if (p != nullptr) Note(static_cast<int64_t>(malloc_usable_size(p)));
+  return p;
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+  if (p == nullptr) return;
+  Note(-static_cast<int64_t>(malloc_usable_size(p)));
+  std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
