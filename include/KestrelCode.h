@@ -371,9 +371,19 @@ class KESTREL_API CKestrelCode {
   static int GetInds(int* ids, int num, char* mask, int* selected);
 
   // Ranking requests (types 34, 40 and 9): one writer runs the body form of
-  // the request and scope.
+  // the request and scope. The replies: sector charts (type 9), sector
+  // quotes orders (34) and paged ranking lists (40); the records are named
+  // with their class key.
   struct RankingRequest;
   static CCode* EncodeRankingRequest(const RankingRequest& request);
+  static class CTop8Info* DecodeSectorCharts(CDecodeCode& code);
+  static struct CSectorQuotesOrder* DecodeSectorQuotesOrder(CDecodeCode& code);
+  static struct CPagedRankList* DecodePagedRankingList(CDecodeCode& code);
+  // Fills the CodeNum codes of the record (each through RealCodeToBondCode)
+  // and, when `values` is not null, the value text behind each code. When a
+  // buffer cannot be obtained, CodeNum becomes the entries complete.
+  static void DecodeRankedCodes(struct CSectorQuotesOrder& record, char** values,
+                                CDecodeCode& code);
 };
 
 #endif  // KESTREL_KESTRELCODE_H
