@@ -105,7 +105,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         }}},
       {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgQEDataPlus,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeQEDataPlus(code));
+        }}},
       {kMsgMaskedIndicators,
        {true, ResultKind::kKestrelData,
         [](CDecodeCode& code, int, int*) {

@@ -370,6 +370,7 @@ class KESTREL_API CKestrelCode {
   static void SetHisDataIndexToValue(CKestrelHisData* his, int num, int* ids, int count);
   static int GetInds(int* ids, int num, char* mask, int* selected);
 
+  // Rankings, QE data and history trends.
   // Ranking requests (types 34, 40 and 9): one writer runs the body form of
   // the request and scope. The replies: sector charts (type 9), sector
   // quotes orders (34) and paged ranking lists (40); the records are named
@@ -384,6 +385,16 @@ class KESTREL_API CKestrelCode {
   // buffer cannot be obtained, CodeNum becomes the entries complete.
   static void DecodeRankedCodes(struct CSectorQuotesOrder& record, char** values,
                                 CDecodeCode& code);
+  // QE data plus (type 21): series whose ids, kinds and decimals travel on
+  // the wire, then parameters; or the two sides of a level-2 order queue.
+  // One series fills the one entry of `series`.
+  static CKestrelData* DecodeQEDataPlus(CDecodeCode& code);
+  static void DecodeOnePEDataPlusSeries(class CIndexToValue* series, int n, CDecodeCode& code);
+  // The codecs of a layout over columns already declared: the first columns
+  // of `values` must hold `rows` elements each, of the type their codec
+  // writes, or nothing is decoded. Returns the rows decoded (0 when none).
+  static int DecodeLayoutColumns(class CIndexToValue* values, const kestrel::ColumnLayout& layout,
+                                 int rows, int factor, CDecodeCode& code);
 };
 
 #endif  // KESTREL_KESTRELCODE_H
