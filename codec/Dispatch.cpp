@@ -97,7 +97,11 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeMinuteKlineData(code));
         }}},
-      {kMsgHisTrend, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgHisTrend,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeHisTrendData(code));
+        }}},
       {kMsgSectorCharts,
        {true, ResultKind::kTop8Info,
         [](CDecodeCode& code, int, int*) {

@@ -395,6 +395,9 @@ class KESTREL_API CKestrelCode {
   // writes, or nothing is decoded. Returns the rows decoded (0 when none).
   static int DecodeLayoutColumns(class CIndexToValue* values, const kestrel::ColumnLayout& layout,
                                  int rows, int factor, CDecodeCode& code);
+  // History trends (type 6): a symbols block, then one nested message whose
+  // result is merged in.
+  static CKestrelData* DecodeHisTrendData(CDecodeCode& code);
 };
 
 #endif  // KESTREL_KESTRELCODE_H
