@@ -48,7 +48,6 @@ TEST(RankingRequests, BodiesByScopeSelectorAndDirection) {
       {K::EncodeRankListRequest(5, nullptr, b, 1, 0, 7, d(0), 0, nullptr), "(no request)"},
       {K::EncodeRankListRequest(5, a, b, 2, 0, 7, d(0), 1, nullptr), "(no request)"},
       {K::EncodeRankListRequest(5, a, nullptr, 3, 0, 7, d(0), 0, nullptr), "(no request)"},
-      {K::EncodePagedRankListRequest(5, a, 2, 3, b, 2, 0, 7, d(0), 1, nullptr), "(no request)"},
       {K::EncodeTop8Request(5, a, nullptr, 1, 0, nullptr), "(no request)"},
   };
   for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(Body(rows[i].request), rows[i].body) << i;
