@@ -97,11 +97,23 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeMinuteKlineData(code));
         }}},
-      {kMsgHisTrend, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgSectorCharts, {true, ResultKind::kTop8Info, nullptr}},
+      {kMsgHisTrend,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeHisTrendData(code));
+        }}},
+      {kMsgSectorCharts,
+       {true, ResultKind::kTop8Info,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeSectorCharts(code));
+        }}},
       {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgQEDataPlus,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeQEDataPlus(code));
+        }}},
       {kMsgMaskedIndicators,
        {true, ResultKind::kKestrelData,
         [](CDecodeCode& code, int, int*) {
@@ -122,8 +134,16 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeSimpleIndicators(code));
         }}},
-      {kMsgSectorQuotesOrder, {true, ResultKind::kSectorQuotesOrder, nullptr}},
-      {kMsgPagedRankingList, {true, ResultKind::kPagedRankList, nullptr}},
+      {kMsgSectorQuotesOrder,
+       {true, ResultKind::kSectorQuotesOrder,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeSectorQuotesOrder(code));
+        }}},
+      {kMsgPagedRankingList,
+       {true, ResultKind::kPagedRankList,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodePagedRankingList(code));
+        }}},
       {kMsgRawData,
        {true, ResultKind::kRawBytes,
         [](CDecodeCode& code, int length, int*) { return DecodeRawData(code, length); }}},

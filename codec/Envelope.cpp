@@ -8,6 +8,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/EnvelopeNesting.h"
 #include "model/OwnedArray.h"
 
 namespace {
@@ -18,21 +19,14 @@ namespace {
 constexpr uLongf kMaxInflateCapacity = 104857600;  // 100 MiB
 constexpr uLongf kInitialInflateRatio = 3;
 
-// Envelopes nested deeper than this are refused (null), so a chain of
-// envelopes cannot exhaust the stack or hold unbounded inflated buffers.
-constexpr int kMaxEnvelopeNesting = 4;
+// Envelope levels being decoded on this thread.
 thread_local int tEnvelopeNesting = 0;
 
-class NestingGuard {
- public:
-  NestingGuard() { ++tEnvelopeNesting; }
-  ~NestingGuard() { --tEnvelopeNesting; }
-  NestingGuard(const NestingGuard&) = delete;
-  NestingGuard& operator=(const NestingGuard&) = delete;
-  bool TooDeep() const { return tEnvelopeNesting > kMaxEnvelopeNesting; }
-};
-
 }  // namespace
+
+kestrel::EnvelopeNesting::EnvelopeNesting() { ++tEnvelopeNesting; }
+kestrel::EnvelopeNesting::~EnvelopeNesting() { --tEnvelopeNesting; }
+bool kestrel::EnvelopeNesting::TooDeep() const { return tEnvelopeNesting > kMaxEnvelopeNesting; }
 
 // The code tables are constant data built by the compiler, so there is
 // nothing left to build at start-up; the call stays for hosts, which make it
@@ -40,7 +34,7 @@ class NestingGuard {
 void CKestrelCode::StartUp() {}
 
 char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
-  const NestingGuard nesting;
+  const kestrel::EnvelopeNesting nesting;
   if (nesting.TooDeep()) return nullptr;
   // The payload is the L - 1 bytes behind the one-byte type; an empty
   // payload yields null.

@@ -49,6 +49,15 @@ enum TKLinePeriod : int32_t {
   kKLineMinuteBar2 = 11,  // minute K-lines, bar-length code 2
 };
 
+// Sort direction argument of the ranking requests. What each direction means
+// is the server's business; the request carries 0 as 2, 1 as 1 and 2 as 0,
+// and no direction field at all for any other value.
+enum TTnSortDirection : int32_t {
+  kSortDirection0 = 0,  // sent as 2
+  kSortDirection1 = 1,  // sent as 1
+  kSortDirection2 = 2,  // sent as 0
+};
+
 class KESTREL_API CKestrelCode {
  public:
   // Marks the code tables ready. Call once before the first encode or
@@ -106,6 +115,27 @@ class KESTREL_API CKestrelCode {
   // unsigned: a negative one takes five bytes. Null when code is null.
   static CCode* EncodeInitRequest(char* code, char kind, int a, int b, TKLinePeriod period,
                                   bool flag, int c, int d);
+
+  // Ranking requests. Each starts with the id and the number 1, then a range
+  // selector chosen by `selector` (0 to 4; any other sends none) and
+  // `scope`; texts go out as sized strings; scope 2 alone carries `count`
+  // and the `count` codes of `codes`. Null when the first text is null, the
+  // body would carry a null second text, or scope 2 has no codes array or a
+  // null code among its first `count`.
+  // Ranking list (type 34): id, 1, range, first, [second, [count, codes,]] r,
+  // direction; scope 1 has no second text.
+  static CCode* EncodeRankListRequest(int64_t id, char* first, char* second, int scope,
+                                      int selector, int r, TTnSortDirection direction, int count,
+                                      char** codes);
+  // Paged ranking list (type 40): as the ranking list, with an unsigned id
+  // and p and q behind the first text.
+  static CCode* EncodePagedRankListRequest(uint32_t id, char* first, int p, int q, char* second,
+                                           int scope, int selector, int r,
+                                           TTnSortDirection direction, int count, char** codes);
+  // Top-8 sector charts (type 9): id, 1, range of selector 0, both texts, and
+  // for scope 2 the codes.
+  static CCode* EncodeTop8Request(int64_t id, char* first, char* second, int scope, int count,
+                                  char** codes);
 
   // The security type of a TernCode ("stock_a", "index_sh", "futures",
   // "HK", ...), decided from the text alone; "" when it cannot be classified.
@@ -341,6 +371,35 @@ class KESTREL_API CKestrelCode {
   static void SetQuoteDataIndexToValue(CKestrelQuoteData* quote, int num, int* ids);
   static void SetHisDataIndexToValue(CKestrelHisData* his, int num, int* ids, int count);
   static int GetInds(int* ids, int num, char* mask, int* selected);
+
+  // Rankings, QE data and history trends.
+  // Ranking requests (types 34, 40 and 9): one writer runs the body form of
+  // the request and scope. The replies: sector charts (type 9), sector
+  // quotes orders (34) and paged ranking lists (40); the records are named
+  // with their class key.
+  struct RankingRequest;
+  static CCode* EncodeRankingRequest(const RankingRequest& request);
+  static class CTop8Info* DecodeSectorCharts(CDecodeCode& code);
+  static struct CSectorQuotesOrder* DecodeSectorQuotesOrder(CDecodeCode& code);
+  static struct CPagedRankList* DecodePagedRankingList(CDecodeCode& code);
+  // Fills the CodeNum codes of the record (each through RealCodeToBondCode)
+  // and, when `values` is not null, the value text behind each code. When a
+  // buffer cannot be obtained, CodeNum becomes the entries complete.
+  static void DecodeRankedCodes(struct CSectorQuotesOrder& record, char** values,
+                                CDecodeCode& code);
+  // QE data plus (type 21): series whose ids, kinds and decimals travel on
+  // the wire, then parameters; or the two sides of a level-2 order queue.
+  // One series fills the one entry of `series`.
+  static CKestrelData* DecodeQEDataPlus(CDecodeCode& code);
+  static void DecodeOnePEDataPlusSeries(class CIndexToValue* series, int n, CDecodeCode& code);
+  // The codecs of a layout over columns already declared: the first columns
+  // of `values` must hold `rows` elements each, of the type their codec
+  // writes, or nothing is decoded. Returns the rows decoded (0 when none).
+  static int DecodeLayoutColumns(class CIndexToValue* values, const kestrel::ColumnLayout& layout,
+                                 int rows, int factor, CDecodeCode& code);
+  // History trends (type 6): a symbols block, then one nested message whose
+  // result is merged in.
+  static CKestrelData* DecodeHisTrendData(CDecodeCode& code);
 };
 
 #endif  // KESTREL_KESTRELCODE_H

@@ -6,7 +6,9 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
 endif()
 foreach(required "CKestrelCode::DecodeOneMessage" "CKestrelCode::ClearDecodeMessage"
-                 "CKestrelCode::EncodeInitRequest" "CCode::GetContent")
+                 "CKestrelCode::EncodeInitRequest" "CKestrelCode::EncodeRankListRequest"
+                 "CKestrelCode::EncodePagedRankListRequest" "CKestrelCode::EncodeTop8Request"
+                 "CCode::GetContent")
   string(FIND "${symbols}" "${required}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "not exported: ${required}")

@@ -33,8 +33,14 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
   }
   SetHisDataIndexToValue(record, idCount, ids, rows);
   CIndexToValue* values = record->GetIndexToValue();
+  if (values->GetNum() != idCount) return 0;
+  return DecodeLayoutColumns(values, layout, rows, factor, code);
+}
+
+int CKestrelCode::DecodeLayoutColumns(CIndexToValue* values, const kestrel::ColumnLayout& layout,
+                                      int rows, int factor, CDecodeCode& code) {
   CIndexValue* v = values->GetIndexValue();
-  if (v == nullptr || values->GetNum() != idCount) return 0;
+  if (v == nullptr || rows < 1 || values->GetNum() < layout.IdCount()) return 0;
   // Every column must have its storage and the element type its codec
   // writes; otherwise nothing is decoded.
   int at = 0;

@@ -1,0 +1,29 @@
+// The bound on nested envelopes.
+//
+// Two messages hold whole messages of their own and decode them through the
+// dispatcher again: compressed envelopes (type 54) and history trends (type
+// 6). Both take an EnvelopeNesting while they decode their inner message, so
+// that one count per thread covers any mix of the two, and a chain of
+// envelopes cannot exhaust the stack or hold unbounded inflated buffers.
+#ifndef KESTREL_CODEC_ENVELOPENESTING_H
+#define KESTREL_CODEC_ENVELOPENESTING_H
+
+namespace kestrel {
+
+// Envelopes nested deeper than this refuse their inner message.
+inline constexpr int kMaxEnvelopeNesting = 4;
+
+// Counts one envelope level on this thread for its lifetime.
+class EnvelopeNesting {
+ public:
+  EnvelopeNesting();
+  ~EnvelopeNesting();
+  EnvelopeNesting(const EnvelopeNesting&) = delete;
+  EnvelopeNesting& operator=(const EnvelopeNesting&) = delete;
+  // True when this level is beyond kMaxEnvelopeNesting.
+  bool TooDeep() const;
+};
+
+}  // namespace kestrel
+
+#endif  // KESTREL_CODEC_ENVELOPENESTING_H

@@ -1,0 +1,90 @@
+// History trends (message type 6): an envelope around a symbols block and one
+// complete nested message, whose result is merged into the envelope's.
+//
+// Body: a presence field (0 ends the body), the compact code and one number
+// (neither kept), a marker that must be 1 and a kind that must be 6, the
+// symbols block, then the nested message with its own length prefix, type
+// and body. The nested message goes through the dispatcher like any other,
+// so every type the dispatcher decodes may stand there, type 6 included.
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "KestrelCode.h"
+#include "KestrelData.h"
+#include "codec/DecodeCode.h"
+#include "codec/EnvelopeNesting.h"
+#include "codec/MessageTypes.h"
+#include "codes/TernCode.h"
+
+namespace {
+
+constexpr uint32_t kMarker = 1;
+constexpr uint32_t kTrendKind = 6;
+
+// Nested types whose result the envelope merges: they yield a CKestrelData.
+// Simple indicators (type 33) yield one too but are not merged; the results
+// of every other type (login replies, sector charts, raw data and so on) are
+// freed unmerged as well.
+constexpr MessageType kMergedTypes[] = {
+    kMsgHisTrend,
+    kMsgFormalizedTrend,
+    kMsgFormalizedDeal,
+    kMsgQEDataPlus,
+    kMsgMaskedData,
+    kMsgMaskedIndicators,
+    kMsgLevel2TransactionsHistory,
+    kMsgQuoteUpdate,
+    kMsgDayKLine,
+    kMsgMinuteKLine,
+};
+
+bool IsMerged(int type) {
+  for (const MessageType merged : kMergedTypes) {
+    if (type >= 0 && static_cast<unsigned int>(type) == merged) return true;
+  }
+  return false;
+}
+
+// A nested result, freed by its reported type when it goes out of scope.
+struct NestedResult {
+  char* result = nullptr;
+  int type = -1;
+  NestedResult() = default;
+  NestedResult(const NestedResult&) = delete;
+  NestedResult& operator=(const NestedResult&) = delete;
+  ~NestedResult() { CKestrelCode::ClearDecodeMessage(result, type); }
+};
+
+}  // namespace
+
+CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
+  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData());
+  if (result == nullptr) return nullptr;
+  if (ReadUInt32(code) == 0) return result.release();
+  char text[kTernCodeSize] = {};
+  ReadTernCode(code, text);  // not kept
+  ReadUInt32(code);          // first head field, not kept
+  if (ReadUInt32(code) != kMarker || ReadUInt32(code) != kTrendKind) return result.release();
+  DecodeSymbolsData(result.get(), code);
+
+  // The nested message must lie wholly inside the envelope: one that would
+  // start at or run past the envelope's end is taken as a null nested
+  // result, and so is one nested deeper than the envelope bound.
+  const int available = code.Remaining();
+  if (available < 1) return result.release();
+  const char* message = code.Buffer() + code.Position();
+  int prefixBytes = 0;
+  const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+  if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
+    return result.release();
+  }
+  const kestrel::EnvelopeNesting nesting;
+  if (nesting.TooDeep()) return result.release();
+  NestedResult nested;
+  nested.result = DecodeFrame(message, prefixBytes + static_cast<int>(length), &nested.type);
+  if (nested.result != nullptr && IsMerged(nested.type)) {
+    result->AddKestrelData(reinterpret_cast<CKestrelData*>(nested.result));
+  }
+  return result.release();
+}

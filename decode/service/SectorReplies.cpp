@@ -1,0 +1,152 @@
+// Replies to the ranking requests: sector charts (type 9), sector quotes
+// orders (type 34) and paged ranking lists (type 40).
+//
+// Counts come from the wire and are cut to what the bytes left can hold
+// before anything is allocated; texts are cut to the 30-character buffers of
+// the records and the rest of an over-long text is skipped.
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "KestrelCode.h"
+#include "ServiceRecords.h"
+#include "codec/DecodeCode.h"
+#include "codes/TernCode.h"
+#include "decode/realtime/WireCounts.h"
+#include "model/OwnedArray.h"
+
+namespace {
+
+// A sector chart reply always describes nine sectors.
+constexpr int kSectorCount = 9;
+
+// Decimals of a sector's indicator values, by the sector's indicator id;
+// every other id has none.
+struct IndicatorDecimals {
+  int id;
+  int decimals;
+};
+constexpr IndicatorDecimals kIndicatorDecimals[] = {
+    {59, 0}, {81, 2}, {82, 2}, {187, 2}, {188, 4}, {189, 2}, {190, 2},
+};
+
+int DecimalsOf(int indicatorId) {
+  for (const IndicatorDecimals& row : kIndicatorDecimals) {
+    if (row.id == indicatorId) return row.decimals;
+  }
+  return 0;
+}
+
+// The value divided by 10 to the power `decimals`.
+double Scaled(int64_t value, int decimals) {
+  return static_cast<double>(value) / std::pow(10.0, decimals);
+}
+
+// Fewest bytes of the wire forms: a code takes two (segment id and offset,
+// or id 0 and a text); a chart entry adds three values, a ranking entry a
+// sized text.
+constexpr int kMinCodeBytes = 2;
+constexpr int kMinChartEntryBytes = kMinCodeBytes + 3;
+constexpr int kMinRankEntryBytes = kMinCodeBytes + 1;
+
+}  // namespace
+
+CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
+  std::unique_ptr<CTop8Info> info(new (std::nothrow) CTop8Info());
+  if (info == nullptr) return nullptr;
+  info->SetSectorChartItemNum(kSectorCount);
+  info->SetSectorChartItem();
+  CSectorChartItem* sectors = info->GetSectorChartItem();
+  if (sectors == nullptr) return info.release();  // no sectors, no name
+  info->SetModuleId(static_cast<int>(ReadUInt32(code)));
+  std::string name = ReadSizedText(code);
+  info->SetSectorName(name.data(), static_cast<int>(name.size()));
+
+  const auto entries = static_cast<int32_t>(ReadUInt32(code));
+  if (entries < 1) return info.release();  // nine sectors without entries
+  for (int s = 0; s < kSectorCount; ++s) {
+    CSectorChartItem& sector = sectors[s];
+    sector.SetIndIndex(static_cast<int>(ReadUInt32(code)));
+    const int count = kestrel::BoundedCount(entries, kMinChartEntryBytes, code);
+    sector.SetChartItemNum(count);
+    sector.SetChartItem();
+    CChartItem* items = sector.GetChartItem();
+    if (items == nullptr && count > 0) return info.release();
+    const int decimals = DecimalsOf(sector.GetIndIndex());
+    for (int i = 0; i < sector.GetChartItemNum(); ++i) {
+      CChartItem& item = items[i];
+      ReadTernCode(code, item.TernCode);
+      const int factor = GetPriceUnitFactor(item.TernCode);
+      const int64_t price = ReadInt64(code);
+      const int64_t previous = ReadInt64(code);
+      item.Price = Scaled(price, factor);
+      item.Change = Scaled(price - previous, factor);
+      item.IndValue = Scaled(ReadInt64(code), decimals);
+    }
+  }
+  return info.release();
+}
+
+CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
+  std::unique_ptr<CSectorQuotesOrder> order(new (std::nothrow) CSectorQuotesOrder());
+  if (order == nullptr) return nullptr;
+  order->ModuleId = static_cast<int>(ReadUInt32(code));
+  const int count =
+      kestrel::BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kMinCodeBytes, code);
+  order->Codes = TryNewArray<char*>(count);
+  if (order->Codes == nullptr) return order.release();  // CodeNum 0
+  order->CodeNum = count;
+  DecodeRankedCodes(*order, nullptr, code);
+  return order.release();
+}
+
+CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
+  std::unique_ptr<CPagedRankList> list(new (std::nothrow) CPagedRankList());
+  if (list == nullptr) return nullptr;
+  list->ModuleId = static_cast<int>(ReadUInt32(code));
+  const auto total = static_cast<int32_t>(ReadUInt32(code));
+  if (total < 1) return list.release();
+  const auto header1 = static_cast<int32_t>(ReadUInt32(code));
+  const auto header2 = static_cast<int32_t>(ReadUInt32(code));
+  const auto start = static_cast<int32_t>(ReadUInt32(code));
+  const auto end = static_cast<int32_t>(ReadUInt32(code));
+  const int64_t entries = int64_t{end} - start + 1;
+  if (entries < 1) return list.release();  // nothing of the header is kept
+  list->TotalNum = total;
+  list->HeaderValue1 = header1;
+  list->HeaderValue2 = header2;
+  list->StartIndex = start;
+  list->EndIndex = end;
+  const int count = kestrel::BoundedCount(entries, kMinRankEntryBytes, code);
+  list->Codes = TryNewArray<char*>(count);
+  list->Values = TryNewArray<char*>(count);
+  if (list->Codes == nullptr || list->Values == nullptr) {
+    ReleaseArray(list->Codes);
+    ReleaseArray(list->Values);
+    return list.release();  // CodeNum 0
+  }
+  list->CodeNum = count;
+  DecodeRankedCodes(*list, list->Values, code);
+  return list.release();
+}
+
+void CKestrelCode::DecodeRankedCodes(CSectorQuotesOrder& record, char** values, CDecodeCode& code) {
+  for (int i = 0; i < record.CodeNum; ++i) {
+    char* text = TryNewArray<char>(kKestrelTernCodeSize);
+    char* value = values != nullptr ? TryNewArray<char>(kKestrelTernCodeSize) : nullptr;
+    if (text == nullptr || (values != nullptr && value == nullptr)) {
+      ReleaseArray(text);
+      ReleaseArray(value);
+      record.CodeNum = i;  // the entries complete so far
+      return;
+    }
+    record.Codes[i] = text;
+    ReadTernCode(code, text, kKestrelTernCodeSize);
+    RealCodeToBondCode(text);
+    if (values == nullptr) continue;
+    values[i] = value;
+    ReadSizedString(code, value, kKestrelTernCodeSize);
+  }
+}
