@@ -326,6 +326,15 @@ class KESTREL_API CKestrelCode {
   static void DecodeMinuteKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                       CDecodeCode& code);
 
+  // Column engine: appends a layout's columns after a record's own, with
+  // `count` rows each, cut to what the bytes left can hold (empty columns
+  // when no row is left), decodes them and returns the rows decoded; and the
+  // codec loop that it shares with DecodeColumnLayout.
+  static int AppendColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                int count, int factor, CDecodeCode& code);
+  static void DecodeLayoutColumns(CIndexValue* column, const kestrel::ColumnLayout& layout,
+                                  int rows, int factor, CDecodeCode& code);
+
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
   // setup of a quote or series record from a list of ids, and the ids that
