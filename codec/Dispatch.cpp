@@ -99,8 +99,16 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         }}},
       {kMsgHisTrend, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgSectorCharts, {true, ResultKind::kTop8Info, nullptr}},
-      {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgFormalizedTrend,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeFormalizedTrend(code));
+        }}},
+      {kMsgFormalizedDeal,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeFormalizedDeal(code));
+        }}},
       {kMsgQEDataPlus, {true, ResultKind::kKestrelData, nullptr}},
       {kMsgMaskedIndicators,
        {true, ResultKind::kKestrelData,
