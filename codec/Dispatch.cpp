@@ -107,8 +107,16 @@ const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
         [](CDecodeCode& code, int, int*) {
           return reinterpret_cast<char*>(DecodeSectorCharts(code));
         }}},
-      {kMsgFormalizedTrend, {true, ResultKind::kKestrelData, nullptr}},
-      {kMsgFormalizedDeal, {true, ResultKind::kKestrelData, nullptr}},
+      {kMsgFormalizedTrend,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeFormalizedTrend(code));
+        }}},
+      {kMsgFormalizedDeal,
+       {true, ResultKind::kKestrelData,
+        [](CDecodeCode& code, int, int*) {
+          return reinterpret_cast<char*>(DecodeFormalizedDeal(code));
+        }}},
       {kMsgQEDataPlus,
        {true, ResultKind::kKestrelData,
         [](CDecodeCode& code, int, int*) {

@@ -358,6 +358,86 @@ class KESTREL_API CKestrelCode {
   static void DecodeMinuteKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                       CDecodeCode& code);
 
+  // Formalized trends (type 17) and formalized deals (type 18). Type 17
+  // carries the minute trend of one security and, for most markets, its last
+  // deals; type 18 the last deals alone. Each market entry makes the records
+  // and calls one trend operation, one deal operation and for some markets
+  // one extra operation that appends a column with its own count. Trend and
+  // deal operations pick a column layout; the engine (ColumnLayout.cpp)
+  // declares and decodes it, and appends the extra columns.
+  static CKestrelData* DecodeFormalizedTrend(CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_A(CKestrelData* data, char* code, std::string type,
+                                      CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_ETFLOF(CKestrelData* data, char* code, std::string type,
+                                           CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_HK(CKestrelData* data, char* code, std::string type,
+                                       CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_TW(CKestrelData* data, char* code, std::string type,
+                                       CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Oversea(CKestrelData* data, char* code, std::string type,
+                                            CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Futures(CKestrelData* data, char* code, std::string type,
+                                            CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_I(CKestrelData* data, char* code, std::string type,
+                                      CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_IOPV(CKestrelData* data, char* code, std::string type,
+                                         CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Gold(CKestrelData* data, char* code, std::string type,
+                                         CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Fx(CKestrelData* data, char* code, std::string type,
+                                       CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_OverseaFutures(CKestrelData* data, char* code, std::string type,
+                                                   CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Bond(CKestrelData* data, char* code, std::string type,
+                                         int factor, CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_A(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_HK(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_I(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_Fx_Gold(CKestrelHisData* record, char* code,
+                                            CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_OverseaFutures(CKestrelHisData* record, char* code,
+                                                   CDecodeCode& cursor);
+  static void DecodeMinuteTrendData_IOPV(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_Bond(CKestrelHisData* record, char* code, int factor,
+                                         CDecodeCode& cursor);
+  static void DecodeLast24Deal_A(CKestrelData* data, CKestrelHisData* record, char* code,
+                                 CDecodeCode& cursor);
+  static void DecodeLast24Deal_ETFLOF(CKestrelData* data, CKestrelHisData* record, char* code,
+                                      CDecodeCode& cursor);
+  static void DecodeLast24Deal_HK(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeLast24Deal_Futures(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeLast24Deal_I(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeLast24Deal_Fx_Gold(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+  static void DecodeLast24Deal_OverseaFutures(CKestrelHisData* record, char* code,
+                                              CDecodeCode& cursor);
+  static void DecodeLast24Deal_Bond(CKestrelHisData* record, char* code, int factor,
+                                    CDecodeCode& cursor);
+  static void DecodeMiniteAveragePriceData_HK(CKestrelData* data, char* code, CDecodeCode& cursor);
+  static void DecodeLast24DealAmount_I(CKestrelData* data, char* code, CDecodeCode& cursor);
+  static CKestrelData* DecodeFormalizedDeal(CDecodeCode& cursor);
+  // The shared steps: the head of both bodies (presence field, then the code
+  // into a zero-filled buffer of kTernCodeSize characters; false when the
+  // body ends there), one labelled part (row count and layout; returns the
+  // rows decoded), the deal part that ends in the id-92 column (returns the
+  // number that announces it), and an extra column with its own count.
+  static bool ReadFormalizedCode(char* code, CDecodeCode& cursor);
+  static int DecodeFormalizedPart(CKestrelHisData* record, char* code, THisType hisType,
+                                  const kestrel::ColumnLayout& layout, int factor,
+                                  CDecodeCode& cursor);
+  static int32_t DecodeDealWithTail(CKestrelHisData* record, char* code, int factor,
+                                    bool tailAlways, CDecodeCode& cursor);
+  static void AppendCountedColumn(CKestrelData* data, THisType hisType,
+                                  const kestrel::ColumnLayout& layout, int factor,
+                                  CDecodeCode& cursor);
+  // Column engine: appends a layout's columns after a record's own, with
+  // `count` rows each, cut to what the bytes left can hold (empty columns
+  // when no row is left), decodes them and returns the rows decoded; and the
+  // codec loop that it shares with DecodeColumnLayout.
+  static int AppendColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                int count, int factor, CDecodeCode& code);
+  static void DecodeLayoutColumns(CIndexValue* column, const kestrel::ColumnLayout& layout,
+                                  int rows, int factor, CDecodeCode& code);
+
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
   // setup of a quote or series record from a list of ids, and the ids that

@@ -11,19 +11,42 @@
 using kestrel::ColumnCodec;
 using kestrel::ColumnSpec;
 
-int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
-                                     int count, int factor, CDecodeCode& code) {
-  if (count < 1 || record == nullptr) return 0;
-  // Every row takes at least one byte in each column (flag columns a bit),
-  // so a row count beyond what the bytes left can hold is cut to it: a
-  // forged count cannot make the record allocate more than the message's
-  // own size in rows.
+namespace {
+
+// Every row takes at least one byte in each column (flag columns a bit), so
+// a row count beyond what the bytes left can hold is cut to it: a forged
+// count cannot make the record allocate more than the message's own size in
+// rows.
+int RowsTheBytesHold(const kestrel::ColumnLayout& layout, int count, const CDecodeCode& code) {
   const int64_t byteColumns = std::count_if(layout.begin(), layout.end(), [](const ColumnSpec& c) {
     return c.codec != ColumnCodec::kBuySell;
   });
   const int64_t bytesLeft = code.Remaining();
   const int64_t rowLimit = byteColumns > 0 ? bytesLeft / byteColumns : bytesLeft * 8;
-  const int rows = static_cast<int>(std::min<int64_t>(count, rowLimit));
+  return static_cast<int>(std::min<int64_t>(count, rowLimit));
+}
+
+// True when the layout's columns, from entry `at` of `values` on, each have
+// `rows` elements of the type their codec writes.
+bool ColumnsReady(CIndexToValue& values, int at, const kestrel::ColumnLayout& layout, int rows) {
+  if (values.GetIndexValue() == nullptr || values.GetNum() < at + layout.IdCount()) return false;
+  for (const ColumnSpec& part : layout) {
+    for (int k = 0; k < kestrel::ColumnSpan(part.codec); ++k, ++at) {
+      if (values.GetOneIndexValueNum()[at] != rows ||
+          values.GetValueType()[at] != kestrel::ColumnValueType(part.codec)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                     int count, int factor, CDecodeCode& code) {
+  if (count < 1 || record == nullptr) return 0;
+  const int rows = RowsTheBytesHold(layout, count, code);
   if (rows < 1) return 0;
 
   int ids[kestrel::kMaxLayoutColumns];
@@ -33,29 +56,50 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
   }
   SetHisDataIndexToValue(record, idCount, ids, rows);
   CIndexToValue* values = record->GetIndexToValue();
-  if (values->GetNum() != idCount) return 0;
-  return DecodeLayoutColumns(values, layout, rows, factor, code);
+  // Every column must have its storage and the element type its codec
+  // writes; otherwise nothing is decoded.
+  if (values->GetNum() != idCount || !ColumnsReady(*values, 0, layout, rows)) return 0;
+  DecodeLayoutColumns(values->GetIndexValue(), layout, rows, factor, code);
+  return rows;
+}
+
+int CKestrelCode::AppendColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
+                                     int count, int factor, CDecodeCode& code) {
+  if (record == nullptr) return 0;
+  const int rows = count < 1 ? 0 : RowsTheBytesHold(layout, count, code);
+  CIndexToValue* values = record->GetIndexToValue();
+  const int at = values->GetNum() > 0 ? values->GetNum() : 0;
+  values->AddLength(layout.IdCount());
+  if (values->GetNum() != at + layout.IdCount()) return 0;  // no room could be made
+  int entry = at;
+  for (const ColumnSpec& column : layout) {
+    for (int k = 0; k < kestrel::ColumnSpan(column.codec); ++k, ++entry) {
+      values->GetIndexId()[entry] = column.ids[k];
+      values->GetValueType()[entry] = FindValueTypeByIndexId(column.ids[k], true);
+      values->GetOneIndexValueNum()[entry] = rows;
+      if (rows > 0) values->SetIndexValueMemory(entry);
+    }
+  }
+  // Without rows the columns stand empty; with storage or types missing the
+  // columns keep their zeros and nothing is read.
+  if (rows < 1 || !ColumnsReady(*values, at, layout, rows)) return 0;
+  DecodeLayoutColumns(values->GetIndexValue() + at, layout, rows, factor, code);
+  return rows;
 }
 
 int CKestrelCode::DecodeLayoutColumns(CIndexToValue* values, const kestrel::ColumnLayout& layout,
                                       int rows, int factor, CDecodeCode& code) {
-  CIndexValue* v = values->GetIndexValue();
-  if (v == nullptr || rows < 1 || values->GetNum() < layout.IdCount()) return 0;
-  // Every column must have its storage and the element type its codec
-  // writes; otherwise nothing is decoded.
-  int at = 0;
-  for (const ColumnSpec& part : layout) {
-    for (int k = 0; k < kestrel::ColumnSpan(part.codec); ++k, ++at) {
-      if (values->GetOneIndexValueNum()[at] != rows ||
-          values->GetValueType()[at] != kestrel::ColumnValueType(part.codec)) {
-        return 0;
-      }
-    }
-  }
+  // Columns sized and typed by their caller: decoded only when every one has
+  // `rows` elements of its codec's type.
+  if (rows < 1 || !ColumnsReady(*values, 0, layout, rows)) return 0;
+  DecodeLayoutColumns(values->GetIndexValue(), layout, rows, factor, code);
+  return rows;
+}
 
-  CIndexValue* column = v;
+void CKestrelCode::DecodeLayoutColumns(CIndexValue* column, const kestrel::ColumnLayout& layout,
+                                       int rows, int factor, CDecodeCode& code) {
   for (const ColumnSpec& part : layout) {
-    const int decimals = part.decimals == kestrel::kSeriesFactor ? factor : part.decimals;
+    const int decimals = kestrel::ColumnDecimals(part.decimals, factor);
     switch (part.codec) {
       case ColumnCodec::kDate:
         DecodeDayKLine_Int_1_Method_Date(column, rows, code);
@@ -106,5 +150,4 @@ int CKestrelCode::DecodeLayoutColumns(CIndexToValue* values, const kestrel::Colu
     }
     column += kestrel::ColumnSpan(part.codec);
   }
-  return rows;
 }

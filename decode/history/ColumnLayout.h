@@ -56,8 +56,17 @@ constexpr int ColumnValueType(ColumnCodec codec) {
 }
 
 // Decimals of a price column: the series' own price unit factor, unless a
-// layout fixes them.
+// layout fixes them. SeriesFactorPlus(k) asks for k decimals more than the
+// series' factor (an average price carries one more than the price).
 inline constexpr int kSeriesFactor = -1000;
+inline constexpr int kMostExtraDecimals = 9;
+constexpr int SeriesFactorPlus(int extra) { return kSeriesFactor + extra; }
+// The decimals a column's codec gets in a series of price unit factor
+// `factor`.
+constexpr int ColumnDecimals(int decimals, int factor) {
+  const int extra = decimals - kSeriesFactor;
+  return extra >= 0 && extra <= kMostExtraDecimals ? factor + extra : decimals;
+}
 
 // One codec of a layout: its indicator ids (as many as the codec fills),
 // its two integer parameters (multiplier and divisor, or first-row and

@@ -10,16 +10,30 @@ namespace kestrel {
 
 std::unique_ptr<CKestrelData> NewOneSeriesResult() {
   std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr) return nullptr;
-  data->SetHisDataNum(1);
-  data->SetHisData();
-  if (data->GetKestrelHisData() == nullptr) return nullptr;
+  if (data == nullptr || NewSeriesRecords(*data, 1) == nullptr) return nullptr;
   return data;
+}
+
+CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count) {
+  data.SetHisDataNum(count);
+  data.SetHisData();
+  return data.GetKestrelHisData();
+}
+
+void LabelSecurityType(CKestrelHisData& record, std::string_view type) {
+  record.SetSecurityType(type.data(), static_cast<int>(type.size()));
+}
+
+CKestrelHisData* NewLabelledRecords(CKestrelData& data, int count, std::string_view type) {
+  CKestrelHisData* records = NewSeriesRecords(data, count);
+  if (records == nullptr) return nullptr;
+  for (int i = 0; i < count; ++i) LabelSecurityType(records[i], type);
+  return records;
 }
 
 std::string StoreSecurityType(CKestrelHisData& record) {
   std::string type = CKestrelCode::GetSecurityType(record.GetTernCode());
-  record.SetSecurityType(type.c_str(), static_cast<int>(type.size()));
+  LabelSecurityType(record, type);
   return type;
 }
 

@@ -19,6 +19,16 @@ namespace kestrel {
 // when the result or its record cannot be allocated.
 std::unique_ptr<CKestrelData> NewOneSeriesResult();
 
+// Gives `data` a history list of `count` default records and returns the
+// first, or null when the records cannot be allocated.
+CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count);
+
+// Stores `type` as the record's security type.
+void LabelSecurityType(CKestrelHisData& record, std::string_view type);
+
+// NewSeriesRecords, then every record labelled with the security type.
+CKestrelHisData* NewLabelledRecords(CKestrelData& data, int count, std::string_view type);
+
 // Classifies the record's code, stores the security type on the record and
 // returns it.
 std::string StoreSecurityType(CKestrelHisData& record);

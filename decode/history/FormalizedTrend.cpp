@@ -1,0 +1,300 @@
+// Formalized trends (message type 17): the minute trend of one security and,
+// for most markets, its last deals.
+//
+// Body: presence field (0 or less, as a signed number: nothing follows),
+// compact code, then the parts of the market that the code's security type
+// chooses: the trend part (row count, then its columns), the deal part (row
+// count, then its columns; ETF/LOF codes that publish an IOPV have none) and,
+// for HK, TW, overseas stocks, futures and indexes, one extra column with a
+// count of its own. A row count of 0 or less ends its part at once.
+//
+// The code is stored as its display form (a bond's real code YTM_019003.SH
+// becomes 019003.SH); bonds alone take their price unit factor from the form
+// sent: 4 decimals for a real code, else 3.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "KestrelCode.h"
+#include "KestrelData.h"
+#include "codec/DecodeCode.h"
+#include "codes/CodeText.h"
+#include "codes/TernCode.h"
+#include "decode/history/ColumnLayout.h"
+#include "decode/history/Formalized.h"
+#include "decode/history/SeriesResult.h"
+
+namespace {
+
+namespace layouts = kestrel::formalized;
+
+// The records of a market entry: the trend, then the deals.
+constexpr int kTrendRecord = 0;
+constexpr int kDealRecord = 1;
+constexpr int kTrendAndDeal = 2;
+constexpr int kTrendOnly = 1;
+
+// Price unit factors of bonds, by the form of the code sent.
+constexpr int kBondRealCodeFactor = 4;
+constexpr int kBondCodeFactor = 3;
+
+using PartOperation = void (*)(CKestrelHisData* record, char* code, CDecodeCode& cursor);
+using ExtraOperation = void (*)(CKestrelData* data, char* code, CDecodeCode& cursor);
+
+// The records of a market entry, labelled with the security type; null when
+// they cannot be made.
+CKestrelHisData* OpenRecords(CKestrelData* data, int count, const std::string& type) {
+  return data != nullptr ? kestrel::NewLabelledRecords(*data, count, type) : nullptr;
+}
+
+// The common shape of a market entry: the trend part into record 0, the deal
+// part into record 1, then the extra column, if any.
+void DecodeMarket(CKestrelData* data, char* code, const std::string& type, PartOperation trend,
+                  PartOperation deal, ExtraOperation extra, CDecodeCode& cursor) {
+  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
+  if (records == nullptr) return;
+  trend(&records[kTrendRecord], code, cursor);
+  deal(&records[kDealRecord], code, cursor);
+  if (extra != nullptr) extra(data, code, cursor);
+}
+
+// A market entry as the type table calls it: with the bond factor, which
+// only the bond entry uses.
+using Entry = void (*)(CKestrelData* data, char* code, std::string type, int bondFactor,
+                       CDecodeCode& cursor);
+using EntryWithoutFactor = void (*)(CKestrelData* data, char* code, std::string type,
+                                    CDecodeCode& cursor);
+template <EntryWithoutFactor entry>
+void IgnoringFactor(CKestrelData* data, char* code, std::string type, int, CDecodeCode& cursor) {
+  entry(data, code, std::move(type), cursor);
+}
+
+struct EntryRow {
+  std::string_view key;  // security type
+  Entry entry;
+};
+
+}  // namespace
+
+CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
+  // ETF and LOF codes that publish an IOPV carry a trend and no deals.
+  static constexpr Entry kEtfOrLof = [](CKestrelData* data, char* code, std::string type, int,
+                                        CDecodeCode& cursor) {
+    const EntryWithoutFactor entry =
+        IsIOPVCode(code) ? &DecodeFormalizedTrend_IOPV : &DecodeFormalizedTrend_ETFLOF;
+    entry(data, code, std::move(type), cursor);
+  };
+  // The market entry of each security type; other types get no records.
+  static constexpr EntryRow kEntries[] = {
+      {"bond_sh", &DecodeFormalizedTrend_Bond},
+      {"bond_sz", &DecodeFormalizedTrend_Bond},
+      {"HK", IgnoringFactor<&DecodeFormalizedTrend_HK>},
+      {"index_sh", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"index_sz", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"HI", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"QI", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"CSI", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"GI", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"XI", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"open_fund_enav", IgnoringFactor<&DecodeFormalizedTrend_I>},
+      {"stock_a", IgnoringFactor<&DecodeFormalizedTrend_A>},
+      {"warrant", IgnoringFactor<&DecodeFormalizedTrend_A>},
+      {"stock_b", IgnoringFactor<&DecodeFormalizedTrend_A>},
+      {"close_fund", IgnoringFactor<&DecodeFormalizedTrend_A>},
+      {"bond_r", IgnoringFactor<&DecodeFormalizedTrend_A>},
+      {"etf", kEtfOrLof},
+      {"lof", kEtfOrLof},
+      {"futures", IgnoringFactor<&DecodeFormalizedTrend_Futures>},
+      {"fx", IgnoringFactor<&DecodeFormalizedTrend_Fx>},
+      {"FX", IgnoringFactor<&DecodeFormalizedTrend_Fx>},
+      {"ex", IgnoringFactor<&DecodeFormalizedTrend_Fx>},
+      {"EX", IgnoringFactor<&DecodeFormalizedTrend_Fx>},
+      {"fx_ons", IgnoringFactor<&DecodeFormalizedTrend_Fx>},
+      {"TW", IgnoringFactor<&DecodeFormalizedTrend_TW>},
+      {"O", IgnoringFactor<&DecodeFormalizedTrend_Oversea>},
+      {"A", IgnoringFactor<&DecodeFormalizedTrend_Oversea>},
+      {"N", IgnoringFactor<&DecodeFormalizedTrend_Oversea>},
+      {"L", IgnoringFactor<&DecodeFormalizedTrend_Oversea>},
+      {"SG", IgnoringFactor<&DecodeFormalizedTrend_Oversea>},
+      {"SGE", IgnoringFactor<&DecodeFormalizedTrend_Gold>},
+      {"oversea_futures", IgnoringFactor<&DecodeFormalizedTrend_OverseaFutures>},
+  };
+  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
+  if (data == nullptr) return nullptr;
+  char sent[kTernCodeSize] = {};
+  if (!ReadFormalizedCode(sent, cursor)) return data.release();
+  char code[kTernCodeSize] = {};
+  std::memcpy(code, sent, sizeof code);
+  RealCodeToBondCode(code);
+  const std::string type = GetSecurityType(code);
+  const int bondFactor = IsBondRealCode(sent) ? kBondRealCodeFactor : kBondCodeFactor;
+  if (const EntryRow* row = kestrel::FindRow(kEntries, type)) {
+    row->entry(data.get(), code, type, bondFactor, cursor);
+  }
+  return data.release();
+}
+
+bool CKestrelCode::ReadFormalizedCode(char* code, CDecodeCode& cursor) {
+  // The presence field is signed on the wire's terms.
+  if (static_cast<int32_t>(ReadUInt32(cursor)) <= 0) return false;
+  ReadTernCode(cursor, code, kTernCodeSize);
+  return code[0] != '\0';
+}
+
+int CKestrelCode::DecodeFormalizedPart(CKestrelHisData* record, char* code, THisType hisType,
+                                       const kestrel::ColumnLayout& layout, int factor,
+                                       CDecodeCode& cursor) {
+  // A trend is a minute series, the deals a deal-by-deal series.
+  const TPeriodType period = hisType == kHisMinuteTrend ? kPeriodMinuteBar0 : kPeriodDeal;
+  record->SetDatas(code, static_cast<int>(std::strlen(code)), period, hisType, 0, 0);
+  // The count is signed on the wire's terms: 0 or less means no columns.
+  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
+  return DecodeColumnLayout(record, layout, count, factor, cursor);
+}
+
+void CKestrelCode::AppendCountedColumn(CKestrelData* data, THisType hisType,
+                                       const kestrel::ColumnLayout& layout, int factor,
+                                       CDecodeCode& cursor) {
+  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
+  if (count < 1 || data == nullptr || data->GetKestrelHisData() == nullptr) return;
+  // The first record of the part's history type takes the column; without
+  // one the column stays unread.
+  for (int i = 0; i < data->GetHisDataNum(); ++i) {
+    CKestrelHisData& record = data->GetKestrelHisData()[i];
+    if (record.GetHisType() != hisType) continue;
+    AppendColumnLayout(&record, layout, count, factor, cursor);
+    return;
+  }
+}
+
+// Market entries.
+
+void CKestrelCode::DecodeFormalizedTrend_A(CKestrelData* data, char* code, std::string type,
+                                           CDecodeCode& cursor) {
+  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
+  if (records == nullptr) return;
+  DecodeMiniteTrendData_A(&records[kTrendRecord], code, cursor);
+  DecodeLast24Deal_A(data, &records[kDealRecord], code, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_ETFLOF(CKestrelData* data, char* code, std::string type,
+                                                CDecodeCode& cursor) {
+  DecodeFormalizedTrend_A(data, code, std::move(type), cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_HK(CKestrelData* data, char* code, std::string type,
+                                            CDecodeCode& cursor) {
+  DecodeMarket(data, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_HK,
+               &DecodeMiniteAveragePriceData_HK, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_TW(CKestrelData* data, char* code, std::string type,
+                                            CDecodeCode& cursor) {
+  DecodeFormalizedTrend_HK(data, code, std::move(type), cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_Oversea(CKestrelData* data, char* code, std::string type,
+                                                 CDecodeCode& cursor) {
+  DecodeFormalizedTrend_HK(data, code, std::move(type), cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_Futures(CKestrelData* data, char* code, std::string type,
+                                                 CDecodeCode& cursor) {
+  DecodeMarket(data, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_Futures,
+               &DecodeMiniteAveragePriceData_HK, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_I(CKestrelData* data, char* code, std::string type,
+                                           CDecodeCode& cursor) {
+  DecodeMarket(data, code, type, &DecodeMiniteTrendData_I, &DecodeLast24Deal_I,
+               &DecodeLast24DealAmount_I, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_Gold(CKestrelData* data, char* code, std::string type,
+                                              CDecodeCode& cursor) {
+  DecodeMarket(data, code, type, &DecodeMiniteTrendData_Fx_Gold, &DecodeLast24Deal_Fx_Gold, nullptr,
+               cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_Fx(CKestrelData* data, char* code, std::string type,
+                                            CDecodeCode& cursor) {
+  DecodeFormalizedTrend_Gold(data, code, std::move(type), cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_OverseaFutures(CKestrelData* data, char* code,
+                                                        std::string type, CDecodeCode& cursor) {
+  DecodeMarket(data, code, type, &DecodeMiniteTrendData_OverseaFutures,
+               &DecodeLast24Deal_OverseaFutures, nullptr, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_Bond(CKestrelData* data, char* code, std::string type,
+                                              int factor, CDecodeCode& cursor) {
+  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
+  if (records == nullptr) return;
+  DecodeMiniteTrendData_Bond(&records[kTrendRecord], code, factor, cursor);
+  DecodeLast24Deal_Bond(&records[kDealRecord], code, factor, cursor);
+}
+
+void CKestrelCode::DecodeFormalizedTrend_IOPV(CKestrelData* data, char* code, std::string type,
+                                              CDecodeCode& cursor) {
+  CKestrelHisData* records = OpenRecords(data, kTrendOnly, type);
+  if (records == nullptr) return;
+  DecodeMinuteTrendData_IOPV(&records[kTrendRecord], code, cursor);
+}
+
+// Trend operations: each picks the layout of its market.
+
+void CKestrelCode::DecodeMiniteTrendData_A(CKestrelHisData* record, char* code,
+                                           CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendA, GetPriceUnitFactor(code),
+                       cursor);
+}
+
+void CKestrelCode::DecodeMiniteTrendData_HK(CKestrelHisData* record, char* code,
+                                            CDecodeCode& cursor) {
+  const bool futures = layouts::HasSecurityType(code, "futures");
+  DecodeFormalizedPart(record, code, kHisMinuteTrend,
+                       futures ? kestrel::ColumnLayout(layouts::kTrendFutures) : layouts::kTrendHK,
+                       GetPriceUnitFactor(code), cursor);
+}
+
+void CKestrelCode::DecodeMiniteTrendData_I(CKestrelHisData* record, char* code,
+                                           CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIndex,
+                       GetPriceUnitFactor(code), cursor);
+}
+
+void CKestrelCode::DecodeMiniteTrendData_Bond(CKestrelHisData* record, char* code, int factor,
+                                              CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIndex, factor, cursor);
+}
+
+void CKestrelCode::DecodeMiniteTrendData_Fx_Gold(CKestrelHisData* record, char* code,
+                                                 CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::DatedLayout(code),
+                       GetPriceUnitFactor(code), cursor);
+}
+
+void CKestrelCode::DecodeMiniteTrendData_OverseaFutures(CKestrelHisData* record, char* code,
+                                                        CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kDated, GetPriceUnitFactor(code),
+                       cursor);
+}
+
+void CKestrelCode::DecodeMinuteTrendData_IOPV(CKestrelHisData* record, char* code,
+                                              CDecodeCode& cursor) {
+  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIopv, GetPriceUnitFactor(code),
+                       cursor);
+}
+
+// The average price of HK, TW, overseas stocks and futures follows the deals
+// with its own count, and joins the trend record.
+void CKestrelCode::DecodeMiniteAveragePriceData_HK(CKestrelData* data, char* code,
+                                                   CDecodeCode& cursor) {
+  AppendCountedColumn(data, kHisMinuteTrend, layouts::kExtraAveragePrice, GetPriceUnitFactor(code),
+                      cursor);
+}
