@@ -195,3 +195,47 @@ TEST_F(Formalized, EveryPrefixOfBothTypesDecodesSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+// A history trend envelope (type 6) around a message: its head, a symbols
+// block of 600000.SH, then the nested message.
+Bytes HisTrend(const Bytes& nested) {
+  return kt::Frame(6, MessageBuilder()
+                          .UInt(1)
+                          .Code(60, 0)
+                          .UInt(0)
+                          .UInt(1)
+                          .UInt(6)
+                          .UInt(1)
+                          .Code(60, 0)
+                          .UInt(1)
+                          .UInt(3)
+                          .Int(1050)
+                          .Raw(nested)
+                          .Bytes());
+}
+
+TEST(FormalizedTrend, ArrivesThroughTwoHistoryTrendEnvelopes) {
+  const Bytes trend = kt::Frame(17, Body("600000.SH", {"TPVA", "TPVFZ"}, 0));
+  Decoded direct(trend);
+  Decoded nested(HisTrend(HisTrend(trend)));
+  auto* alone = direct.As<CKestrelData>();
+  auto* merged = nested.As<CKestrelData>();
+  ASSERT_NE(alone, nullptr);
+  ASSERT_NE(merged, nullptr);
+  EXPECT_EQ(nested.Type(), 6);
+  ASSERT_GE(alone->GetHisDataNum(), 1);
+  ASSERT_EQ(merged->GetHisDataNum(), alone->GetHisDataNum());
+  for (int i = 0; i < alone->GetHisDataNum(); ++i) {
+    CKestrelHisData& a = alone->GetKestrelHisData()[i];
+    CKestrelHisData& m = merged->GetKestrelHisData()[i];
+    EXPECT_STREQ(m.GetTernCode(), a.GetTernCode());
+    EXPECT_EQ(m.GetHisType(), a.GetHisType());
+    EXPECT_EQ(m.GetIndexToValue()->GetNum(), a.GetIndexToValue()->GetNum());
+  }
+  // Each envelope's symbols, and the trend's own quote records.
+  EXPECT_EQ(merged->GetQuoteDataNum(), alone->GetQuoteDataNum() + 2);
+}
+
+}  // namespace
