@@ -5,6 +5,7 @@
 // futures and gold indicators, picks the decimal places of the indicator, and
 // divides by the matching power of ten.
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -136,19 +137,34 @@ constexpr MetalScale kMetalScales[] = {
     {"AG", 1, 100},  // silver
 };
 
-// Divisors by decimal places; both the count of places and the power of ten
-// itself are accepted.
-struct Divisor {
-  int decimals;
-  double divisor;
+// Divisors by decimal places: the count of places 0-5, or the power of ten
+// itself (10 to 100000).
+constexpr double kPowersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0};
+constexpr int kMaxDecimals = 5;
+
+// The security type of the last code FixFactor classified on this thread:
+// the indicators of one security come one after another, so the type is
+// worked out once per security instead of once per value.
+struct TypeMemo {
+  static constexpr size_t kCodeRoom = 64;
+  char code[kCodeRoom] = {};
+  std::string type;
+  bool valid = false;
 };
-constexpr Divisor kDivisors[] = {
-    {0, 1.0},       {1, 10.0},    {10, 10.0},       {2, 100.0},    {100, 100.0},       {3, 1000.0},
-    {1000, 1000.0}, {4, 10000.0}, {10000, 10000.0}, {5, 100000.0}, {100000, 100000.0},
-};
+thread_local TypeMemo tTypeMemo;
 
 }  // namespace
 }  // namespace kestrel
+
+const std::string& CKestrelCode::FixFactorSecurityType(char* code) {
+  kestrel::TypeMemo& memo = kestrel::tTypeMemo;
+  const size_t length = std::strlen(code);
+  if (memo.valid && length < memo.kCodeRoom && std::strcmp(memo.code, code) == 0) return memo.type;
+  memo.type = GetSecurityType(code);
+  memo.valid = length < memo.kCodeRoom;
+  if (memo.valid) std::memcpy(memo.code, code, length + 1);
+  return memo.type;
+}
 
 int CKestrelCode::GetPriceUnitFactor(char* code) {
   using namespace kestrel;
@@ -184,8 +200,8 @@ int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
   using namespace kestrel;
   const bool inA = InIdSet(kFixedSetA, indicatorId);
   const bool inB = InIdSet(kFixedSetB, indicatorId);
-  if (!inA && !inB) return value;  // nothing to correct: skip classifying
-  const std::string type = GetSecurityType(code);
+  if ((!inA && !inB) || code == nullptr) return value;  // nothing to correct: skip classifying
+  const std::string& type = FixFactorSecurityType(code);
   if (type == "futures") return inA ? value / kSetADivisor : value / kFuturesSetBDivisor;
   if (type != "SGE") return value;
   if (inA) return value / kSetADivisor;
@@ -196,8 +212,14 @@ int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
 }
 
 double CKestrelCode::GetFloat(int64_t value, int decimals) {
-  for (const kestrel::Divisor& row : kestrel::kDivisors) {
-    if (row.decimals == decimals) return static_cast<double>(value) / row.divisor;
+  using kestrel::kPowersOfTen;
+  if (decimals >= 0 && decimals <= kestrel::kMaxDecimals) {
+    return static_cast<double>(value) / kPowersOfTen[decimals];
   }
-  return 0.0;
+  for (int places = 1; places <= kestrel::kMaxDecimals; ++places) {
+    if (decimals == static_cast<int>(kPowersOfTen[places])) {
+      return static_cast<double>(value) / kPowersOfTen[places];
+    }
+  }
+  return 0.0;  // any other number of places, negative ones included
 }

@@ -179,6 +179,7 @@ class KESTREL_API CKestrelCode {
   static int GetPriceUnitFactor(char* code);
   static int GetRealFactor(int priceFactor, int indicatorId);
   static int64_t FixFactor(char* code, int indicatorId, int64_t value);
+  static const std::string& FixFactorSecurityType(char* code);
   static double GetFloat(int64_t value, int decimals);
 
   // Request envelope: a new request holding its type, and the closing of

@@ -55,7 +55,9 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
   std::strncpy(copy, code, kWorkingCodeSize - 1);
   RealCodeToBondCode(copy);
   int unitFactor = GetPriceUnitFactor(copy);
-  *securityType = GetSecurityType(copy);
+  // Through the per-thread memo that FixFactor also consults, so a security
+  // is classified once for its code and all its values.
+  *securityType = FixFactorSecurityType(copy);
   if (IsBondRealCode(code)) unitFactor = kBondRealCodeFactor;
   *factor = unitFactor;
 }
