@@ -134,4 +134,38 @@ bool ToLocalTime(int64_t instant, LocalTime* local) {
   return true;
 }
 
+bool LocalTimeCache::Convert(int64_t instant, LocalTime* local) {
+  constexpr int64_t kSecondsPerDay = 86400;
+  constexpr int kSecondsPerHour = 3600;
+  constexpr int kSecondsPerMinute = 60;
+  if (valid_ && instant >= dayStart_ && instant < dayEnd_) {
+    const auto seconds = static_cast<int>(instant - dayStart_);
+    *local = midnight_;
+    local->hour = seconds / kSecondsPerHour;
+    local->minute = seconds / kSecondsPerMinute % kSecondsPerMinute;
+    local->second = seconds % kSecondsPerMinute;
+    return true;
+  }
+  if (!ToLocalTime(instant, local)) return false;
+  // Learn the day around the instant: its midnight must read 00:00:00 of the
+  // same date, and the instant one plain day later 00:00:00 again.
+  const int64_t start =
+      instant - (local->hour * kSecondsPerHour + local->minute * kSecondsPerMinute + local->second);
+  LocalTime atStart;
+  LocalTime atEnd;
+  const auto isMidnight = [](const LocalTime& t) {
+    return t.hour == 0 && t.minute == 0 && t.second == 0;
+  };
+  valid_ = ToLocalTime(start, &atStart) && isMidnight(atStart) && atStart.day == local->day &&
+           atStart.monthIndex == local->monthIndex &&
+           atStart.yearsSince1900 == local->yearsSince1900 &&
+           ToLocalTime(start + kSecondsPerDay, &atEnd) && isMidnight(atEnd);
+  if (valid_) {
+    dayStart_ = start;
+    dayEnd_ = start + kSecondsPerDay;
+    midnight_ = atStart;
+  }
+  return true;
+}
+
 }  // namespace kestrel

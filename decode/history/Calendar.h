@@ -53,6 +53,23 @@ struct LocalTime {
 // False when the C library cannot convert the instant.
 bool ToLocalTime(int64_t instant, LocalTime* local);
 
+// Converts a series of nearby instants to local time, asking the C library
+// about once per local day instead of once per instant: within a day whose
+// UTC offset does not change (checked at both of its midnights), the time of
+// day is the instant's distance from midnight. Days with a change of offset
+// or a leap second are converted instant by instant. Gives exactly what
+// ToLocalTime gives.
+class LocalTimeCache {
+ public:
+  bool Convert(int64_t instant, LocalTime* local);
+
+ private:
+  int64_t dayStart_ = 0;  // local midnight
+  int64_t dayEnd_ = 0;    // the next local midnight, one plain day later
+  LocalTime midnight_;
+  bool valid_ = false;
+};
+
 }  // namespace kestrel
 
 #endif  // KESTREL_DECODE_HISTORY_CALENDAR_H

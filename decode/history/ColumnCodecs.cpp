@@ -100,10 +100,11 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
   }
   int64_t instant = kestrel::MakeLocalDateTime(date.year, date.month, date.day, time.hour,
                                                time.minute, time.second);
+  kestrel::LocalTimeCache localTime;
   for (int i = 1; i < count; ++i) {
     instant += static_cast<int32_t>(ReadUInt32(code));
     kestrel::LocalTime local;
-    if (!kestrel::ToLocalTime(instant, &local)) {
+    if (!localTime.Convert(instant, &local)) {
       dates[i] = 0;
       times[i] = 0;
       continue;
@@ -121,11 +122,12 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
   rows[0] = time0;
   const kestrel::TimeParts time = kestrel::SplitTime(time0);
   int64_t instant = kestrel::MakeReferenceDayTime(time.hour, time.minute, time.second);
+  kestrel::LocalTimeCache localTime;
   for (int i = 1; i < count; ++i) {
     instant += Low32(static_cast<uint64_t>(ReadInt64(code)));
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
-    if (!kestrel::ToLocalTime(instant, &local)) return;  // later rows stay unwritten
+    if (!localTime.Convert(instant, &local)) return;  // later rows stay unwritten
     rows[i] = TimeOf(local);
   }
 }

@@ -270,3 +270,27 @@ TEST_F(LocalZone, TimeCodecsAgreeAcrossThreads) {
 }
 
 }  // namespace
+
+namespace {
+
+// The cache of local days converts exactly as the C library does, across
+// changes to and from daylight saving time, in a zone that has them.
+TEST_F(LocalZone, CachedLocalTimesMatchTheLibraryAcrossDaylightSaving) {
+  setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
+  tzset();
+  kestrel::LocalTimeCache cache;
+  const int64_t start = 1704067200;  // 2024-01-01 00:00:00 UTC
+  for (int64_t t = start; t < start + 366 * 86400; t += 7 * 60 + 13) {
+    kestrel::LocalTime cached;
+    kestrel::LocalTime direct;
+    ASSERT_TRUE(cache.Convert(t, &cached));
+    ASSERT_TRUE(kestrel::ToLocalTime(t, &direct));
+    ASSERT_EQ(std::tie(cached.yearsSince1900, cached.monthIndex, cached.day, cached.hour,
+                       cached.minute, cached.second),
+              std::tie(direct.yearsSince1900, direct.monthIndex, direct.day, direct.hour,
+                       direct.minute, direct.second))
+        << t;
+  }
+}
+
+}  // namespace
