@@ -97,7 +97,8 @@ CCode* CKestrelCode::EncodeInitRequest(char* code, char kind, int a, int b, TKLi
   std::unique_ptr<CCode> request(new (std::nothrow) CCode());
   if (request == nullptr || request->GetContent() == nullptr) return nullptr;
   CCode& out = *request;
-  const int signedKind = static_cast<signed char>(kind);
+  // The kind travels as a char; its value is taken with its sign.
+  const int signedKind = static_cast<signed char>(kind);  // NOLINT(bugprone-signed-char-misuse)
   const InitForm form = FormOf(signedKind, flag);
   switch (form.body) {
     case InitBody::kFirst:

@@ -88,7 +88,7 @@ int NormalizeDate(int year, int month, int64_t day) {
     }
   }
   // Years beyond the 32-bit date range wrap, as an int would.
-  return static_cast<int>(static_cast<uint32_t>(y * 10000 + m * 100 + day));
+  return static_cast<int>(static_cast<uint32_t>(y * 10000 + int64_t{m} * 100 + day));
 }
 
 int AddDaysToDate(int date, int32_t days) {
