@@ -1,7 +1,7 @@
 // KestrelUtils: client-side codec of the quote protocol.
 //
 // The one header a host includes: the codec class, its request records, the
-// output buffer of requests and the result records.
+// output buffer of requests, the result records and the stream framer.
 #ifndef KESTREL_UTILS_H
 #define KESTREL_UTILS_H
 
@@ -10,6 +10,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "KestrelExport.h"
+#include "KestrelFramer.h"
 #include "KestrelInfo.h"
 #include "KestrelRecords.h"
 #include "KestrelSizes.h"

@@ -12,6 +12,7 @@
 #include "support/KestrelCodeAccess.h"
 #include "support/LocalZone.h"
 #include "support/MessageBuilder.h"
+#include "wire/Columns.h"
 
 namespace {
 
@@ -267,6 +268,82 @@ TEST_F(LocalZone, TimeCodecsAgreeAcrossThreads) {
     EXPECT_EQ(a, expected);
     EXPECT_EQ(b, expected);
   }
+}
+
+// The message writer's columns (the simulator and the fuzz corpus write with
+// them) read back through the codecs exactly as written.
+TEST_F(LocalZone, WrittenColumnsReadBackAsWritten) {
+  const auto read = [](auto write, auto decode, size_t n, auto fill) {
+    MessageBuilder out;
+    write(out);
+    Wire wire(out.Bytes());
+    Column<decltype(fill)> column(n, fill);
+    decode(column, static_cast<int>(n), wire.code);
+    EXPECT_EQ(static_cast<size_t>(wire.Consumed()), out.Bytes().size());
+    return column.rows;
+  };
+  const std::vector<int> dates = {20231229, 20240102, 20240229, 20240301, 20250101};
+  EXPECT_EQ(read([&](MessageBuilder& b) { kwire::DateColumn(b, dates); },
+                 [](auto& c, int n, CDecodeCode& w) {
+                   Access::DecodeDayKLine_Int_1_Method_Date(&c.value, n, w);
+                 },
+                 5, 0),
+            dates);
+  const std::vector<int> times = {93000, 93001, 112959, 130000, 150000};
+  EXPECT_EQ(read([&](MessageBuilder& b) { kwire::TimeColumn(b, times); },
+                 [](auto& c, int n, CDecodeCode& w) {
+                   Access::DecodeDayKLine_Int_4_Method_Time(&c.value, n, w);
+                 },
+                 5, 0),
+            times);
+  const std::vector<int> flags = {0, 1, 1, 0, 1, 1, 1, 1, 0};
+  EXPECT_EQ(
+      read([&](MessageBuilder& b) { kwire::FlagColumn(b, flags); },
+           [](auto& c, int n, CDecodeCode& w) { Access::DecodeDayKLine_56_Index(&c.value, n, w); },
+           9, 0),
+      flags);
+  const std::vector<int64_t> running = {100, 50, 4000000000LL, 7};
+  EXPECT_EQ(read(
+                [&](MessageBuilder& b) {
+                  kwire::DeltaColumn(b, running, kwire::Form::kUnsigned, kwire::Form::kSigned);
+                },
+                [](auto& c, int n, CDecodeCode& w) {
+                  Access::DecodeDayKLine_Int64_3_Method(&c.value, n, 1, 1, w);
+                },
+                4, int64_t{0}),
+            running);
+  const std::vector<int64_t> qeDates = {kwire::PackedQeDate(20230715),
+                                        kwire::PackedQeDate(20240229)};
+  EXPECT_EQ(read(
+                [&](MessageBuilder& b) {
+                  kwire::DeltaColumn(b, qeDates, kwire::Form::kSigned, kwire::Form::kSigned);
+                },
+                [](auto& c, int n, CDecodeCode& w) {
+                  Access::DecodeDayKLine_Int_6_Method_Date(&c.value, n, w);
+                },
+                2, 0),
+            (std::vector<int>{20230715, 20240229}));
+
+  // Date and time from one instant, across midnight.
+  MessageBuilder instants;
+  kwire::DateTimeColumns(instants, {20240101, 20240101, 20240102}, {235930, 235959, 30});
+  Wire wire(instants.Bytes());
+  Column<int> days(3), clock(3);
+  Access::DecodeDayKLine_Int_3_Method_Date_And_Time(&days.value, &clock.value, 3, wire.code);
+  EXPECT_EQ(days.rows, (std::vector<int>{20240101, 20240101, 20240102}));
+  EXPECT_EQ(clock.rows, (std::vector<int>{235930, 235959, 30}));
+
+  // Four prices on one base, the lowest first.
+  MessageBuilder prices;
+  kwire::PriceColumns(prices, {{1000, 1010, 1005, 1002}, {990, 1000, 995, 999}});
+  Wire priceWire(prices.Bytes());
+  Column<double> low(2), high(2), close(2), open(2);
+  Access::DecodeDayKLine_Double_1_Method(&low.value, &high.value, &close.value, &open.value, 2, 2,
+                                         priceWire.code);
+  EXPECT_EQ(low.rows, (std::vector<double>{10.0, 9.9}));
+  EXPECT_EQ(high.rows, (std::vector<double>{10.1, 10.0}));
+  EXPECT_EQ(close.rows, (std::vector<double>{10.05, 9.95}));
+  EXPECT_EQ(open.rows, (std::vector<double>{10.02, 9.99}));
 }
 
 }  // namespace

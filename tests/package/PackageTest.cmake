@@ -1,0 +1,36 @@
+# Installs the built package into a fresh prefix, then builds and runs the
+# consumer project against it, once with find_package and once with
+# pkg-config.
+#   -DBUILD_DIR -DWORK_DIR -DCONSUMER_DIR -DLIBDIR -DGENERATOR -DCXX -DCXX_FLAGS -DLINKER_FLAGS
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(status)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+  message(STATUS "${out}")
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The library carries its major version as SONAME.
+file(GLOB versioned ${prefix}/${LIBDIR}/libKestrelUtils.so.*.*.*)
+if(NOT EXISTS ${prefix}/${LIBDIR}/libKestrelUtils.so.0 OR NOT versioned)
+  message(FATAL_ERROR "libKestrelUtils.so.0 and its full version are not installed")
+endif()
+
+foreach(mode find_package pkg-config)
+  set(build ${WORK_DIR}/consumer-${mode})
+  set(use_pkg_config OFF)
+  if(mode STREQUAL pkg-config)
+    set(use_pkg_config ON)
+  endif()
+  run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+      ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build} -G ${GENERATOR}
+      -DCMAKE_PREFIX_PATH=${prefix} -DUSE_PKG_CONFIG=${use_pkg_config}
+      -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}"
+      "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
+  run(${CMAKE_COMMAND} --build ${build})
+  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${build}/consumer)
+endforeach()
