@@ -72,29 +72,13 @@ TEST(Framing, StatusTestReply) {
   EXPECT_EQ(info->ReceiveValue7, 7);
 }
 
-TEST(Framing, TruncatedStatusTestReadsZeros) {
-  const Bytes body = MessageBuilder().UInt(2).Int(-3).Bytes();
-  Decoded d(Frame(59, body));
-  const auto* info = d.As<KestrelInfoReceive>();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->ReceiveValue3, -3);
-  EXPECT_EQ(info->ReceiveValue4, 0);
-  EXPECT_EQ(info->ReceiveValue7, 0);
-}
-
-TEST(CompressedEnvelope, ReportsAndReturnsTheInnerMessage) {
-  Decoded d(Compressed(Frame(48, {'x', 'y', 'z'})));
-  EXPECT_EQ(d.Type(), 48);
-  ASSERT_NE(d.Result(), nullptr);
-  EXPECT_EQ(std::string(d.Result()), "xyz");
-}
-
 TEST(CompressedEnvelope, RetriesWithDoubledCapacityUntilItFits) {
   // 200000 repeated bytes deflate to a few hundred: far beyond three times.
   const Bytes payload(200000, 'q');
   const Bytes envelope = Compressed(Frame(48, payload));
   ASSERT_LT(envelope.size() * 100, payload.size());
   Decoded d(envelope);
+  EXPECT_EQ(d.Type(), 48);  // the inner message's type and result
   ASSERT_NE(d.Result(), nullptr);
   EXPECT_EQ(std::string(d.Result()), std::string(payload.begin(), payload.end()));
 }
@@ -135,7 +119,8 @@ TEST(CompressedEnvelope, DamagedPayloadsGiveNull) {
 }
 
 // Every cut of an inflated message still frames safely: the inner length
-// prefix may promise more than the inflated bytes hold.
+// prefix may promise more than the inflated bytes hold, and a short status
+// test reply reads zeros.
 TEST(CompressedEnvelope, InnerMessagesThatOverstateTheirLength) {
   const Bytes inner =
       Frame(59, MessageBuilder().UInt(1).Int(2).Int(3).UInt(4).UInt(5).UInt(6).Bytes());
@@ -148,15 +133,6 @@ TEST(CompressedEnvelope, InnerMessagesThatOverstateTheirLength) {
       ASSERT_NE(d.Result(), nullptr);
       EXPECT_EQ(d.As<KestrelInfoReceive>()->ReceiveValue7, cut == inner.size() ? 6 : 0);
     }
-  }
-}
-
-TEST(Disposal, TypesWithoutResultsFreeNothing) {
-  // Heartbeats and unknown types own nothing: freeing by them is a no-op.
-  char notOwned[4] = {};
-  for (const int type : {58, 63, 54, 99, -1, 100000}) {
-    CKestrelCode::ClearDecodeMessage(notOwned, type);
-    CKestrelCode::PrintDecodeMessage(notOwned, type);
   }
 }
 
