@@ -201,19 +201,9 @@ namespace {
 // A history trend envelope (type 6) around a message: its head, a symbols
 // block of 600000.SH, then the nested message.
 Bytes HisTrend(const Bytes& nested) {
-  return kt::Frame(6, MessageBuilder()
-                          .UInt(1)
-                          .Code(60, 0)
-                          .UInt(0)
-                          .UInt(1)
-                          .UInt(6)
-                          .UInt(1)
-                          .Code(60, 0)
-                          .UInt(1)
-                          .UInt(3)
-                          .Int(1050)
-                          .Raw(nested)
-                          .Bytes());
+  MessageBuilder b;
+  b.UInt(1).Code(60, 0).UInt(0).UInt(1).UInt(6).UInt(1).Code(60, 0).UInt(1).UInt(3).Int(1050);
+  return kt::Frame(6, b.Raw(nested).Bytes());
 }
 
 TEST(FormalizedTrend, ArrivesThroughTwoHistoryTrendEnvelopes) {

@@ -1,5 +1,5 @@
-// Quote, history and level-2 order queue records: identification fields,
-// deep assignment and appending columns.
+// Quote, history and level-2 order queue records: bounded texts, deep
+// assignment and appending columns.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,22 +13,6 @@ using namespace model_test;
 namespace {
 char kCode[] = "600000.SH";
 }  // namespace
-
-TEST(HisData, ClearKeepsIdentification) {
-  CKestrelHisData his;
-  his.SetDatas(kCode, 3, kPeriodDeal, kHisLevel2Order, 4, 5);
-  his.SetIndIndex(150);
-  his.SetSecurityType("stock_a", 7);
-  FillAllKinds(*his.GetIndexToValue(), 1);
-  his.Clear();
-  EXPECT_STREQ(his.GetTernCode(), "600000.SH");  // the length argument is not used
-  EXPECT_EQ(his.GetPeriodType(), kPeriodDeal);
-  EXPECT_EQ(his.GetHisType(), kHisLevel2Order);
-  EXPECT_EQ(his.GetStatusOld(), 5);
-  EXPECT_EQ(his.GetIndIndex(), 150);
-  EXPECT_EQ(his.GetSecurityType(), nullptr);
-  EXPECT_EQ(his.GetIndexToValue()->GetNum(), 0);
-}
 
 TEST(HisData, SecurityTypeKeepsAtMostLenCharacters) {
   struct Case {
