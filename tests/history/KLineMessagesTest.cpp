@@ -221,21 +221,17 @@ TEST_F(MinuteKLine, FactorZeroAndEmptySeries) {
 // record whose columns all hold the same number of rows; a row count that the
 // bytes cannot hold is cut, never allocated.
 TEST_F(MinuteKLine, EveryPrefixOfBothTypesDecodesSafely) {
-  const struct {
-    uint32_t type;
-    Bytes body;
-  } messages[] = {{3, DayBody("IF1107.CFE", Shape::kFutures)},
-                  {3, DayBody("000001.OF", Shape::kFund)},
-                  {5, MinuteBody("IF1107.CFE", 1, true)}};
+  const std::pair<uint32_t, Bytes> messages[] = {{3, DayBody("IF1107.CFE", Shape::kFutures)},
+                                                 {3, DayBody("000001.OF", Shape::kFund)},
+                                                 {5, MinuteBody("IF1107.CFE", 1, true)}};
   for (const auto& [type, body] : messages) {
-    for (size_t n = 0; n <= body.size(); ++n) {
-      Decoded d(kt::Frame(type, Bytes(body.begin(), body.begin() + static_cast<long>(n))));
+    kt::ForEachCut(type, body, [type = type](const Decoded& d, size_t n) {
       ASSERT_EQ(d.Type(), static_cast<int>(type));
       CIndexToValue* v = Record(d).GetIndexToValue();
       for (int k = 0; k < v->GetNum(); ++k) {
         EXPECT_EQ(v->GetOneIndexValueNum()[k], v->GetOneIndexValueNum()[0]) << type << "/" << n;
       }
-    }
+    });
   }
   Decoded forged(kt::Frame(
       3, MessageBuilder().TextCode("600000.SH").UInt(2).UInt(0).UInt(2000000000).UInt(1).Bytes()));

@@ -177,11 +177,10 @@ TEST(Level2History, OtherKindsAndEveryTruncation) {
     EXPECT_EQ(hisType != 0 ? data->GetKestrelHisData()->GetHisType() : 0, hisType);
   }
   for (const Bytes& body : {History(1), History(2)}) {
-    for (size_t n = 0; n < body.size(); ++n) {
-      kt::Decoded d(kt::Frame(130, Bytes(body.begin(), body.begin() + n)));
+    kt::ForEachCut(130, body, [](const kt::Decoded& d, size_t) {
       auto* data = d.As<CKestrelData>();
       ASSERT_TRUE(data != nullptr && data->GetHisDataNum() <= 1 && data->GetQuoteDataNum() <= 1);
-    }
+    });
   }
 }
 

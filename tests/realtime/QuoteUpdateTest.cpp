@@ -260,10 +260,9 @@ TEST(RealtimeMessages, EveryTruncationIsSafe) {
   const std::pair<uint32_t, Bytes> messages[] = {
       {64, b.Bytes()}, {25, MaskedBody()}, {64, Level2Body()}};
   for (const auto& [type, body] : messages) {
-    for (size_t cut = 0; cut <= body.size(); ++cut) {
-      Decoded d(Frame(type, Bytes(body.begin(), body.begin() + static_cast<long>(cut))));
+    kt::ForEachCut(type, body, [type = type](const Decoded& d, size_t) {
       EXPECT_EQ(d.Type(), static_cast<int>(type));
-    }
+    });
   }
 }
 
