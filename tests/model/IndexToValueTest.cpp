@@ -60,15 +60,25 @@ TEST(IndexToValue, StoresScalarsByTypeCode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.type << " " << c.stored);
-    CIndexToValue columns;
-    MakeOneEntry(columns, c.type, 0);
-    columns.SetOneNoPointerIndexValueByDouble(0, c.stored);
-    const CIndexValue& v = columns.GetIndexValue()[0];
-    const double read = c.type == 2   ? v.nValue
-                        : c.type == 3 ? v.dValue
-                        : c.type == 4 ? double(v.llValue)
-                                      : double(v.llValue != 0);
-    EXPECT_EQ(read, c.expected);
+    CIndexToValue byDouble;
+    MakeOneEntry(byDouble, c.type, 0);
+    byDouble.SetOneNoPointerIndexValueByDouble(0, c.stored);
+    CIndexToValue byMemory;
+    MakeOneEntry(byMemory, c.type, 0);
+    int n = static_cast<int>(c.expected);
+    auto ll = static_cast<int64_t>(c.expected);
+    double dv = c.expected;
+    byMemory.SetOneNoPointerIndexValue(0, c.type == 2   ? static_cast<void*>(&n)
+                                          : c.type == 4 ? static_cast<void*>(&ll)
+                                                        : static_cast<void*>(&dv));
+    for (CIndexToValue* columns : {&byDouble, &byMemory}) {
+      const CIndexValue& v = columns->GetIndexValue()[0];
+      const double read = c.type == 2   ? v.nValue
+                          : c.type == 3 ? v.dValue
+                          : c.type == 4 ? double(v.llValue)
+                                        : double(v.llValue != 0);
+      EXPECT_EQ(read, c.expected);
+    }
   }
 }
 
@@ -85,6 +95,8 @@ TEST(IndexToValue, StoresArrayElements) {
   columns.SetOnePointerIndexValue(kTexts, 0, shortText);  // into "first 1"
   columns.SetOnePointerIndexValue(kTexts, 1, shortText);  // null element: nothing
   columns.SetOnePointerIndexValue(kText, 0, shortText);   // code 11: nothing
+  columns.SetIndexValueMemory(-1);                        // no such entries: nothing
+  columns.SetIndexValueMemory(kEntryCount);
   CIndexValue* v = columns.GetIndexValue();
   EXPECT_EQ(v[kInts].pnValue[2], 42);
   EXPECT_EQ(v[kDoubles].pdValue[1], -0.5);
@@ -186,5 +198,7 @@ TEST(IndicatorCatalogue, SeriesColumnsGetArraysOnlyForPositiveCounts) {
     // Preparing again releases what the first setup made.
     PrepareSeriesColumns(&his, 1, ids, count);
     EXPECT_EQ(columns.GetNum(), 1);
+    PrepareSeriesColumns(&his, 0, ids, count);
+    EXPECT_EQ(columns.GetNum(), 0);
   }
 }
