@@ -100,43 +100,33 @@ struct Items {
   std::vector<WatchListItem> items;
 };
 
-TEST(SubscriptionRequests, PlainForms) {
+TEST(SubscriptionRequests, PlainMaskedAndUnusableLists) {
   Items first{{"600000.SH", {2, 3}}};
   Items second{{"0700.HK", {7}}, {"000001.SZ", {}}};
-  // type 32 = A0; second list: 2 items, 0700.HK ids {7}, 000001.SZ no ids;
-  // then the first list.
-  EXPECT_EQ(Body(CKestrelCode::EncodeCommitRequest(first.data(), 1, second.data(), 2)),
-            "A0 82 CD 80 81 87 9E 81 80 81 BC 80 82 82 83");
-  // Only a first list: the empty-list marker stands for the second.
-  EXPECT_EQ(Body(CKestrelCode::EncodeCommitRequest(first.data(), 1, nullptr, 0)),
-            "A0 80 80 80 81 BC 80 82 82 83");
-  EXPECT_EQ(CKestrelCode::EncodeCommitRequest(nullptr, 1, nullptr, 1), nullptr);
-  // Peek: the count twice.
-  EXPECT_EQ(Body(CKestrelCode::EncodePeekRequest(first.data(), 1)), "A1 81 81 BC 80 82 82 83");
-  EXPECT_EQ(Body(CKestrelCode::EncodePeekRequest(nullptr, 3)), "A1 80 80");
-}
-
-TEST(SubscriptionRequests, UnusableListsBecomeTheMarker) {
-  Items noIds{{"600000.SH", {}}};
-  Items noCode{{"", {1}}};
-  Items good{{"600000.SH", {1}}};
-  for (Items* bad : {&noIds, &noCode}) {
-    EXPECT_EQ(Body(CKestrelCode::EncodeCommitRequest(bad->data(), 1, good.data(), 0)),
-              "A0 80 80 80 80 80 80");
-  }
-  EXPECT_EQ(Body(CKestrelCode::EncodeMaskedCommitRequest(good.data(), -1, nullptr, 0)),
-            "98 80 80 80 80 80 80");
-}
-
-TEST(SubscriptionRequests, MaskedFormSortsIdsAndSetsBits) {
-  Items items{{"600000.SH", {5, 3}}, {"000001.SZ", {3, 7}}};
-  // distinct 3 ids: 3 5 7; two codes; mask size 1; masks C0 and A0.
+  Items noIds{{"600000.SH", {}}}, noCode{{"", {1}}}, good{{"600000.SH", {1}}};
+  Items masked{{"600000.SH", {5, 3}}, {"000001.SZ", {3, 7}}};
+  // Masked: distinct 3 ids: 3 5 7; two codes; mask size 1; masks C0 and A0.
   const std::string list = "83 83 85 87 82 BC 80 9E 81 81 C0 A0";
-  EXPECT_EQ(Body(CKestrelCode::EncodeMaskedCommitRequest(items.data(), 2, nullptr, 0)),
-            "98 80 80 80 " + list);
-  EXPECT_EQ(Body(CKestrelCode::EncodeMaskedVerifyRequest(nullptr, 0, items.data(), 2)),
-            "99 " + list + " 80 80 80");
-  EXPECT_EQ(items.ids[0], (std::vector<uint16_t>{3, 5}));  // sorted in place
+  using K = CKestrelCode;
+  const std::pair<CCode*, std::string> rows[] = {
+      // type 32 = A0; the second list first: 2 items, 0700.HK ids {7},
+      // 000001.SZ no ids; then the first list
+      {K::EncodeCommitRequest(first.data(), 1, second.data(), 2),
+       "A0 82 CD 80 81 87 9E 81 80 81 BC 80 82 82 83"},
+      // only a first list: the empty-list marker stands for the second
+      {K::EncodeCommitRequest(first.data(), 1, nullptr, 0), "A0 80 80 80 81 BC 80 82 82 83"},
+      {K::EncodePeekRequest(first.data(), 1), "A1 81 81 BC 80 82 82 83"},  // the count twice
+      {K::EncodePeekRequest(nullptr, 3), "A1 80 80"},
+      // unusable lists become the marker
+      {K::EncodeCommitRequest(noIds.data(), 1, good.data(), 0), "A0 80 80 80 80 80 80"},
+      {K::EncodeCommitRequest(noCode.data(), 1, good.data(), 0), "A0 80 80 80 80 80 80"},
+      {K::EncodeMaskedCommitRequest(good.data(), -1, nullptr, 0), "98 80 80 80 80 80 80"},
+      {K::EncodeMaskedCommitRequest(masked.data(), 2, nullptr, 0), "98 80 80 80 " + list},
+      {K::EncodeMaskedVerifyRequest(nullptr, 0, masked.data(), 2), "99 " + list + " 80 80 80"},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(Body(rows[i].first), rows[i].second) << i;
+  EXPECT_EQ(masked.ids[0], (std::vector<uint16_t>{3, 5}));  // sorted in place
+  EXPECT_EQ(K::EncodeCommitRequest(nullptr, 1, nullptr, 1), nullptr);
 }
 
 TEST(SubscriptionRequests, MaskSizesFollowTheDistinctIds) {
