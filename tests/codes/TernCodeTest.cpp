@@ -2,12 +2,14 @@
 // written and read forms of codes.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "codec/DecodeCode.h"
 #include "codes/CodeTables.h"
 #include "codes/TernCode.h"
+#include "support/Cursor.h"
 #include "support/MessageBuilder.h"
 
 namespace {
@@ -25,13 +27,10 @@ std::string WriteCode(const char* text) {
 // Reads one code from its own exact-size copy of the bytes into a 30-byte
 // record field.
 std::string ReadCode(const Bytes& bytes, int* consumed = nullptr) {
-  std::vector<char> storage(bytes.begin(), bytes.end());
-  CDecodeCode code(storage.data());
-  code.Frame(0, static_cast<int>(storage.size()));
-  char dest[kTernCodeSize];
-  std::memset(dest, 0, sizeof dest);
-  ReadTernCode(code, dest);
-  if (consumed != nullptr) *consumed = code.Position();
+  kt::Cursor c(bytes);
+  char dest[kTernCodeSize] = {};
+  ReadTernCode(c.code, dest);
+  if (consumed != nullptr) *consumed = c.code.Position();
   return dest;
 }
 
@@ -76,40 +75,30 @@ TEST(TernCode, WrittenBytesAndTextsReadBack) {
 }
 
 TEST(TernCode, WireOnlyForms) {
-  const struct {
-    Bytes wire;
-    std::string text;
-  } rows[] = {
-      {kt::MessageBuilder().Code(123, 5).Bytes(), "000005NV.OF"},
-      {kt::MessageBuilder().Code(1, 42).Bytes(), "000042."},         // unassigned id
-      {kt::MessageBuilder().Code(200, 7).Bytes(), "000007."},        // id beyond the table
-      {kt::MessageBuilder().ListedCode(29, "123").Bytes(), "123."},  // index beyond the list
-      {kt::MessageBuilder().ListedCode(2, "0700").Bytes(), "0700.HK"},
-      {kt::MessageBuilder().TextCode("IF1107.CFE").Bytes(), "IF1107.CFE"},
+  using kt::MessageBuilder;
+  const std::pair<Bytes, std::string> rows[] = {
+      {MessageBuilder().Code(123, 5).Bytes(), "000005NV.OF"},
+      {MessageBuilder().Code(1, 42).Bytes(), "000042."},         // unassigned id
+      {MessageBuilder().Code(200, 7).Bytes(), "000007."},        // id beyond the table
+      {MessageBuilder().ListedCode(29, "123").Bytes(), "123."},  // index beyond the list
+      {MessageBuilder().ListedCode(2, "0700").Bytes(), "0700.HK"},
+      {MessageBuilder().TextCode("IF1107.CFE").Bytes(), "IF1107.CFE"},
       // the whole-text form holds at most 24 characters
-      {kt::MessageBuilder().TextCode(std::string(40, 'A')).Bytes(), std::string(23, 'A')},
+      {MessageBuilder().TextCode(std::string(40, 'A')).Bytes(), std::string(23, 'A')},
+      // a 30-character number with a listed suffix makes 34 characters: the
+      // 30-byte field keeps 29 and its terminator
+      {MessageBuilder().ListedCode(22, std::string(30, '7') + "x").Bytes(), std::string(29, '7')},
   };
-  for (const auto& row : rows) EXPECT_EQ(ReadCode(row.wire), row.text) << Hex(row.wire);
-}
-
-TEST(TernCode, LongTextsAreCutToTheRecordField) {
-  // A 30-character number part with a listed suffix makes 34 characters;
-  // the 30-byte field keeps 29 and its terminator.
-  const std::string number(30, '7');
-  const std::string text = ReadCode(kt::MessageBuilder().ListedCode(22, number + "x").Bytes());
-  EXPECT_EQ(text, std::string(29, '7'));
+  for (const auto& [wire, text] : rows) EXPECT_EQ(ReadCode(wire), text) << Hex(wire);
 }
 
 TEST(TernCode, TooFewBytesLeaveTheDestinationAlone) {
-  const Bytes one = FromHex("BC");
-  std::vector<char> storage(one.begin(), one.end());
-  CDecodeCode code(storage.data());
-  code.Frame(0, 1);
+  kt::Cursor c(FromHex("BC"));
   char dest[kTernCodeSize] = "KEEP";
-  ReadTernCode(code, dest);
+  ReadTernCode(c.code, dest);
   EXPECT_STREQ(dest, "KEEP");
-  EXPECT_EQ(code.Position(), 0);
-  EXPECT_TRUE(code.Exhausted());
+  EXPECT_EQ(c.code.Position(), 0);
+  EXPECT_TRUE(c.code.Exhausted());
 }
 
 TEST(TernCode, EveryTableCodeRoundTrips) {

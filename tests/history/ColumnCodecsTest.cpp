@@ -4,11 +4,14 @@
 #include <cstdlib>
 #include <ctime>
 #include <thread>
+#include <tuple>
 #include <vector>
 
-#include "IndexToValue.h"
+#include "KestrelUtils.h"
 #include "codec/DecodeCode.h"
 #include "decode/history/Calendar.h"
+#include "decode/history/ColumnLayout.h"
+#include "support/Cursor.h"
 #include "support/KestrelCodeAccess.h"
 #include "support/LocalZone.h"
 #include "support/MessageBuilder.h"
@@ -21,21 +24,7 @@ using kt::Bytes;
 using kt::MessageBuilder;
 
 // A cursor over its own exact-size copy of the bytes.
-struct Wire {
-  // One spare byte past the end keeps data() valid for an empty column; the
-  // cursor's end excludes it.
-  explicit Wire(const Bytes& bytes) : storage(WithSpare(bytes)), code(storage.data()) {
-    code.Frame(0, static_cast<int>(bytes.size()));
-  }
-  static std::vector<char> WithSpare(const Bytes& bytes) {
-    std::vector<char> out(bytes.begin(), bytes.end());
-    out.push_back(0);
-    return out;
-  }
-  int Consumed() const { return code.Position(); }
-  std::vector<char> storage;
-  CDecodeCode code;
-};
+using Wire = kt::Cursor;
 
 // A column of n elements of T, and its CIndexValue.
 template <typename T>
@@ -49,12 +38,19 @@ struct Column {
   CIndexValue value{};
 };
 
+// The n rows a one-column codec decodes from bytes, called as
+// decode(column, n, args..., cursor) on rows that hold 99 before.
+template <typename T, typename Decode, typename... Args>
+std::vector<T> Rows(const Bytes& bytes, int n, Decode decode, Args... args) {
+  Wire wire(bytes);
+  Column<T> column(static_cast<size_t>(n), T(99));
+  decode(&column.value, n, args..., wire.code);
+  return column.rows;
+}
+
 TEST(Calendar, DateArithmetic) {
-  const struct {
-    int date;
-    int32_t days;
-    int expected;
-  } rows[] = {
+  const std::tuple<int, int32_t, int> rows[] = {
+      // date, days, expected
       {20231229, 3, 20240101},
       {20240228, 1, 20240229},
       {21000228, 1, 21000301},
@@ -72,9 +68,8 @@ TEST(Calendar, DateArithmetic) {
       {20000101, -146097 * 3, 8000101},
       {20000101, INT32_MIN, -1},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(kestrel::AddDaysToDate(row.date, row.days), row.expected)
-        << row.date << " + " << row.days;
+  for (const auto& [date, days, expected] : rows) {
+    EXPECT_EQ(kestrel::AddDaysToDate(date, days), expected) << date << " + " << days;
   }
   kestrel::DateParts parts;
   EXPECT_FALSE(kestrel::SplitDate(20241301, &parts));
@@ -102,120 +97,74 @@ TEST(Calendar, NormalizeMatchesADayByDayWalk) {
   }
 }
 
-TEST(ColumnCodecs, QeDates) {
+TEST(ColumnCodecs, DatesAndIntegers) {
+  using V = std::vector<int>;
+  using V64 = std::vector<int64_t>;
   EXPECT_EQ(Access::QeDateToHQDate(38127), 20230715);
   EXPECT_EQ(Access::QeDateToHQDate(0), 19490000);                           // no range check
   EXPECT_EQ(Access::QeDateToHQDate((int64_t{1} << 40) | 38127), 20230715);  // high bits ignored
-  // A first date and deltas: 2023-07-15, +1 day, +32 (one month).
-  Wire wire(MessageBuilder().Int(38127).Int(1).Int(32).Bytes());
-  Column<int> dates(3);
-  Access::DecodeDayKLine_Int_6_Method_Date(&dates.value, 3, wire.code);
-  EXPECT_EQ(dates.rows, (std::vector<int>{20230715, 20230716, 20230816}));
-}
-
-TEST(ColumnCodecs, DatesWithDayGaps) {
-  Wire wire(MessageBuilder().UInt(20231229).UInt(3).UInt(59).Bytes());
-  Column<int> dates(3);
-  Access::DecodeDayKLine_Int_1_Method_Date(&dates.value, 3, wire.code);
-  EXPECT_EQ(dates.rows, (std::vector<int>{20231229, 20240101, 20240229}));
-  // An invalid first date makes every later row 0.
-  Wire zero(MessageBuilder().UInt(0).UInt(1).UInt(1).Bytes());
-  Column<int> zeros(3, 99);
-  Access::DecodeDayKLine_Int_1_Method_Date(&zeros.value, 3, zero.code);
-  EXPECT_EQ(zeros.rows, (std::vector<int>{0, 0, 0}));
-}
-
-TEST(ColumnCodecs, IntegerColumns) {
-  {  // unsigned deltas wrap modulo 2^32
-    Wire wire(MessageBuilder().UInt(0xFFFFFFFE).UInt(3).UInt(1).Bytes());
-    Column<int> c(3);
-    Access::DecodeDayKLine_Int_2_Method(&c.value, 3, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int>{-2, 1, 2}));
-  }
-  {  // signed deltas, low 32 bits
-    Wire wire(MessageBuilder().UInt(100).Int(-150).Int((int64_t{1} << 32) + 7).Bytes());
-    Column<int> c(3);
-    Access::DecodeDayKLine_Int_7_Method(&c.value, 3, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int>{100, -50, -43}));
-  }
+  // A QE date and deltas: 2023-07-15, +1 day, +32 (one month).
+  EXPECT_EQ(Rows<int>(MessageBuilder().Int(38127).Int(1).Int(32).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_6_Method_Date),
+            (V{20230715, 20230716, 20230816}));
+  // A date and day gaps; an invalid first date makes every row 0.
+  EXPECT_EQ(Rows<int>(MessageBuilder().UInt(20231229).UInt(3).UInt(59).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_1_Method_Date),
+            (V{20231229, 20240101, 20240229}));
+  EXPECT_EQ(Rows<int>(MessageBuilder().UInt(0).UInt(1).UInt(1).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_1_Method_Date),
+            (V{0, 0, 0}));
+  // Unsigned deltas wrap modulo 2^32; signed deltas keep their low 32 bits.
+  EXPECT_EQ(Rows<int>(MessageBuilder().UInt(0xFFFFFFFE).UInt(3).UInt(1).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_2_Method),
+            (V{-2, 1, 2}));
+  EXPECT_EQ(Rows<int>(MessageBuilder().UInt(100).Int(-150).Int((int64_t{1} << 32) + 7).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_7_Method),
+            (V{100, -50, -43}));
+  EXPECT_EQ(Rows<int64_t>(MessageBuilder().Int(-5).Int(1LL << 40).Bytes(), 2,
+                          Access::DecodeDayKLine_Int64_2_Method),
+            (V64{-5, 1LL << 40}));
+  // The running value stays unscaled: -150/100 = -1, then -140/100 = -1.
+  EXPECT_EQ(Rows<int64_t>(MessageBuilder().Int(-150).Int(10).Int(300).Bytes(), 3,
+                          Access::DecodeDayKLine_Int64_1_Method, 1, 100),
+            (V64{-1, -1, 1}));
+  EXPECT_EQ(Rows<int64_t>(MessageBuilder().UInt(4294967295u).Int(-1).Bytes(), 2,
+                          Access::DecodeDayKLine_Int64_3_Method, 100, 1000),
+            (V64{429496729500LL, 4294967294000LL}));
   {  // plain values; nothing read for a count of 0
     Wire wire(MessageBuilder().UInt(5).UInt(6).Bytes());
     Column<int> c(2);
     Access::DecodeDayKLine_Int_5_Method(&c.value, 0, wire.code);
-    EXPECT_EQ(wire.Consumed(), 0);
+    EXPECT_EQ(wire.code.Position(), 0);
     Access::DecodeDayKLine_Int_5_Method(&c.value, 2, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int>{5, 6}));
-  }
-  {
-    Wire wire(MessageBuilder().Int(-5).Int(1LL << 40).Bytes());
-    Column<int64_t> c(2);
-    Access::DecodeDayKLine_Int64_2_Method(&c.value, 2, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int64_t>{-5, 1LL << 40}));
+    EXPECT_EQ(c.rows, (V{5, 6}));
   }
 }
 
-TEST(ColumnCodecs, ScaledInt64Columns) {
-  {  // the running value stays unscaled: -150/100 = -1, then -140/100 = -1
-    Wire wire(MessageBuilder().Int(-150).Int(10).Int(300).Bytes());
-    Column<int64_t> c(3);
-    Access::DecodeDayKLine_Int64_1_Method(&c.value, 3, 1, 100, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int64_t>{-1, -1, 1}));
-  }
-  {
-    Wire wire(MessageBuilder().UInt(4294967295u).Int(-1).Bytes());
-    Column<int64_t> c(2);
-    Access::DecodeDayKLine_Int64_3_Method(&c.value, 2, 100, 1000, wire.code);
-    EXPECT_EQ(c.rows, (std::vector<int64_t>{429496729500LL, 4294967294000LL}));
-  }
-}
-
+// The four-price example and the signed and widened first values of column
+// 74 are checked through the K-line messages.
 TEST(ColumnCodecs, PriceColumns) {
-  {  // four prices on one base, factor 2
-    Wire wire(MessageBuilder()
-                  .UInt(1000)
-                  .Int(5)
-                  .UInt(20)
-                  .UInt(10)
-                  .UInt(3)
-                  .Int(-2)
-                  .UInt(0)
-                  .UInt(1)
-                  .UInt(2)
-                  .Bytes());
-    Column<double> low(2), second(2), third(2), fourth(2);
-    Access::DecodeDayKLine_Double_1_Method(&low.value, &second.value, &third.value, &fourth.value,
-                                           2, 2, wire.code);
-    EXPECT_DOUBLE_EQ(low.rows[0], 10.05);
-    EXPECT_DOUBLE_EQ(second.rows[0], 10.25);
-    EXPECT_DOUBLE_EQ(third.rows[0], 10.15);
-    EXPECT_DOUBLE_EQ(fourth.rows[0], 10.08);
-    EXPECT_DOUBLE_EQ(low.rows[1], 10.03);
-    EXPECT_DOUBLE_EQ(fourth.rows[1], 10.05);
-    EXPECT_EQ(wire.Consumed(), static_cast<int>(wire.storage.size()) - 1);
-  }
   {  // count 0: the base alone is read
     Wire wire(MessageBuilder().UInt(1000).UInt(7).Bytes());
     Column<double> c(1, -1.0);
     Access::DecodeDayKLine_Double_1_Method(&c.value, &c.value, &c.value, &c.value, 0, 2, wire.code);
-    EXPECT_EQ(wire.Consumed(), 2);
+    EXPECT_EQ(wire.code.Position(), 2);
     EXPECT_EQ(c.rows[0], -1.0);
   }
-  {  // the same first field: -1 when signed 32-bit, 4294967295 when widened
-    const Bytes bytes = MessageBuilder().UInt(4294967295u).Int(5).Bytes();
-    Wire w2(bytes), w4(bytes);
-    Column<double> c2(2), c4(2);
-    Access::DecodeDayKLine_Double_2_Method(&c2.value, 2, 0, w2.code);
-    Access::DecodeDayKLine_Double_4_Method(&c4.value, 2, 0, w4.code);
-    EXPECT_EQ(c2.rows, (std::vector<double>{-1.0, 4.0}));
-    EXPECT_EQ(c4.rows, (std::vector<double>{4294967295.0, 4294967300.0}));
-  }
-  {
-    Wire wire(MessageBuilder().Int(-12345).Int(45).Bytes());
-    Column<double> c(2);
-    Access::DecodeDayKLine_Double_3_Method(&c.value, 2, 2, wire.code);
-    EXPECT_DOUBLE_EQ(c.rows[0], -123.45);
-    EXPECT_DOUBLE_EQ(c.rows[1], -123.0);
-  }
+  const std::vector<double> rows = Rows<double>(MessageBuilder().Int(-12345).Int(45).Bytes(), 2,
+                                                Access::DecodeDayKLine_Double_3_Method, 2);
+  EXPECT_DOUBLE_EQ(rows[0], -123.45);
+  EXPECT_DOUBLE_EQ(rows[1], -123.0);
+}
+
+// A layout whose codec writes another element type than the catalogue gives
+// its column's id reads nothing.
+TEST(ColumnCodecs, LayoutRefusesACodecOfAnotherType) {
+  constexpr kestrel::ColumnSpec kWrong[] = {{kestrel::ColumnCodec::kDoubleU32, {102}}};
+  Wire wire(MessageBuilder().UInt(1).Bytes());
+  CKestrelHisData record;
+  EXPECT_EQ(Access::DecodeColumnLayout(&record, kWrong, 1, 2, wire.code), 0);
+  EXPECT_EQ(wire.code.Position(), 0);
 }
 
 TEST(ColumnCodecs, BuySellFlags) {
@@ -223,7 +172,7 @@ TEST(ColumnCodecs, BuySellFlags) {
   Column<int> c(10);
   Access::DecodeDayKLine_56_Index(&c.value, 10, wire.code);
   EXPECT_EQ(c.rows, (std::vector<int>{0, 1, 0, 1, 1, 1, 1, 1, 1, 0}));
-  EXPECT_EQ(wire.Consumed(), 2);
+  EXPECT_EQ(wire.code.Position(), 2);
 }
 
 // The time zone of the tests: a fixed zone east of UTC, so the local-time
@@ -239,10 +188,9 @@ TEST_F(LocalZone, DateAndTimeFromOneInstant) {
 }
 
 TEST_F(LocalZone, TimesOfDayContinuePastMidnight) {
-  Wire wire(MessageBuilder().UInt(235959).Int(2).Int(60).Bytes());
-  Column<int> times(3);
-  Access::DecodeDayKLine_Int_4_Method_Time(&times.value, 3, wire.code);
-  EXPECT_EQ(times.rows, (std::vector<int>{235959, 1, 101}));
+  EXPECT_EQ(Rows<int>(MessageBuilder().UInt(235959).Int(2).Int(60).Bytes(), 3,
+                      Access::DecodeDayKLine_Int_4_Method_Time),
+            (std::vector<int>{235959, 1, 101}));
 }
 
 TEST_F(LocalZone, TimeCodecsAgreeAcrossThreads) {
@@ -251,11 +199,8 @@ TEST_F(LocalZone, TimeCodecsAgreeAcrossThreads) {
   builder.UInt(93000);
   for (int i = 1; i < 2000; ++i) builder.Int(60);
   const Bytes bytes = builder.Bytes();
-  auto decode = [&bytes]() {
-    Wire wire(bytes);
-    Column<int> times(2000);
-    Access::DecodeDayKLine_Int_4_Method_Time(&times.value, 2000, wire.code);
-    return times.rows;
+  auto decode = [&bytes] {
+    return Rows<int>(bytes, 2000, Access::DecodeDayKLine_Int_4_Method_Time);
   };
   const std::vector<int> expected = decode();
   EXPECT_EQ(expected[30], 100000);

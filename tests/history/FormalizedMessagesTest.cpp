@@ -174,20 +174,17 @@ TEST_F(Formalized, EveryPrefixOfBothTypesDecodesSafely) {
       {17, forged.Bytes()},
   };
   for (const auto& [type, full] : messages) {
-    for (size_t n = 0; n <= full.size(); ++n) {
-      Decoded d(kt::Frame(type, Bytes(full.begin(), full.begin() + static_cast<long>(n))));
+    kt::ForEachCut(type, full, [type = type](const Decoded& d, size_t n) {
       ASSERT_NE(d.Result(), nullptr) << type << "/" << n;
       auto* data = d.As<CKestrelData>();
       for (int i = 0; i < data->GetHisDataNum(); ++i) {
         CIndexToValue* v = data->GetKestrelHisData()[i].GetIndexToValue();
         for (int k = 0; k < v->GetNum(); ++k) {
           EXPECT_LE(v->GetOneIndexValueNum()[k], 2) << type << "/" << n;
-          if (v->GetOneIndexValueNum()[k] > 0) {
-            EXPECT_NE(v->GetIndexValue()[k].pnValue, nullptr);
-          }
+          EXPECT_TRUE(v->GetOneIndexValueNum()[k] == 0 || v->GetIndexValue()[k].pnValue);
         }
       }
-    }
+    });
   }
   // A presence field of 0: no records.
   Decoded absent(kt::Frame(17, MessageBuilder().UInt(0).TextCode("600000.SH").Bytes()));
@@ -201,19 +198,9 @@ namespace {
 // A history trend envelope (type 6) around a message: its head, a symbols
 // block of 600000.SH, then the nested message.
 Bytes HisTrend(const Bytes& nested) {
-  return kt::Frame(6, MessageBuilder()
-                          .UInt(1)
-                          .Code(60, 0)
-                          .UInt(0)
-                          .UInt(1)
-                          .UInt(6)
-                          .UInt(1)
-                          .Code(60, 0)
-                          .UInt(1)
-                          .UInt(3)
-                          .Int(1050)
-                          .Raw(nested)
-                          .Bytes());
+  MessageBuilder b;
+  b.UInt(1).Code(60, 0).UInt(0).UInt(1).UInt(6).UInt(1).Code(60, 0).UInt(1).UInt(3).Int(1050);
+  return kt::Frame(6, b.Raw(nested).Bytes());
 }
 
 TEST(FormalizedTrend, ArrivesThroughTwoHistoryTrendEnvelopes) {

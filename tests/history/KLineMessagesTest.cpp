@@ -158,29 +158,37 @@ Bytes MinuteBody(const char* code, uint32_t bar, bool futures, uint32_t factor =
 
 using MinuteKLine = kt::LocalZone;
 
-TEST_F(MinuteKLine, LayoutsByCode) {
+TEST_F(MinuteKLine, LayoutsByCodeAndBarLengths) {
   const struct {
     const char* code;
     bool futures;
     double volume;  // row 1 (1550 on the wire)
     double amount;  // row 1 (255 on the wire)
+    uint32_t bar;
+    TPeriodType period;
   } rows[] = {
-      {"IF1107.CFE", true, 15, 25},
-      {"AU9999.SGE", false, 15, 255},
-      {"600000.SH", false, 1550, 255},
-      {"600000.sh", false, 1550, 255},  // stored as sent
+      {"IF1107.CFE", true, 15, 25, 1, kPeriodMinuteBar1},
+      {"AU9999.SGE", false, 15, 255, 0, kPeriodMinuteBar0},
+      {"600000.SH", false, 1550, 255, 2, kPeriodMinuteBar2},
+      {"600000.sh", false, 1550, 255, 3, kPeriodMinuteBar3},  // stored as sent
+      {"600000.SH", false, 1550, 255, 4, kPeriodMinuteBar4},
+      {"600000.SH", false, 1550, 255, 5, kPeriodMinuteBar5},
+      {"600000.SH", false, 1550, 255, 9, kPeriodMinuteBar5},  // past the last code
+      {"600000.SH", false, 1550, 255, 0xFFFFFFFFu, kPeriodMinuteBar5},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.code);
-    Decoded d(kt::Frame(5, MinuteBody(row.code, 1, row.futures)));
+    SCOPED_TRACE(std::string(row.code) + " bar " + std::to_string(row.bar));
+    Decoded d(kt::Frame(5, MinuteBody(row.code, row.bar, row.futures)));
     ASSERT_EQ(d.Type(), 5);
     CKestrelHisData& r = Record(d);
     EXPECT_STREQ(r.GetTernCode(), row.code);
+    EXPECT_EQ(r.GetPeriodType(), row.period);
     EXPECT_EQ(r.GetStatusNew(), 1);
     EXPECT_EQ(r.GetStatusOld(), 1);
     EXPECT_EQ(r.GetHisType(), kHisKLine);
     EXPECT_EQ(Ids(r), row.futures ? (std::vector<int>{1, 2, 7, 6, 3, 5, 8, 59, 74, 76})
                                   : (std::vector<int>{1, 2, 7, 6, 3, 5, 8, 59}));
+    // 2024-01-01 23:59:30, then across midnight.
     EXPECT_EQ(Cell(r, 0, 0), 20240101);
     EXPECT_EQ(Cell(r, 1, 0), 235930);
     EXPECT_EQ(Cell(r, 0, 1), 20240102);
@@ -195,17 +203,7 @@ TEST_F(MinuteKLine, LayoutsByCode) {
   }
 }
 
-TEST_F(MinuteKLine, BarLengthsFactorZeroAndEmptySeries) {
-  const struct {
-    uint32_t bar;
-    TPeriodType period;
-  } bars[] = {{0, kPeriodMinuteBar0}, {1, kPeriodMinuteBar1},          {2, kPeriodMinuteBar2},
-              {3, kPeriodMinuteBar3}, {4, kPeriodMinuteBar4},          {5, kPeriodMinuteBar5},
-              {9, kPeriodMinuteBar5}, {0xFFFFFFFFu, kPeriodMinuteBar5}};
-  for (const auto& row : bars) {
-    Decoded d(kt::Frame(5, MinuteBody("600000.SH", row.bar, false)));
-    EXPECT_EQ(Record(d).GetPeriodType(), row.period) << row.bar;
-  }
+TEST_F(MinuteKLine, FactorZeroAndEmptySeries) {
   {  // factor 0 is followed by the count: prices as whole numbers
     Decoded d(kt::Frame(5, MinuteBody("600000.SH", 1, false, 0)));
     EXPECT_EQ(Cell(Record(d), 2, 1), 1003);
@@ -223,21 +221,17 @@ TEST_F(MinuteKLine, BarLengthsFactorZeroAndEmptySeries) {
 // record whose columns all hold the same number of rows; a row count that the
 // bytes cannot hold is cut, never allocated.
 TEST_F(MinuteKLine, EveryPrefixOfBothTypesDecodesSafely) {
-  const struct {
-    uint32_t type;
-    Bytes body;
-  } messages[] = {{3, DayBody("IF1107.CFE", Shape::kFutures)},
-                  {3, DayBody("000001.OF", Shape::kFund)},
-                  {5, MinuteBody("IF1107.CFE", 1, true)}};
+  const std::pair<uint32_t, Bytes> messages[] = {{3, DayBody("IF1107.CFE", Shape::kFutures)},
+                                                 {3, DayBody("000001.OF", Shape::kFund)},
+                                                 {5, MinuteBody("IF1107.CFE", 1, true)}};
   for (const auto& [type, body] : messages) {
-    for (size_t n = 0; n <= body.size(); ++n) {
-      Decoded d(kt::Frame(type, Bytes(body.begin(), body.begin() + static_cast<long>(n))));
+    kt::ForEachCut(type, body, [type = type](const Decoded& d, size_t n) {
       ASSERT_EQ(d.Type(), static_cast<int>(type));
       CIndexToValue* v = Record(d).GetIndexToValue();
       for (int k = 0; k < v->GetNum(); ++k) {
         EXPECT_EQ(v->GetOneIndexValueNum()[k], v->GetOneIndexValueNum()[0]) << type << "/" << n;
       }
-    }
+    });
   }
   Decoded forged(kt::Frame(
       3, MessageBuilder().TextCode("600000.SH").UInt(2).UInt(0).UInt(2000000000).UInt(1).Bytes()));

@@ -139,11 +139,10 @@ TEST(NewMessages, EveryTruncationIsSafe) {
       {40, page.Bytes()},
   };
   for (const auto& [type, body] : messages) {
-    for (size_t cut = 0; cut <= body.size(); ++cut) {
-      Decoded d(kt::Frame(type, Bytes(body.begin(), body.begin() + static_cast<long>(cut))));
+    kt::ForEachCut(type, body, [type = type](const Decoded& d, size_t cut) {
       EXPECT_EQ(d.Type(), static_cast<int>(type));
       EXPECT_NE(d.Result(), nullptr) << type << "/" << cut;
-    }
+    });
   }
 }
 

@@ -1,11 +1,16 @@
-// CIndexToValue: sizing, storing, deep copies and release of owned values.
+// CIndexToValue: sizing, storing, deep copies and release of owned values;
+// the indicator catalogue's value types and series columns. Quote columns
+// and mask selection are checked through the quote messages that use them.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "IndexToValue.h"
+#include "KestrelRecords.h"
+#include "model/IndicatorCatalogue.h"
 #include "tests/model/ModelFixtures.h"
 
 using namespace model_test;
@@ -77,17 +82,6 @@ TEST(IndexToValue, StoresScalarsByTypeCode) {
   }
 }
 
-TEST(IndexToValue, ValueMemoryFollowsTypeCountAndIndex) {
-  CIndexToValue columns;
-  MakeOneEntry(columns, 13, 5);
-  columns.SetIndexValueMemory(-1);
-  columns.SetIndexValueMemory(1);
-  EXPECT_EQ(columns.GetIndexValue()[0].pdValue, nullptr);
-  columns.SetIndexValueMemory(0);
-  ASSERT_NE(columns.GetIndexValue()[0].pdValue, nullptr);
-  EXPECT_EQ(columns.GetIndexValue()[0].pdValue[4], 0.0);
-}
-
 TEST(IndexToValue, StoresArrayElements) {
   CIndexToValue columns;
   FillAllKinds(columns, 1);
@@ -101,6 +95,8 @@ TEST(IndexToValue, StoresArrayElements) {
   columns.SetOnePointerIndexValue(kTexts, 0, shortText);  // into "first 1"
   columns.SetOnePointerIndexValue(kTexts, 1, shortText);  // null element: nothing
   columns.SetOnePointerIndexValue(kText, 0, shortText);   // code 11: nothing
+  columns.SetIndexValueMemory(-1);                        // no such entries: nothing
+  columns.SetIndexValueMemory(kEntryCount);
   CIndexValue* v = columns.GetIndexValue();
   EXPECT_EQ(v[kInts].pnValue[2], 42);
   EXPECT_EQ(v[kDoubles].pdValue[1], -0.5);
@@ -163,4 +159,46 @@ TEST(IndexToValue, ClearReleasesOnlyCountedTexts) {
   columns.Clear();
   // Not released by Clear: releasing it here must not be a double free.
   delete[] beyond;
+}
+
+TEST(IndicatorCatalogue, ValueTypesById) {
+  // One id of each type, the ends of a range, and ids no row names: the id,
+  // its single and its series value type.
+  const std::tuple<int, int, int> cases[] = {
+      {1, 2, 12},   {57, 2, 12},  {329, 2, 12},  {8, 4, 14},    {134, 4, 14},
+      {135, 4, 14}, {490, 4, 14}, {130, 11, 21}, {480, 11, 21}, {136, 3, 13},
+      {332, 3, 13}, {0, 3, 13},   {-5, 3, 13},   {491, 3, 13},  {100000, 3, 13},
+  };
+  for (const auto& [id, single, series] : cases) {
+    EXPECT_EQ(IndicatorValueType(id, false), single) << id;
+    EXPECT_EQ(IndicatorValueType(id, true), series) << id;
+  }
+  EXPECT_EQ(ValueTypeCodeOf(IndicatorBaseType::kChar, false), 1);
+  EXPECT_EQ(ValueTypeCodeOf(IndicatorBaseType::kChar, true), 11);
+}
+
+TEST(IndicatorCatalogue, SeriesColumnsGetArraysOnlyForPositiveCounts) {
+  int ids[] = {7, 1, 130};
+  for (int count : {5, 0, -1}) {
+    SCOPED_TRACE(count);
+    CKestrelHisData his;
+    PrepareSeriesColumns(&his, 3, ids, count);
+    CIndexToValue& columns = *his.GetIndexToValue();
+    ASSERT_EQ(columns.GetNum(), 3);
+    EXPECT_EQ(columns.GetValueType()[0], 13);
+    EXPECT_EQ(columns.GetValueType()[1], 12);
+    EXPECT_EQ(columns.GetValueType()[2], 21);
+    CIndexValue* v = columns.GetIndexValue();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(columns.GetOneIndexValueNum()[i], count > 0 ? count : 0);
+    EXPECT_EQ(v[0].pdValue != nullptr && v[2].ppcValue != nullptr, count > 0);
+    if (count > 0) {
+      EXPECT_EQ(v[0].pdValue[count - 1], 0.0);
+      EXPECT_EQ(v[2].ppcValue[count - 1], nullptr);
+    }
+    // Preparing again releases what the first setup made.
+    PrepareSeriesColumns(&his, 1, ids, count);
+    EXPECT_EQ(columns.GetNum(), 1);
+    PrepareSeriesColumns(&his, 0, ids, count);
+    EXPECT_EQ(columns.GetNum(), 0);
+  }
 }

@@ -1,11 +1,15 @@
-// Quote, history and level-2 order queue records: defaults, identification
-// fields, deep assignment and appending columns.
+// Quote, history, level-2 order queue and service reply records: bounded
+// texts, deep assignment, appending columns, adopted and cloned texts, item
+// arrays, and the member-wise copies that share storage. The rank lists are
+// released by ResultDisposalTest.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "KestrelRecords.h"
 #include "L2OrderQueue.h"
+#include "ServiceRecords.h"
 #include "tests/model/ModelFixtures.h"
 
 using namespace model_test;
@@ -13,28 +17,6 @@ using namespace model_test;
 namespace {
 char kCode[] = "600000.SH";
 }  // namespace
-
-TEST(HisData, DefaultsAndClearKeepsIdentification) {
-  CKestrelHisData his;
-  EXPECT_EQ(his.GetPeriodType(), 10);
-  EXPECT_EQ(his.GetHisType(), 1);
-  EXPECT_EQ(his.GetStatusNew() + his.GetStatusOld(), 0);
-  EXPECT_EQ(his.GetSecurityType(), nullptr);
-  EXPECT_EQ(his.GetIndIndex(), -1);
-
-  his.SetDatas(kCode, 3, kPeriodDeal, kHisLevel2Order, 4, 5);
-  his.SetIndIndex(150);
-  his.SetSecurityType("stock_a", 7);
-  FillAllKinds(*his.GetIndexToValue(), 1);
-  his.Clear();
-  EXPECT_STREQ(his.GetTernCode(), "600000.SH");  // the length argument is not used
-  EXPECT_EQ(his.GetPeriodType(), kPeriodDeal);
-  EXPECT_EQ(his.GetHisType(), kHisLevel2Order);
-  EXPECT_EQ(his.GetStatusOld(), 5);
-  EXPECT_EQ(his.GetIndIndex(), 150);
-  EXPECT_EQ(his.GetSecurityType(), nullptr);
-  EXPECT_EQ(his.GetIndexToValue()->GetNum(), 0);
-}
 
 TEST(HisData, SecurityTypeKeepsAtMostLenCharacters) {
   struct Case {
@@ -102,14 +84,11 @@ TEST(HisData, AppendAddsOwnCopiesAfterExistingEntries) {
   EXPECT_TRUE(HoldsAllKinds(columns, 3 * kEntryCount, 2));
 }
 
-TEST(L2OrderQueue, PriceLevelDefaultsAndItemCounts) {
+TEST(L2OrderQueue, PriceLevelItemCounts) {
   for (int count : {3, 0, -1}) {
     SCOPED_TRACE(count);
     CL2OrderQueuePriceLevel level;
-    CIndexToValue& price = *level.GetPrice();
-    ASSERT_EQ(price.GetNum(), 1);
-    EXPECT_EQ(price.GetValueType()[0], 3);
-    EXPECT_EQ(price.GetIndexValue()[0].dValue, 0.011);
+    CIndexToValue& price = *level.GetPrice();  // its default is read in OrderQueueTest
     level.SetNumOfOrders(7);
     level.SetL2OrderQueueItemNum(count);
     level.SetL2OrderQueueItem();
@@ -154,4 +133,67 @@ TEST(L2OrderQueue, AssignmentCopiesLevelsAndItemsDeeply) {
   copy.Clear();  // keeps the identification fields
   EXPECT_EQ(copy.GetL2OrderQueuePriceLevelNum(), 0);
   EXPECT_EQ(copy.GetSide(), 1);
+}
+
+TEST(LoginInfo, AdoptsClonesAndSharesTexts) {
+  CLoginInfo login;
+  char* adopted = NewText("user");
+  login.SetUserId(adopted);
+  EXPECT_EQ(login.GetUserId(), adopted);
+  login.SetUserId(NewText("second"));  // releases "user"
+  login.SetUserId(nullptr);            // releases "second"
+  EXPECT_EQ(login.GetUserId(), nullptr);
+
+  char ip[] = "10.0.0.1";
+  char empty[] = "";
+  login.CloneServerIP(ip);
+  login.CloneServerName(empty);
+  EXPECT_NE(login.GetServerIP(), ip);
+  EXPECT_STREQ(login.GetServerIP(), "10.0.0.1");
+  EXPECT_STREQ(login.GetServerName(), "");
+  login.SetClientType(9);
+
+  SharedView<CLoginInfo> view;  // never destroyed: `login` owns the texts
+  *view = login;
+  EXPECT_EQ(view->GetServerIP(), login.GetServerIP());
+  EXPECT_EQ(view->GetClientType(), 9);
+
+  login.Clear();
+  EXPECT_EQ(login.GetServerIP(), nullptr);
+  EXPECT_EQ(login.GetServerName(), nullptr);
+  EXPECT_EQ(login.GetClientType(), 0);
+}
+
+TEST(WatchList, ItemsExistOnlyForPositiveCountsAndReleaseTheirIds) {
+  for (int num : {3, 0, -5}) {
+    SCOPED_TRACE(num);
+    CWatchList list;
+    list.SetWatchListItem(num);
+    EXPECT_EQ(list.GetWatchListItemNum(), num);
+    EXPECT_EQ(list.GetWatchListItem() != nullptr, num > 0);
+    if (num > 0) {
+      WatchListItem* items = list.GetWatchListItem();
+      EXPECT_EQ(items[1].IndIndex, nullptr);  // made zeroed
+      items[0].IndIndex = new uint16_t[2]{1, 2};
+      items[2].IndIndex = new uint16_t[1]{57};
+    }
+    list.Clear();  // releases each item's ids once
+    EXPECT_EQ(list.GetWatchListItemNum(), 0);
+    EXPECT_EQ(list.GetWatchListItem(), nullptr);
+  }
+}
+
+TEST(Top8Info, SectorsAndEntriesFollowTheirCounts) {
+  CTop8Info top;
+  top.SetSectorChartItemNum(0);
+  top.SetSectorChartItem();
+  EXPECT_EQ(top.GetSectorChartItem(), nullptr);
+  top.SetSectorChartItemNum(9);
+  top.SetSectorChartItem();
+  ASSERT_NE(top.GetSectorChartItem(), nullptr);
+  EXPECT_EQ(top.GetSectorChartItem()[8].GetChartItem(), nullptr);
+  top.GetSectorChartItem()[8].SetChartItemNum(2);
+  top.GetSectorChartItem()[8].SetChartItem();
+  top.Clear();  // releases the sectors and their entries
+  EXPECT_EQ(top.GetSectorChartItemNum(), 0);
 }

@@ -59,8 +59,8 @@ TEST(ResultDisposal, EveryResultTypeIsPrintedAndFreedByItsType) {
          list.GetWatchListItem()[1].IndIndex = new uint16_t[3]{1, 2, 3};
        })},
       {34, Make<CSectorQuotesOrder>([](CSectorQuotesOrder& order) {
-         order.CodeNum = 2;
-         order.Codes = NewCodeBuffers(2);
+         order.CodeNum = 3;
+         order.Codes = NewCodeBuffers(3, 1);  // a null code among them
        })},
       {40, Make<CPagedRankList>([](CPagedRankList& page) {
          page.CodeNum = 2;

@@ -2,6 +2,8 @@
 #ifndef KESTREL_TESTS_SUPPORT_DECODED_H
 #define KESTREL_TESTS_SUPPORT_DECODED_H
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "KestrelUtils.h"
@@ -32,6 +34,17 @@ class Decoded {
   char* result_ = nullptr;
   int type_ = -1;
 };
+
+// Decodes the message of `type` whose body is each prefix of `body`, the
+// whole body included, and calls check(decoded, n) with its length n.
+template <typename Check>
+void ForEachCut(uint32_t type, const Bytes& body, Check check) {
+  for (size_t n = 0; n <= body.size(); ++n) {
+    const Decoded d(
+        Frame(type, Bytes(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(n))));
+    check(d, n);
+  }
+}
 
 // Bytes of a finished request, and the request freed.
 inline Bytes Take(CCode* code) {

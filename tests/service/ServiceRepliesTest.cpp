@@ -1,7 +1,9 @@
-// Login reply and the server's subscription list.
+// Service replies: login (80), the server's subscription list (26), sector
+// charts (9), sector quotes orders (34) and paged ranking lists (40).
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "KestrelUtils.h"
@@ -18,18 +20,9 @@ using kt::Frame;
 using kt::MessageBuilder;
 
 Bytes LoginReply(int64_t clientType) {
-  return Frame(80, MessageBuilder()
-                       .Sized("trader7")
-                       .Int(clientType)
-                       .Int(500)
-                       .Int(-1)
-                       .Int(1LL << 40)
-                       .Int(0)
-                       .Int(99)
-                       .Int(-99999)  // skipped
-                       .Sized("quote-1")
-                       .Sized("10.1.2.3")
-                       .Bytes());
+  MessageBuilder b;  // the last number is skipped
+  b.Sized("trader7").Int(clientType).Int(500).Int(-1).Int(1LL << 40).Int(0).Int(99).Int(-99999);
+  return Frame(80, b.Sized("quote-1").Sized("10.1.2.3").Bytes());
 }
 
 std::string BondCode(const char* real) {
@@ -68,19 +61,9 @@ TEST(LoginReply, TruncatedReplyGivesZerosAndEmptyTexts) {
 }
 
 TEST(ServerSubInfo, ItemsAndIds) {
-  Decoded d(Frame(26, MessageBuilder()
-                          .UInt(12345)  // leading number, dropped
-                          .UInt(3)
-                          .Code(60, 0)
-                          .UInt(2)
-                          .UInt(7)
-                          .UInt(65536 + 9)
-                          .Code(77, 0)
-                          .UInt(0)
-                          .TextCode("IF1107.CFE")
-                          .UInt(1)
-                          .UInt(65535)
-                          .Bytes()));
+  MessageBuilder b;  // a leading number, dropped; three items
+  b.UInt(12345).UInt(3).Code(60, 0).UInt(2).UInt(7).UInt(65536 + 9).Code(77, 0).UInt(0);
+  Decoded d(Frame(26, b.TextCode("IF1107.CFE").UInt(1).UInt(65535).Bytes()));
   auto* list = d.As<CWatchList>();
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->GetWatchListItemNum(), 3);
@@ -121,6 +104,57 @@ TEST(ServerSubInfo, EmptyTruncatedAndForgedCounts) {
     EXPECT_LE(list->GetWatchListItemNum(), 16);
     EXPECT_LE(list->GetWatchListItem()[0].IndIndexNum, 16);
   }
+}
+
+TEST(SectorCharts, PricesChangesAndIndicatorScales) {
+  // One entry per sector: 600000.SH (factor 2), A 1234, B 1200, C 5000.
+  const int ids[9] = {188, 59, 81, 100, 82, 187, 189, 190, 0};
+  const char* values[9] = {"0.5", "5000", "50", "5000", "50", "50", "50", "50", "5000"};
+  MessageBuilder b;
+  b.UInt(7).Sized("Tech").UInt(1);
+  for (const int id : ids) b.UInt(id).Code(60, 0).Int(1234).Int(1200).Int(5000);
+  Decoded d(kt::Frame(9, b.Bytes()));
+  auto* info = d.As<CTop8Info>();
+  EXPECT_EQ(std::to_string(info->GetModuleId()) + info->GetSectorName(), "7Tech");
+  ASSERT_EQ(info->GetSectorChartItemNum(), 9);
+  for (int s = 0; s < 9; ++s) {
+    CSectorChartItem& sector = info->GetSectorChartItem()[s];
+    ASSERT_EQ(sector.GetChartItemNum(), 1);
+    const CChartItem& item = sector.GetChartItem()[0];
+    std::ostringstream entry;
+    entry << sector.GetIndIndex() << " " << item.TernCode << " " << item.Price << " " << item.Change
+          << " " << item.IndValue;
+    EXPECT_EQ(entry.str(), std::to_string(ids[s]) + " 600000.SH 12.34 0.34 " + values[s]);
+  }
+  // No entries: nine empty sectors; an empty name is an empty text.
+  Decoded empty(kt::Frame(9, MessageBuilder().UInt(3).Sized("").UInt(0).Bytes()));
+  EXPECT_STREQ(empty.As<CTop8Info>()->GetSectorName(), "");
+  EXPECT_EQ(empty.As<CTop8Info>()->GetSectorChartItem()[8].GetChartItem(), nullptr);
+}
+
+TEST(RankingReplies, CodesValuesAndEmptyPages) {
+  kestrel::SetLoginClientType(0);  // bond codes are shown without their prefix
+  MessageBuilder order, page;
+  order.UInt(4).UInt(2).Code(60, 0).TextCode("YTM_019003.SH");
+  page.UInt(5).UInt(300).UInt(1).UInt(2).UInt(11).UInt(20);  // ranks 11 to 20
+  for (int i = 0; i < 10; ++i) page.Code(60, i).Sized(i == 0 ? std::string(40, 'x') : "1.5");
+  Decoded o(kt::Frame(34, order.Bytes()));
+  ASSERT_EQ(o.As<CSectorQuotesOrder>()->CodeNum, 2);
+  EXPECT_STREQ(o.As<CSectorQuotesOrder>()->Codes[1], "019003.SH");
+  Decoded p(kt::Frame(40, page.Bytes()));
+  auto* list = p.As<CPagedRankList>();
+  ASSERT_EQ(list->CodeNum, 10);
+  EXPECT_EQ(std::string(list->Values[0]), std::string(29, 'x'));  // the rest is skipped
+  EXPECT_EQ(std::string(list->Codes[9]) + "=" + list->Values[9], "600009.SH=1.5");
+
+  // A count of -1, and a page that ends before it starts: no entries.
+  Decoded none(kt::Frame(34, MessageBuilder().UInt(4).UInt(0xFFFFFFFFu).Code(60, 0).Bytes()));
+  EXPECT_EQ(none.As<CSectorQuotesOrder>()->Codes, nullptr);
+  Decoded back(
+      kt::Frame(40, MessageBuilder().UInt(5).UInt(9).UInt(1).UInt(2).UInt(20).UInt(11).Bytes()));
+  auto* b = back.As<CPagedRankList>();
+  EXPECT_EQ(b->CodeNum + b->TotalNum + b->HeaderValue1 + b->StartIndex + b->EndIndex, 0);
+  EXPECT_EQ(b->Codes, nullptr);
 }
 
 }  // namespace
