@@ -224,7 +224,7 @@ TEST_F(LocalZone, WrittenColumnsReadBackAsWritten) {
     Wire wire(out.Bytes());
     Column<decltype(fill)> column(n, fill);
     decode(column, static_cast<int>(n), wire.code);
-    EXPECT_EQ(static_cast<size_t>(wire.Consumed()), out.Bytes().size());
+    EXPECT_EQ(static_cast<size_t>(wire.code.Position()), out.Bytes().size());
     return column.rows;
   };
   const std::vector<int> dates = {20231229, 20240102, 20240229, 20240301, 20250101};
