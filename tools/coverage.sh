@@ -9,7 +9,7 @@ llvm-profdata merge -sparse build/coverage/profiles/*.profraw -o build/coverage/
 report=build/coverage/summary.txt
 llvm-cov report build/coverage/tests/kestrel_tests \
   -instr-profile=build/coverage/tests.profdata \
-  -ignore-filename-regex='(tests|fuzz|bench|tools|/usr)/' >"$report"
+  -ignore-filename-regex="^($(pwd)/(tests|fuzz|bench|tools|examples)/|/usr/)" >"$report"
 cat "$report"
 # Lines per top-level directory of the library.
 awk 'NR > 2 && $1 ~ /\// {
