@@ -10,6 +10,7 @@
 #include "dump/Dump.h"
 #include "dump/Node.h"
 #include "sim/Session.h"
+#include "support/Corpus.h"
 
 namespace {
 
@@ -105,6 +106,28 @@ TEST(Dump, JsonNumbersAndTexts) {
   std::string json;
   kdump::WriteJson(kdump::Node::Fields().Add("t", kdump::Node::Text("a\"b\\\n\xC3\xBF")), &json);
   EXPECT_EQ(json, R"({"t":"a\"b\\\u000a\u00c3\u00bf"})");
+}
+
+}  // namespace
+
+namespace {
+
+// The fuzz seed corpus and the kept regression inputs, each framed as one
+// message: the dump prints each (or reports it malformed) and never fails
+// any other way; every byte flipped in turn does the same.
+TEST(Dump, SurvivesTheFuzzCorpus) {
+  const std::vector<kt::CorpusFile> corpus = kt::ReadCorpus();
+  ASSERT_GE(corpus.size(), 20u) << "the seed corpus was not written";
+  for (const kt::CorpusFile& file : corpus) {
+    SCOPED_TRACE(file.path);
+    kt::Bytes message = kt::Framed(file.typeAndBody);
+    for (size_t flip = 0; flip <= message.size(); ++flip) {
+      kt::Bytes damaged = message;
+      if (flip < damaged.size()) damaged[flip] ^= 0xFF;
+      const Dumped run = Dump(std::string(damaged.begin(), damaged.end()));
+      EXPECT_TRUE(run.status == kdump::kDumpOk || !run.err.empty()) << run.status;
+    }
+  }
 }
 
 }  // namespace
