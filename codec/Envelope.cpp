@@ -14,10 +14,51 @@
 namespace {
 
 // The output of a compressed envelope starts at three times its payload and
-// doubles while zlib reports that it does not fit and the capacity is below
-// this bound (so the largest capacity tried is just below twice the bound).
-constexpr uLongf kMaxInflateCapacity = 104857600;  // 100 MiB
-constexpr uLongf kInitialInflateRatio = 3;
+// doubles as the inflated bytes fill it. A message that would inflate past
+// this ceiling is refused (null) as soon as its output reaches it: the
+// stream is never inflated whole first, and an envelope holds at most twice
+// the ceiling while it grows.
+constexpr size_t kMaxInflatedBytes = 104857600;  // 100 MiB
+constexpr size_t kInitialInflateRatio = 3;
+
+// Inflates a zlib stream into `output`, growing it as needed up to the
+// ceiling. False for a damaged or cut stream, or one that inflates past the
+// ceiling; bytes after the end of the stream are ignored.
+bool Inflate(const std::vector<Bytef>& payload, std::vector<Bytef>* output) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return false;
+  stream.next_in = const_cast<Bytef*>(payload.data());
+  stream.avail_in = static_cast<uInt>(payload.size());
+  output->resize(std::min(kMaxInflatedBytes, kInitialInflateRatio * payload.size()));
+  size_t produced = 0;
+  bool ok = false;
+  for (;;) {
+    stream.next_out = output->data() + produced;
+    stream.avail_out = static_cast<uInt>(output->size() - produced);
+    const int status = inflate(&stream, Z_NO_FLUSH);
+    produced = output->size() - stream.avail_out;
+    if (status == Z_STREAM_END) {
+      ok = true;
+      break;
+    }
+    if (status != Z_OK && status != Z_BUF_ERROR) break;  // damaged stream
+    if (stream.avail_out == 0) {
+      if (output->size() >= kMaxInflatedBytes) break;  // past the ceiling
+      // Exactly the doubled size, so growing holds at most the old and the
+      // new buffer: never more than twice the ceiling.
+      std::vector<Bytef> bigger;
+      bigger.reserve(std::min(kMaxInflatedBytes, 2 * output->size()));
+      bigger.assign(output->begin(), output->end());
+      bigger.resize(bigger.capacity());
+      output->swap(bigger);
+    } else if (stream.avail_in == 0 || status == Z_BUF_ERROR) {
+      break;  // the stream is cut short
+    }
+  }
+  inflateEnd(&stream);
+  output->resize(produced);
+  return ok;
+}
 
 // Envelope levels being decoded on this thread.
 thread_local int tEnvelopeNesting = 0;
@@ -45,20 +86,10 @@ char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
     ReadBytes(code, payload.data(), payloadSize);
 
     std::vector<Bytef> output;
-    uLongf capacity = kInitialInflateRatio * static_cast<uLongf>(payloadSize);
-    uLongf produced = 0;
-    int status = Z_BUF_ERROR;
-    for (;;) {
-      output.assign(capacity, 0);
-      produced = capacity;
-      status = uncompress(output.data(), &produced, payload.data(), payloadSize);
-      if (status != Z_BUF_ERROR || capacity >= kMaxInflateCapacity) break;
-      capacity *= 2;
-    }
-    if (status != Z_OK) return nullptr;
+    if (!Inflate(payload, &output) || output.empty()) return nullptr;
     // The inflated bytes are a whole message of their own; its result and
     // type replace the envelope's. Nothing of the result points into them.
-    const int available = static_cast<int>(std::min<uLongf>(produced, 0x7fffffff));
+    const int available = static_cast<int>(output.size());
     return DecodeFrame(reinterpret_cast<const char*>(output.data()), available, type);
   } catch (const std::bad_alloc&) {
     return nullptr;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "support/Corpus.h"
 #include "support/Decoded.h"
@@ -52,12 +53,31 @@ TEST(MemoryBound, ForgedCountsDoNotReserveWhatTheBytesCannotFill) {
   const kt::Bytes forged[] = {
       kt::Frame(64, kt::MessageBuilder().UInt(0x7FFFFFFF).Code(60, 0).UInt(0x7FFFFFFF).Bytes()),
       kt::Frame(3, kt::MessageBuilder().Code(60, 0).UInt(2).UInt(1).UInt(0x7FFFFFFF).Bytes()),
-      kt::Frame(26, kt::MessageBuilder().UInt(0).UInt(0x7FFFFFFF).Code(60, 0).UInt(0x7FFFFFFF).Bytes()),
+      kt::Frame(26,
+                kt::MessageBuilder().UInt(0).UInt(0x7FFFFFFF).Code(60, 0).UInt(0x7FFFFFFF).Bytes()),
       kt::Frame(25, kt::MessageBuilder().UInt(0x7FFFFFFF).UInt(3).UInt(0x7FFFFFFF).Bytes()),
   };
   for (const kt::Bytes& message : forged) {
     EXPECT_LE(PeakWhileDecoding(message), kFixedBytes) << kt::Hex(message);
   }
+}
+
+TEST(MemoryBound, EnvelopesPastTheInflateCeilingAreRefusedEarly) {
+  // 101 MiB of zeros deflate to about 100 KiB; inflating them stops at the
+  // 100 MiB ceiling with a null result, holding at most twice the ceiling
+  // (the old and the new buffer of the last growth).
+  constexpr size_t kCeiling = 100 << 20;
+  kt::Bytes inner = kt::Frame(48, kt::Bytes(kCeiling + (1 << 20), 0));
+  const kt::Bytes envelope = kt::Compressed(inner);
+  inner = kt::Bytes();
+  inner.shrink_to_fit();
+  const int64_t before = gLive.load();
+  gPeak.store(before);
+  int type = -1;
+  std::vector<char> message(envelope.begin(), envelope.end());
+  EXPECT_EQ(CKestrelCode::DecodeOneMessage(message.data(), &type), nullptr);
+  EXPECT_LE(gPeak.load() - before, 2 * static_cast<int64_t>(kCeiling) + kFixedBytes +
+                                       static_cast<int64_t>(envelope.size()));
 }
 
 }  // namespace
