@@ -10,6 +10,13 @@ namespace {
 constexpr int kTypeCodes[] = {2, 3, 4, 11, 12, 13, 14, 21};
 constexpr int kMaxEntries = 64;
 constexpr int kMaxCount = 8;
+// Merging two results into each other over and over doubles their lists
+// each time; the sequence stops growing a result past this many records.
+constexpr int kMaxRecords = 256;
+
+int Records(CKestrelData& d) {
+  return d.GetHisDataNum() + d.GetQuoteDataNum() + d.GetL2OrderQueueNum();
+}
 
 // Entry i of c gets a type and count, and storage filled for its type.
 void FillEntry(CIndexToValue& c, int i, int type, int count) {
@@ -37,7 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int which = data[at] & 1;
     const int arg = data[at + 2];
     CIndexToValue& c = columns[which];
-    switch ((data[at] >> 1) % 10) {
+    const int op = (data[at] >> 1) % 10;
+    const bool grows = op >= 4 && op <= 7;
+    if (grows && Records(results[which]) + Records(results[1 - which]) > kMaxRecords) continue;
+    switch (op) {
       case 0:  // grow by a few entries and fill them
         if (c.GetNum() + arg % 4 <= kMaxEntries) {
           const int first = c.GetNum();
