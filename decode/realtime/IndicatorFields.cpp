@@ -43,37 +43,26 @@ struct CommentMarker {
   char marker;
   std::string_view gbk;
 };
+// Every byte in hex, digits and parentheses included, so that no escape runs
+// into the character after it.
+// clang-format off
 constexpr CommentMarker kCommentMarkers[] = {
-    {'!',
-     "\xC3\xBF"
-     "10"
-     "\xB9\xC9\xC5\xC9"},  // per 10 shares, dividend
-    {'#',
-     "\xC3\xBF"
-     "10"
-     "\xB9\xC9\xCB\xCD"},  // per 10 shares, bonus shares
-    {'@',
-     "\xC3\xBF"
-     "10"
-     "\xB9\xC9\xD7\xAA"},  // per 10 shares, transfer
-    {'{',
-     "\xC3\xBF"
-     "10"
-     "\xB9\xC9\xC5\xE4"},  // per 10 shares, rights issue
-    {'~',
-     "\xC3\xBF"
-     "10"
-     "\xB7\xDD\xC5\xC9"},                       // per 10 units, dividend
-    {'D', "\xC3\xC0\xD4\xAA"},                  // US dollars
-    {'F', "\xB7\xDD"},                          // units
-    {'G', "\xB9\xC9"},                          // shares
-    {'H', "\xB8\xDB\xB1\xD2"},                  // HK dollars
-    {'S', "\xCB\xCD"},                          // bonus
-    {'T', "(\xBA\xAC\xCB\xB0)"},                // (tax included)
-    {'Y', "\xD4\xAA"},                          // yuan
-    {'Z', "\xD7\xAA"},                          // transfer
+    {'!', "\xC3\xBF\x31\x30\xB9\xC9\xC5\xC9"},  // per 10 shares, dividend
+    {'#', "\xC3\xBF\x31\x30\xB9\xC9\xCB\xCD"},  // per 10 shares, bonus shares
+    {'@', "\xC3\xBF\x31\x30\xB9\xC9\xD7\xAA"},  // per 10 shares, transfer
+    {'{', "\xC3\xBF\x31\x30\xB9\xC9\xC5\xE4"},  // per 10 shares, rights issue
+    {'~', "\xC3\xBF\x31\x30\xB7\xDD\xC5\xC9"},  // per 10 units, dividend
+    {'D', "\xC3\xC0\xD4\xAA"},  // US dollars
+    {'F', "\xB7\xDD"},  // units
+    {'G', "\xB9\xC9"},  // shares
+    {'H', "\xB8\xDB\xB1\xD2"},  // HK dollars
+    {'S', "\xCB\xCD"},  // bonus
+    {'T', "\x28\xBA\xAC\xCB\xB0\x29"},  // (tax included)
+    {'Y', "\xD4\xAA"},  // yuan
+    {'Z', "\xD7\xAA"},  // transfer
     {'^', "\xB9\xC9\xB8\xC4\xB6\xD4\xBC\xDB"},  // share reform consideration
 };
+// clang-format on
 
 // Entry `index` of the quote takes the id, its single-value type and d
 // converted to that type.
