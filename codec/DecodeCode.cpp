@@ -17,7 +17,7 @@ int ScanLimit(const CDecodeCode& code, int pos, int maxBytes) {
 
 }  // namespace
 
-// Careful path of ReadUInt32: fewer than five bytes remain.
+// Careful path of ReadUInt32: fewer than eight bytes remain.
 uint32_t ReadUInt32Slow(CDecodeCode& code) {
   const int pos = code.Position();
   const int limit = ScanLimit(code, pos, kMaxUInt32Bytes);
@@ -37,7 +37,8 @@ uint32_t ReadUInt32Slow(CDecodeCode& code) {
   return value;
 }
 
-int64_t ReadInt64(CDecodeCode& code) {
+// Careful path of ReadInt64: fewer than eight bytes remain.
+int64_t ReadInt64Slow(CDecodeCode& code) {
   const int pos = code.Position();
   if (pos >= code.Length() || pos < 0) {
     code.MarkExhausted();

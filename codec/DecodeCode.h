@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 class CDecodeCode {
@@ -53,6 +54,24 @@ class CDecodeCode {
   }
   uint8_t ByteAt(int index) const { return static_cast<uint8_t>(buffer[index]); }
 
+  // Bytes a word load takes.
+  static constexpr int kWordBytes = 8;
+  // True when the kWordBytes bytes at the position all lie inside the
+  // message; `word` then holds them, the first in the low byte.
+  bool PeekWord(uint64_t& word) const {
+    if (position < 0 || length - position < kWordBytes) return false;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(&word, buffer + position, kWordBytes);
+#else
+    word = 0;
+    for (int i = kWordBytes - 1; i >= 0; --i) word = (word << 8) | ByteAt(position + i);
+#endif
+    return true;
+  }
+  // Moves forward by `bytes` after a PeekWord that succeeded; never passes
+  // the end then, since bytes <= kWordBytes.
+  void Advance(int bytes) { position += bytes; }
+
  private:
   static constexpr int64_t kMaxPosition = 0x7fffffff;
 
@@ -69,33 +88,65 @@ inline constexpr uint8_t kStopBit = 0x80;
 inline constexpr uint8_t kGroupMask = 0x7f;
 inline constexpr uint8_t kSignBit = 0x40;
 
+// Word-at-a-time pieces of the stop-bit readers. A word holds eight
+// message bytes, the first in the low byte.
+namespace stopbit {
+inline constexpr uint64_t kStopBits = 0x8080808080808080ULL;
+inline constexpr uint64_t kGroupBits = 0x7f7f7f7f7f7f7f7fULL;
+
+// Stop bits of the first `bytes` bytes of a word (bytes < 8).
+constexpr uint64_t StopsWithin(uint64_t word, int bytes) {
+  return word & kStopBits & ((uint64_t{1} << (8 * bytes)) - 1);
+}
+// Number of bytes up to and including the first stop byte (stops != 0).
+inline int StopLength(uint64_t stops) { return (__builtin_ctzll(stops) >> 3) + 1; }
+
+// The 7-bit groups of the first n bytes (1 <= n <= 8) joined, first byte
+// most significant: what shifting in one group per byte gives, without a
+// branch per byte. The three steps pack pairs of groups into 14 bits, pairs
+// of those into 28, and those into 56.
+inline uint64_t JoinGroups(uint64_t word, int n) {
+  uint64_t x = __builtin_bswap64(word & kGroupBits) >> (64 - 8 * n);
+  x = (x & 0x007f007f007f007fULL) | ((x & 0x7f007f007f007f00ULL) >> 1);
+  x = (x & 0x00003fff00003fffULL) | ((x & 0x3fff00003fff0000ULL) >> 2);
+  x = (x & 0x000000000fffffffULL) | ((x & 0x0fffffff00000000ULL) >> 4);
+  return x;
+}
+}  // namespace stopbit
+
+// Careful paths, out of line: fewer than eight bytes remain.
 uint32_t ReadUInt32Slow(CDecodeCode& code);
+int64_t ReadInt64Slow(CDecodeCode& code);
 
 // Unsigned stop-bit integer. Examines at most 5 bytes; the position moves
 // just past the stop byte, or one byte past the last byte examined when no
 // stop byte came (so a read at the end returns 0 and moves by one).
 inline uint32_t ReadUInt32(CDecodeCode& code) {
-  const int pos = code.Position();
-  if (code.Length() - pos >= kMaxUInt32Bytes && pos >= 0) {
-    // Fast path: all five candidate bytes are inside the message.
-    uint32_t value = 0;
-    for (int i = pos; i < pos + kMaxUInt32Bytes; ++i) {
-      const uint8_t byte = code.ByteAt(i);
-      value = (value << 7) | (byte & kGroupMask);
-      if (byte & kStopBit) {
-        code.MoveTo(i + 1);
-        return value;
-      }
-    }
-    code.MoveTo(pos + kMaxUInt32Bytes + 1);
-    return value;
-  }
-  return ReadUInt32Slow(code);
+  uint64_t word;
+  if (!code.PeekWord(word)) return ReadUInt32Slow(code);
+  // Fast path: a whole word lies inside the message, so every candidate
+  // byte is examined at once, without a branch that depends on the width.
+  const uint64_t stops = stopbit::StopsWithin(word, kMaxUInt32Bytes);
+  const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxUInt32Bytes;
+  code.Advance(stops != 0 ? n : kMaxUInt32Bytes + 1);
+  // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
+  return static_cast<uint32_t>(stopbit::JoinGroups(word, n));
 }
 
 // Signed 64-bit stop-bit integer. At the end it returns 0 and leaves the
-// position alone. A value read from 7 bytes carries 49 bits.
-int64_t ReadInt64(CDecodeCode& code);
+// position alone. A value read from 7 bytes carries 49 bits; without a stop
+// byte in 7, the position moves by 8.
+inline int64_t ReadInt64(CDecodeCode& code) {
+  uint64_t word;
+  if (!code.PeekWord(word)) return ReadInt64Slow(code);
+  const uint64_t stops = stopbit::StopsWithin(word, kMaxInt64Bytes);
+  const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxInt64Bytes;
+  code.Advance(stops != 0 ? n : kMaxInt64Bytes + 1);
+  uint64_t value = stopbit::JoinGroups(word, n);
+  // Bit 6 of the first byte is the sign: it fills every bit above the groups.
+  if (word & kSignBit) value |= ~uint64_t{0} << (7 * n);
+  return static_cast<int64_t>(value);
+}
 
 // Stop-bit ASCII text of at most `max` bytes into dest, which must hold
 // max + 1 bytes. A one-byte text reads as empty; without a stop byte the last

@@ -1,6 +1,7 @@
 // Stop-bit readers and writers, and the CCode output buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -287,3 +288,54 @@ TEST(OutputBuffer, RefusalsLeaveItConsistent) {
 }
 
 }  // namespace
+
+// The readers' rules written byte at a time, as a model for the word-at-a-
+// time fast path: at most `width` bytes examined, the position one past the
+// stop byte or one past the last byte examined.
+struct ModelRead {
+  int64_t value;
+  int position;
+  bool exhausted;
+};
+ModelRead ModelReader(const Bytes& bytes, int pos, bool isSigned) {
+  const int end = static_cast<int>(bytes.size());
+  if (isSigned && pos >= end) return {0, pos, true};
+  const int width = isSigned ? 7 : 5;
+  uint64_t value = isSigned && (bytes[static_cast<size_t>(pos)] & 0x40) ? ~uint64_t{0} : 0;
+  int i = pos;
+  for (; i < std::min(end, pos + width); ++i) {
+    const uint8_t byte = bytes[static_cast<size_t>(i)];
+    value = (value << 7) | (byte & 0x7f);
+    if (byte & 0x80) break;
+  }
+  const bool stopped = i < std::min(end, pos + width);
+  if (!isSigned) value = static_cast<uint32_t>(value);
+  return {static_cast<int64_t>(value), i + 1, !stopped && i >= end};
+}
+
+// Random bytes with stop bits dense and sparse, read as random sequences of
+// unsigned and signed integers from every start: fast and careful paths give
+// what the model gives, near the end and far from it.
+TEST(StopBitReaders, AgreeWithByteAtATimeModel) {
+  std::mt19937 random(2024);
+  for (int round = 0; round < 3000; ++round) {
+    const int stopOneIn = 1 + round % 9;
+    Bytes bytes(static_cast<size_t>(random() % 40));
+    for (uint8_t& byte : bytes) {
+      byte = static_cast<uint8_t>((random() & 0x7f) | (random() % stopOneIn == 0 ? 0x80 : 0));
+    }
+    Cursor c(bytes);
+    int position = 0;
+    bool exhausted = false;
+    for (int read = 0; read < 12; ++read) {
+      const bool isSigned = random() & 1;
+      const ModelRead want = ModelReader(bytes, position, isSigned);
+      const int64_t got = isSigned ? ReadInt64(c.code) : ReadUInt32(c.code);
+      ASSERT_EQ(got, want.value) << round << " read " << read;
+      ASSERT_EQ(c.code.Position(), want.position) << round << " read " << read;
+      exhausted = exhausted || want.exhausted;
+      ASSERT_EQ(c.code.Exhausted(), exhausted) << round << " read " << read;
+      position = want.position;
+    }
+  }
+}
