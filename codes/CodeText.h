@@ -120,6 +120,9 @@ constexpr const Row* FindRow(const Row (&rows)[N], std::string_view key) {
   return nullptr;
 }
 
+// True when the upper-cased code contains `metal` ("AU", "AG", "PT").
+bool NamesMetal(const char* code, const char* metal);
+
 // The client type of the most recent login reply (0 before any); bond codes
 // keep their real form for client type 80.
 int64_t LoginClientType();

@@ -11,6 +11,7 @@
 
 #include "KestrelCode.h"
 #include "codes/CodeText.h"
+#include "codes/FixScale.h"
 #include "codes/IdList.h"
 
 namespace kestrel {
@@ -156,14 +157,18 @@ thread_local TypeMemo tTypeMemo;
 }  // namespace
 }  // namespace kestrel
 
-const std::string& CKestrelCode::FixFactorSecurityType(char* code) {
-  kestrel::TypeMemo& memo = kestrel::tTypeMemo;
+const std::string& kestrel::MemoizedSecurityType(char* code) {
+  TypeMemo& memo = tTypeMemo;
   const size_t length = std::strlen(code);
   if (memo.valid && length < memo.kCodeRoom && std::strcmp(memo.code, code) == 0) return memo.type;
-  memo.type = GetSecurityType(code);
+  memo.type = CKestrelCode::GetSecurityType(code);
   memo.valid = length < memo.kCodeRoom;
   if (memo.valid) std::memcpy(memo.code, code, length + 1);
   return memo.type;
+}
+
+const std::string& CKestrelCode::FixFactorSecurityType(char* code) {
+  return kestrel::MemoizedSecurityType(code);
 }
 
 int CKestrelCode::GetPriceUnitFactor(char* code) {
@@ -196,19 +201,38 @@ int CKestrelCode::GetRealFactor(int priceFactor, int indicatorId) {
   return decimals;
 }
 
-int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
-  using namespace kestrel;
-  const bool inA = InIdSet(kFixedSetA, indicatorId);
-  const bool inB = InIdSet(kFixedSetB, indicatorId);
-  if ((!inA && !inB) || code == nullptr) return value;  // nothing to correct: skip classifying
-  const std::string& type = FixFactorSecurityType(code);
-  if (type == "futures") return inA ? value / kSetADivisor : value / kFuturesSetBDivisor;
-  if (type != "SGE") return value;
-  if (inA) return value / kSetADivisor;
-  for (const MetalScale& scale : kMetalScales) {
-    if (Is_Au_Ag_Pt(code, scale.metal)) return value * scale.multiplier / scale.divisor;
+bool kestrel::IsFixedId(int indicatorId) {
+  return InIdSet(kFixedSetA, indicatorId) || InIdSet(kFixedSetB, indicatorId);
+}
+
+kestrel::FixScale kestrel::FixScaleOf(char* code) {
+  FixScale scale;
+  if (code == nullptr) return scale;
+  const std::string& type = MemoizedSecurityType(code);
+  if (type == "futures") return {false, kSetADivisor, 1, kFuturesSetBDivisor};
+  if (type != "SGE") return scale;
+  scale = {false, kSetADivisor, 1, 1};
+  for (const MetalScale& metal : kMetalScales) {
+    if (NamesMetal(code, metal.metal)) {
+      scale.setBMultiplier = metal.multiplier;
+      scale.setBDivisor = metal.divisor;
+      break;
+    }
   }
+  return scale;
+}
+
+int64_t kestrel::ApplyFix(const FixScale& scale, int indicatorId, int64_t value) {
+  if (scale.none) return value;
+  if (InIdSet(kFixedSetA, indicatorId)) return value / scale.setADivisor;
+  if (InIdSet(kFixedSetB, indicatorId)) return value * scale.setBMultiplier / scale.setBDivisor;
   return value;
+}
+
+int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
+  // Ids that no correction concerns skip classifying the code.
+  if (!kestrel::IsFixedId(indicatorId) || code == nullptr) return value;
+  return kestrel::ApplyFix(kestrel::FixScaleOf(code), indicatorId, value);
 }
 
 double CKestrelCode::GetFloat(int64_t value, int decimals) {

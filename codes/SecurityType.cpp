@@ -176,10 +176,14 @@ bool CKestrelCode::IsBondRealCode(const char* code) {
   return false;
 }
 
-bool CKestrelCode::Is_Au_Ag_Pt(char* code, const char* metal) {
+bool kestrel::NamesMetal(const char* code, const char* metal) {
   if (code == nullptr || metal == nullptr) return false;
-  const kestrel::UpperCased upper(code);
+  const UpperCased upper(code);
   return upper.View().find(metal) != std::string_view::npos;
+}
+
+bool CKestrelCode::Is_Au_Ag_Pt(char* code, const char* metal) {
+  return kestrel::NamesMetal(code, metal);
 }
 
 char* CKestrelCode::RealCodeToBondCode(char* code) {

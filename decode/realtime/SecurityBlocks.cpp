@@ -26,6 +26,7 @@ constexpr int kTrailing89Id = 328;
 constexpr int kTrailing93Id = 329;
 
 bool HasCode(CKestrelHisData& record) { return record.GetTernCode()[0] != '\0'; }
+bool HasCode(CKestrelL2OrderQueue& queue) { return queue.GetTernCode()[0] != '\0'; }
 
 // Ids up to this one carry unsigned plain values in quote updates.
 constexpr int kHighestUnsignedId = 128;
@@ -38,13 +39,18 @@ constexpr std::string_view kStopBitTimeTypes[] = {
 
 // A time field: a stop-bit integer or a packed time (-1 when cut short).
 int64_t ReadTimeField(kestrel::EntryContext& entry) {
-  for (const std::string_view listed : kStopBitTimeTypes) {
-    if (entry.block.type == listed) return ReadUInt32(entry.code);
-  }
-  return ReadPackedTime(entry.code);
+  return entry.block.stopBitTimes ? ReadUInt32(entry.code) : ReadPackedTime(entry.code);
 }
 
+constexpr std::string_view kHKType = "HK";
+
 }  // namespace
+
+void kestrel::SecurityBlock::Classified() {
+  hk = type == kHKType;
+  stopBitTimes = std::find(std::begin(kStopBitTimeTypes), std::end(kStopBitTimeTypes), type) !=
+                 std::end(kStopBitTimeTypes);
+}
 
 void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
                                                        std::string* securityType,
@@ -64,7 +70,7 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
 
 void CKestrelCode::StoreScaled(kestrel::EntryContext& entry, int64_t raw) {
   CIndexToValue* values = entry.quote->GetIndexToValue();
-  const int64_t fixed = FixFactor(entry.block.code, entry.id, raw);
+  const int64_t fixed = entry.block.Fixed(entry.id, raw);
   values->GetIndexId()[entry.index] = entry.id;
   values->GetValueType()[entry.index] = FindValueTypeByIndexId(entry.id, false);
   values->SetOneNoPointerIndexValueByDouble(
@@ -89,34 +95,36 @@ void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handle
       Decode_other_IndIndex(e.quote, b.code, e.id, e.index, b.factor, e.code);
       break;
     case Handler::kList57:
-      Decode_57_IndIndex(&b.series57, e.quote, b.code, e.id, e.index, b.type, e.code);
+      Decode_57_IndIndex(&b.Lists().series57, e.quote, b.code, e.id, e.index, b.type, e.code);
       break;
     case Handler::kList58:
-      Decode_58_IndIndex(&b.series58, e.quote, b.code, e.id, e.index, b.type, e.code);
+      Decode_58_IndIndex(&b.Lists().series58, e.quote, b.code, e.id, e.index, b.type, e.code);
       break;
     case Handler::kDealRevert89:
-      Decode_89_IndIndex(&b.series89, e.quote, b.code, e.id, e.index, b.type, &b.trailing89,
+      Decode_89_IndIndex(&b.Lists().series89, e.quote, b.code, e.id, e.index, b.type,
+                         &b.Lists().trailing89,
                          e.code);
       break;
     case Handler::kDeal90:
-      Decode_90_IndIndex(&b.series90, e.quote, b.code, e.id, e.index, b.type, &b.trailing90,
-                         &b.trailing90Long, e.code);
+      Decode_90_IndIndex(&b.Lists().series90, e.quote, b.code, e.id, e.index, b.type,
+                         &b.Lists().trailing90, &b.Lists().trailing90Long, e.code);
       break;
     case Handler::kQueue91:
-      Decode_91_IndIndex(&b.queue91, e.quote, b.code, e.id, e.index, e.code);
+      Decode_91_IndIndex(&b.Lists().queue91, e.quote, b.code, e.id, e.index, e.code);
       break;
     case Handler::kOrders93:
-      Decode_93_IndIndex(&b.series93, e.quote, b.code, e.id, e.index, b.type, &b.trailing93,
+      Decode_93_IndIndex(&b.Lists().series93, e.quote, b.code, e.id, e.index, b.type,
+                         &b.Lists().trailing93,
                          e.code);
       break;
     case Handler::kActions150:
-      Decode_150_IndIndex(&b.series150, e.quote, b.code, e.id, e.index, b.type, e.code);
+      Decode_150_IndIndex(&b.Lists().series150, e.quote, b.code, e.id, e.index, b.type, e.code);
       break;
     case Handler::kFixed151:
       Decode_151_IndIndex(e.quote, e.id, e.index, e.code);
       break;
     case Handler::kList152:
-      Decode_152_IndIndex(&b.series152, e.quote, b.code, e.id, e.index, b.type, e.code);
+      Decode_152_IndIndex(&b.Lists().series152, e.quote, b.code, e.id, e.index, b.type, e.code);
       break;
     case Handler::kEvents155:
       // Market events go to the result; the entry holds 0.
@@ -124,7 +132,7 @@ void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handle
       StoreScaled(e, 0);
       break;
     case Handler::kList156:
-      Decode_156_IndIndex(&b.series156, e.quote, b.code, e.id, e.index, b.type, e.code);
+      Decode_156_IndIndex(&b.Lists().series156, e.quote, b.code, e.id, e.index, b.type, e.code);
       break;
     case Handler::kText:
       Decode_String_IndIndex(e.quote, e.id, e.index, e.code);
@@ -176,7 +184,7 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
     }
     const kestrel::SpecialId* special = std::find_if(
         shape.specials, shape.specials + shape.specialCount, [&](const kestrel::SpecialId& row) {
-          return row.low <= id && id <= row.high && (!row.hkOnly || block.type == "HK");
+          return row.low <= id && id <= row.high && (!row.hkOnly || block.hk);
         });
     DecodeEntry(entry,
                 special != shape.specials + shape.specialCount ? special->handler : shape.plain);
@@ -184,41 +192,43 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
 
   // The filled records, in the message's order; the record of an id that did
   // not occur has no code and is left out.
+  if (!block.lists) return;
+  kestrel::BlockLists& l = *block.lists;
   for (size_t a = 0; a < shape.appendCount; ++a) {
     switch (shape.appends[a]) {
       case kestrel::Appended::kSeries57:
-        if (HasCode(block.series57)) result->AddHisData(block.series57);
+        if (HasCode(l.series57)) result->AddHisData(l.series57);
         break;
       case kestrel::Appended::kSeries58:
-        if (HasCode(block.series58)) result->AddHisData(block.series58);
+        if (HasCode(l.series58)) result->AddHisData(l.series58);
         break;
       case kestrel::Appended::kSeries90:
-        if (!HasCode(block.series90)) break;
-        AppendExtraEntry(quote, kTrailing90Id, block.trailing90);
-        AppendExtraEntry(quote, kTrailing90LongId, block.trailing90Long);
-        result->AddHisData(block.series90);
+        if (!HasCode(l.series90)) break;
+        AppendExtraEntry(quote, kTrailing90Id, l.trailing90);
+        AppendExtraEntry(quote, kTrailing90LongId, l.trailing90Long);
+        result->AddHisData(l.series90);
         break;
       case kestrel::Appended::kSeries89:
-        if (!HasCode(block.series89)) break;
-        AppendExtraEntry(quote, kTrailing89Id, block.trailing89);
-        result->AddHisData(block.series89);
+        if (!HasCode(l.series89)) break;
+        AppendExtraEntry(quote, kTrailing89Id, l.trailing89);
+        result->AddHisData(l.series89);
         break;
       case kestrel::Appended::kSeries93:
-        if (!HasCode(block.series93)) break;
-        AppendExtraEntry(quote, kTrailing93Id, block.trailing93);
-        result->AddHisData(block.series93);
+        if (!HasCode(l.series93)) break;
+        AppendExtraEntry(quote, kTrailing93Id, l.trailing93);
+        result->AddHisData(l.series93);
         break;
       case kestrel::Appended::kSeries150:
-        if (HasCode(block.series150)) result->AddHisData(block.series150);
+        if (HasCode(l.series150)) result->AddHisData(l.series150);
         break;
       case kestrel::Appended::kSeries152:
-        if (HasCode(block.series152)) result->AddHisData(block.series152);
+        if (HasCode(l.series152)) result->AddHisData(l.series152);
         break;
       case kestrel::Appended::kSeries156:
-        if (HasCode(block.series156)) result->AddHisData(block.series156);
+        if (HasCode(l.series156)) result->AddHisData(l.series156);
         break;
       case kestrel::Appended::kQueue91:
-        if (block.queue91.GetTernCode()[0] != '\0') result->AddL2OrderQueue(block.queue91);
+        if (HasCode(l.queue91)) result->AddL2OrderQueue(l.queue91);
         break;
     }
   }
@@ -240,6 +250,7 @@ bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::Messa
     kestrel::SecurityBlock block;
     Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, code);
     if (block.code[0] == '\0') return false;
+    block.Classified();
     const int* ids = nullptr;
     int selectedCount = 0;
     if (masked != nullptr) {

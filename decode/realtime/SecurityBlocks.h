@@ -11,23 +11,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "KestrelData.h"
 #include "KestrelRecords.h"
 #include "KestrelSizes.h"
 #include "L2OrderQueue.h"
+#include "codes/FixScale.h"
 
 class CDecodeCode;
 
 namespace kestrel {
 
-// Working state of one security block, made afresh for every security.
-struct SecurityBlock {
-  char code[kKestrelTernCodeSize] = {};
-  int factor = 0;
-  std::string type;
-  // Series records of the indicators that carry lists, and the order queue.
+// Series records of the indicators that carry lists, and the order queue,
+// of one security block.
+struct BlockLists {
   CKestrelHisData series57;
   CKestrelHisData series58;
   CKestrelHisData series89;
@@ -42,6 +41,37 @@ struct SecurityBlock {
   int trailing90 = 0;
   int64_t trailing90Long = 0;
   int trailing93 = 0;
+};
+
+// Working state of one security block, made afresh for every security.
+struct SecurityBlock {
+  char code[kKestrelTernCodeSize] = {};
+  int factor = 0;
+  std::string type;
+  // Worked out from the type once per block, for every entry.
+  bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
+  bool stopBitTimes = false;  // time fields travel as stop-bit integers
+  // The correction of futures and gold values, classified on first use.
+  bool fixKnown = false;
+  FixScale fix;
+  // Made on the first entry that carries a list: most blocks have none.
+  std::unique_ptr<BlockLists> lists;
+
+  BlockLists& Lists() {
+    if (!lists) lists = std::make_unique<BlockLists>();
+    return *lists;
+  }
+  // The corrected integer of indicator `id`.
+  int64_t Fixed(int id, int64_t raw) {
+    if (!IsFixedId(id)) return raw;
+    if (!fixKnown) {
+      fix = FixScaleOf(code);
+      fixKnown = true;
+    }
+    return ApplyFix(fix, id, raw);
+  }
+  // Sets the flags that follow from the type.
+  void Classified();
 };
 
 // One indicator entry being decoded: entry `index` of `quote` holds `id`.
