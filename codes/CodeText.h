@@ -13,6 +13,22 @@
 
 namespace kestrel {
 
+// Codes and the parts the rules look for are a few characters long: they
+// are compared and searched in line, which costs less than a library call.
+constexpr bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+constexpr size_t FindChar(std::string_view text, char c, size_t from = 0) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == c) return i;
+  }
+  return std::string_view::npos;
+}
+
 // A TernCode split at its first point: the code part before it and the
 // suffix after it (absent when no character follows the point).
 struct CodeText {
@@ -22,20 +38,50 @@ struct CodeText {
   std::optional<std::string_view> suffix;
 
   explicit CodeText(const char* text) : whole(text == nullptr ? "" : text) {
-    point = whole.find('.');
-    if (point == std::string_view::npos) return;
+    for (size_t at = FindChar(whole, '.'); at != std::string_view::npos;
+         at = FindChar(whole, '.', at + 1)) {
+      if (pointCount < kPointsKept) points[pointCount] = at;
+      ++pointCount;
+    }
+    if (pointCount == 0) return;
+    point = points[0];
     codePart = whole.substr(0, point);
     if (point + 1 < whole.size()) suffix = whole.substr(point + 1);
   }
   bool HasPoint() const { return point != std::string_view::npos; }
-  bool Contains(std::string_view part) const { return whole.find(part) != std::string_view::npos; }
+  // Whether `part` occurs in the text. A part that holds a point can only
+  // occur with that point on one of the text's, so only those places are
+  // compared; other parts, and texts of many points, are searched in full.
+  bool Contains(std::string_view part) const {
+    const size_t anchor = FindChar(part, '.');
+    if (anchor == std::string_view::npos || pointCount > kPointsKept) {
+      return whole.find(part) != std::string_view::npos;
+    }
+    for (size_t k = 0; k < pointCount; ++k) {
+      if (points[k] < anchor) continue;
+      const size_t start = points[k] - anchor;
+      if (whole.size() - start >= part.size() && SameText(whole.substr(start, part.size()), part)) {
+        return true;
+      }
+    }
+    return false;
+  }
   bool ContainsAny(std::initializer_list<std::string_view> parts) const {
     for (const std::string_view part : parts) {
       if (Contains(part)) return true;
     }
     return false;
   }
+
+ private:
+  static constexpr size_t kPointsKept = 4;
+  size_t points[kPointsKept] = {};
+  size_t pointCount = 0;  // all the text's points, kept or not
 };
+
+// Predicates on a split code, shared by classification and price factors.
+bool IsFundNVText(const CodeText& code);  // an open fund's net value code
+bool IsIOPVText(const CodeText& code);    // a fund code quoting an indicative value
 
 // The text read as an unsigned decimal number: digits 0-9 alone, at least
 // one. Values beyond every range of the rules saturate.
@@ -93,9 +139,10 @@ struct RangeRule {
   Result result;
 
   constexpr bool Matches(std::optional<std::string_view> s, uint64_t n) const {
-    if (!suffix.empty() && (!s || *s != suffix)) return false;
+    if (!suffix.empty() && (!s || !SameText(*s, suffix))) return false;
     for (const NumberRange& range : ranges) {
       if (range.Holds(n)) return true;
+      if (range.low > range.high) break;  // rows list their ranges first: the rest are empty
     }
     return false;
   }
@@ -115,7 +162,7 @@ constexpr Result FirstMatch(const RangeRule<Result> (&rules)[N], std::optional<s
 template <typename Row, size_t N>
 constexpr const Row* FindRow(const Row (&rows)[N], std::string_view key) {
   for (const Row& row : rows) {
-    if (row.key == key) return &row;
+    if (SameText(row.key, key)) return &row;
   }
   return nullptr;
 }

@@ -173,9 +173,9 @@ const std::string& CKestrelCode::FixFactorSecurityType(char* code) {
 
 int CKestrelCode::GetPriceUnitFactor(char* code) {
   using namespace kestrel;
-  if (IsIOPVCode(code)) return kIOPVFactor;
-  if (IsFundNV(code)) return kFundNVFactor;
   const CodeText text(code);
+  if (IsIOPVText(text)) return kIOPVFactor;
+  if (IsFundNVText(text)) return kFundNVFactor;
   for (const std::string_view market : kOverseaMarkets) {
     if (text.Contains(market)) return kOverseaFactor;
   }

@@ -66,6 +66,7 @@ constexpr size_t kMaxTWSEDigits = 19;
 
 // Prefixes of bonds' real codes (yield and price forms).
 constexpr std::string_view kBondRealPrefixes[] = {"FP_", "NP_", "YTM_"};
+constexpr char kBondRealMark = '_';
 // The display code keeps this many characters of the suffix.
 constexpr size_t kBondSuffixChars = 2;
 
@@ -98,7 +99,7 @@ std::string_view NumberCandidate(const CodeText& code) {
 std::string_view Classify(const CodeText& code, std::string& upperSuffix) {
   if (ContainsAnyOf(code, kDomesticFutures)) return "futures";
   if (ContainsAnyOf(code, kOverseaFutures)) return "oversea_futures";
-  if (code.ContainsAny({"NV.SH", "NV.SZ"})) return "open_fund";
+  if (IsFundNVText(code)) return "open_fund";
   if (code.Contains("ONS.IB")) return "fx_ons";
   if (!code.HasPoint()) return {};
 
@@ -137,22 +138,25 @@ std::string CKestrelCode::GetSecurityType(char* code) {
   }
 }
 
-bool CKestrelCode::IsFundNV(char* code) { return CodeText(code).ContainsAny({"NV.SH", "NV.SZ"}); }
+bool kestrel::IsFundNVText(const CodeText& code) { return code.ContainsAny({"NV.SH", "NV.SZ"}); }
+
+bool CKestrelCode::IsFundNV(char* code) { return kestrel::IsFundNVText(CodeText(code)); }
 
 bool CKestrelCode::ISONS(char* code) { return CodeText(code).Contains("ONS.IB"); }
 
-bool CKestrelCode::IsIOPVCode(char* code) {
-  const CodeText text(code);
+bool kestrel::IsIOPVText(const CodeText& text) {
   if (text.Contains("NV.")) return false;
   if (text.Contains("V.SZ")) return true;
   if (!text.Contains(".SH")) return false;
-  const std::optional<uint64_t> n = kestrel::ParseNumber(text.codePart);
+  const std::optional<uint64_t> n = ParseNumber(text.codePart);
   if (!n || *n % 2 == 0) return false;
-  for (const kestrel::NumberRange& range : kestrel::kIOPVRanges) {
+  for (const NumberRange& range : kIOPVRanges) {
     if (range.Holds(*n)) return true;
   }
   return false;
 }
+
+bool CKestrelCode::IsIOPVCode(char* code) { return kestrel::IsIOPVText(CodeText(code)); }
 
 bool CKestrelCode::IsTWIndexCode(char* code) {
   const CodeText text(code);
@@ -169,7 +173,9 @@ bool CKestrelCode::IsTWIndexCode(char* code) {
 }
 
 bool CKestrelCode::IsBondRealCode(const char* code) {
-  const kestrel::UpperCased upper(code == nullptr ? "" : code);
+  // Every prefix ends in an underscore: a code without one is no real code.
+  if (code == nullptr || std::strchr(code, kestrel::kBondRealMark) == nullptr) return false;
+  const kestrel::UpperCased upper(code);
   for (const std::string_view prefix : kestrel::kBondRealPrefixes) {
     if (upper.View().find(prefix) != std::string_view::npos) return true;
   }
