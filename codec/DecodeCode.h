@@ -101,17 +101,19 @@ constexpr uint64_t StopsWithin(uint64_t word, int bytes) {
 // Number of bytes up to and including the first stop byte (stops != 0).
 inline int StopLength(uint64_t stops) { return (__builtin_ctzll(stops) >> 3) + 1; }
 
-// The 7-bit groups of the first n bytes (1 <= n <= 8) joined, first byte
-// most significant: what shifting in one group per byte gives, without a
+// The 7-bit groups of all eight bytes joined into 56 bits, the first byte's
+// group highest: what shifting in one group per byte gives, without a
 // branch per byte. The three steps pack pairs of groups into 14 bits, pairs
-// of those into 28, and those into 56.
-inline uint64_t JoinGroups(uint64_t word, int n) {
-  uint64_t x = __builtin_bswap64(word & kGroupBits) >> (64 - 8 * n);
+// of those into 28, and those into 56. The value of the first n bytes is
+// the top 7n of the 56 bits.
+inline uint64_t JoinGroups(uint64_t word) {
+  uint64_t x = __builtin_bswap64(word & kGroupBits);
   x = (x & 0x007f007f007f007fULL) | ((x & 0x7f007f007f007f00ULL) >> 1);
   x = (x & 0x00003fff00003fffULL) | ((x & 0x3fff00003fff0000ULL) >> 2);
   x = (x & 0x000000000fffffffULL) | ((x & 0x0fffffff00000000ULL) >> 4);
   return x;
 }
+inline constexpr int kJoinedBits = 56;
 }  // namespace stopbit
 
 // Careful paths, out of line: fewer than eight bytes remain.
@@ -130,7 +132,7 @@ inline uint32_t ReadUInt32(CDecodeCode& code) {
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxUInt32Bytes;
   code.Advance(stops != 0 ? n : kMaxUInt32Bytes + 1);
   // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
-  return static_cast<uint32_t>(stopbit::JoinGroups(word, n));
+  return static_cast<uint32_t>(stopbit::JoinGroups(word) >> (stopbit::kJoinedBits - 7 * n));
 }
 
 // Signed 64-bit stop-bit integer. At the end it returns 0 and leaves the
@@ -142,10 +144,10 @@ inline int64_t ReadInt64(CDecodeCode& code) {
   const uint64_t stops = stopbit::StopsWithin(word, kMaxInt64Bytes);
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxInt64Bytes;
   code.Advance(stops != 0 ? n : kMaxInt64Bytes + 1);
-  uint64_t value = stopbit::JoinGroups(word, n);
-  // Bit 6 of the first byte is the sign: it fills every bit above the groups.
-  if (word & kSignBit) value |= ~uint64_t{0} << (7 * n);
-  return static_cast<int64_t>(value);
+  // Bit 6 of the first byte is the sign: with the joined groups moved to
+  // the top of the word, an arithmetic shift fills every bit above them.
+  const auto top = static_cast<int64_t>(stopbit::JoinGroups(word) << (64 - stopbit::kJoinedBits));
+  return top >> (64 - 7 * n);
 }
 
 // Stop-bit ASCII text of at most `max` bytes into dest, which must hold

@@ -11,6 +11,7 @@
 
 #include "KestrelCode.h"
 #include "codes/CodeText.h"
+#include "codes/DecimalScale.h"
 #include "codes/FixScale.h"
 #include "codes/IdList.h"
 
@@ -138,11 +139,6 @@ constexpr MetalScale kMetalScales[] = {
     {"AG", 1, 100},  // silver
 };
 
-// Divisors by decimal places: the count of places 0-5, or the power of ten
-// itself (10 to 100000).
-constexpr double kPowersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0};
-constexpr int kMaxDecimals = 5;
-
 // The security type of the last code FixFactor classified on this thread:
 // the indicators of one security come one after another, so the type is
 // worked out once per security instead of once per value.
@@ -236,14 +232,5 @@ int64_t CKestrelCode::FixFactor(char* code, int indicatorId, int64_t value) {
 }
 
 double CKestrelCode::GetFloat(int64_t value, int decimals) {
-  using kestrel::kPowersOfTen;
-  if (decimals >= 0 && decimals <= kestrel::kMaxDecimals) {
-    return static_cast<double>(value) / kPowersOfTen[decimals];
-  }
-  for (int places = 1; places <= kestrel::kMaxDecimals; ++places) {
-    if (decimals == static_cast<int>(kPowersOfTen[places])) {
-      return static_cast<double>(value) / kPowersOfTen[places];
-    }
-  }
-  return 0.0;  // any other number of places, negative ones included
+  return kestrel::DecimalScale(decimals).Apply(value);
 }

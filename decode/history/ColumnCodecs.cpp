@@ -16,6 +16,7 @@
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codes/DecimalScale.h"
 #include "decode/history/Calendar.h"
 
 namespace {
@@ -24,6 +25,7 @@ namespace {
 int32_t Low32(uint64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 constexpr int kBitsPerFlagByte = 8;
+constexpr int64_t kThousand = 1000;
 constexpr uint8_t kFirstFlagBit = 0x80;
 constexpr int kBuyFlag = 0;   // a set bit: "B"
 constexpr int kSellFlag = 1;  // a clear bit: "S"
@@ -162,12 +164,13 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   uint32_t running = ReadUInt32(code);
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
+  const kestrel::DecimalScale scale(factor);
   for (int i = 0; i < count; ++i) {
     running += static_cast<uint32_t>(ReadInt64(code));
-    columns[0][i] = GetFloat(static_cast<int32_t>(running), factor);
+    columns[0][i] = scale.Apply(static_cast<int32_t>(running));
     for (int c = 1; c < 4; ++c) {
       const uint32_t offset = ReadUInt32(code);
-      columns[c][i] = GetFloat(static_cast<int32_t>(running + offset), factor);
+      columns[c][i] = scale.Apply(static_cast<int32_t>(running + offset));
     }
   }
 }
@@ -177,16 +180,18 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
   const auto first = static_cast<int32_t>(ReadUInt32(code));
   if (count < 1) return;
   double* rows = column->pdValue;
-  rows[0] = GetFloat(first, factor);
-  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + GetFloat(ReadInt64(code), factor);
+  const kestrel::DecimalScale scale(factor);
+  rows[0] = scale.Apply(first);
+  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + scale.Apply(ReadInt64(code));
 }
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [factor](uint64_t running, int) {
-    return GetFloat(static_cast<int64_t>(running), factor);
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
 }
 
@@ -194,8 +199,9 @@ void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count
                                                   CDecodeCode& code) {
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [factor](uint64_t running, int) {
-    return GetFloat(static_cast<int64_t>(running), factor);
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
 }
 
@@ -206,12 +212,21 @@ void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count,
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
   const auto factor = static_cast<uint64_t>(static_cast<int64_t>(multiplier));
-  RunningSum(column->pllValue, first, count, code, [factor, divisor](uint64_t running, int) {
-    const uint64_t product = running * factor;
-    if (divisor == 0) return static_cast<int64_t>(product);
-    if (divisor == -1) return static_cast<int64_t>(0 - product);
-    return static_cast<int64_t>(product) / divisor;
-  });
+  const auto run = [&](auto divide) {
+    RunningSum(column->pllValue, first, count, code,
+               [factor, divide](uint64_t running, int) { return divide(running * factor); });
+  };
+  // The layouts' divisors are 1 and 1000: those divide by a constant the
+  // compiler knows, without a division instruction per row.
+  if (divisor == 0 || divisor == 1) {
+    run([](uint64_t product) { return static_cast<int64_t>(product); });
+  } else if (divisor == -1) {
+    run([](uint64_t product) { return static_cast<int64_t>(0 - product); });
+  } else if (divisor == kThousand) {
+    run([](uint64_t product) { return static_cast<int64_t>(product) / kThousand; });
+  } else {
+    run([divisor](uint64_t product) { return static_cast<int64_t>(product) / divisor; });
+  }
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count,

@@ -182,12 +182,16 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
       values->GetValueType()[j] = FindValueTypeByIndexId(id, false);
       values->SetOneNoPointerIndexValueByDouble(j, GetFloat(0, 0));
     }
-    const kestrel::SpecialId* special = std::find_if(
-        shape.specials, shape.specials + shape.specialCount, [&](const kestrel::SpecialId& row) {
-          return row.low <= id && id <= row.high && (!row.hkOnly || block.hk);
-        });
-    DecodeEntry(entry,
-                special != shape.specials + shape.specialCount ? special->handler : shape.plain);
+    kestrel::Handler handler = shape.plain;
+    if (shape.MaybeSpecial(id)) {
+      const kestrel::SpecialId* end = shape.specials + shape.specialCount;
+      const kestrel::SpecialId* special =
+          std::find_if(shape.specials, end, [&](const kestrel::SpecialId& row) {
+            return row.low <= id && id <= row.high && (!row.hkOnly || block.hk);
+          });
+      if (special != end) handler = special->handler;
+    }
+    DecodeEntry(entry, handler);
   }
 
   // The filled records, in the message's order; the record of an id that did

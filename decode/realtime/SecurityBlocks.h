@@ -130,6 +130,11 @@ enum class Appended {
   kQueue91,
 };
 
+// Ids below this limit are looked up in a shape's bitmap of special ids
+// before its table is searched; every special row lies below it.
+inline constexpr int kSpecialIdLimit = 512;
+inline constexpr int kBitsPerWord = 64;
+
 struct MessageShape {
   const SpecialId* specials;
   size_t specialCount;
@@ -137,18 +142,41 @@ struct MessageShape {
   const Appended* appends;
   size_t appendCount;
   bool presetEntries;  // entries get their id, type and 0 before the value
+  // Bit i set: some special row covers id i.
+  uint64_t specialBits[kSpecialIdLimit / kBitsPerWord];
+
+  // False for an id that every block handles with the plain handler.
+  constexpr bool MaybeSpecial(int id) const {
+    return id >= 0 && id < kSpecialIdLimit &&
+           ((specialBits[id / kBitsPerWord] >> (id % kBitsPerWord)) & 1) != 0;
+  }
 };
+
+template <size_t S>
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
+                                 const Appended* appends, size_t appendCount,
+                                 bool presetEntries) {
+  MessageShape shape{specials, S, plain, appends, appendCount, presetEntries, {}};
+  for (const SpecialId& row : specials) {
+    // A row beyond the bitmap would never be found: refuse it at compile time.
+    if (row.low < 0 || row.high >= kSpecialIdLimit) throw "special id beyond the bitmap";
+    for (int id = row.low; id <= row.high; ++id) {
+      shape.specialBits[id / kBitsPerWord] |= uint64_t{1} << (id % kBitsPerWord);
+    }
+  }
+  return shape;
+}
 
 template <size_t S, size_t A>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
                                  const Appended (&appends)[A], bool presetEntries) {
-  return {specials, S, plain, appends, A, presetEntries};
+  return MakeShape(specials, plain, appends, A, presetEntries);
 }
 
 template <size_t S>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
                                  bool presetEntries) {
-  return {specials, S, plain, nullptr, 0, presetEntries};
+  return MakeShape(specials, plain, nullptr, 0, presetEntries);
 }
 
 // The id list of a masked message and the buffers its blocks use: the mask
