@@ -164,45 +164,50 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   uint32_t running = ReadUInt32(code);
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
-  const kestrel::DecimalScale scale(factor);
+  // The integers first, then each column scaled in one pass.
   for (int i = 0; i < count; ++i) {
     running += static_cast<uint32_t>(ReadInt64(code));
-    columns[0][i] = scale.Apply(static_cast<int32_t>(running));
+    columns[0][i] = static_cast<int32_t>(running);
     for (int c = 1; c < 4; ++c) {
       const uint32_t offset = ReadUInt32(code);
-      columns[c][i] = scale.Apply(static_cast<int32_t>(running + offset));
+      columns[c][i] = static_cast<int32_t>(running + offset);
     }
   }
+  const kestrel::DecimalScale scale(factor);
+  for (double* column : columns) scale.ApplyInPlace(column, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<int32_t>(ReadUInt32(code));
   if (count < 1) return;
+  // Row 0 and the deltas, scaled in one pass, then summed: each row is the
+  // row before plus its scaled delta.
   double* rows = column->pdValue;
-  const kestrel::DecimalScale scale(factor);
-  rows[0] = scale.Apply(first);
-  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + scale.Apply(ReadInt64(code));
+  rows[0] = first;
+  for (int i = 1; i < count; ++i) rows[i] = static_cast<double>(ReadInt64(code));
+  kestrel::DecimalScale(factor).ApplyInPlace(rows, count);
+  for (int i = 1; i < count; ++i) rows[i] += rows[i - 1];
 }
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
-    return scale.Apply(static_cast<int64_t>(running));
+  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
+    return static_cast<double>(static_cast<int64_t>(running));
   });
+  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
-    return scale.Apply(static_cast<int64_t>(running));
+  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
+    return static_cast<double>(static_cast<int64_t>(running));
   });
+  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
