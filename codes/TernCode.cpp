@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -27,6 +26,9 @@ constexpr char kRawTextMarker = static_cast<char>(0x80);       // text form, suf
 constexpr char kListedSuffixMarker = static_cast<char>(0xFF);  // text form, suffix by index
 constexpr char kGroupMaskChar = 0x7f;
 constexpr char kStopBitChar = static_cast<char>(0x80);
+
+// What follows the number of an open fund's net value code.
+constexpr std::string_view kFundNetValueTail = "NV.OF";
 
 // Placeholders for a text whose point is missing or at either end.
 constexpr std::string_view kNoNumber = "YY";
@@ -67,6 +69,42 @@ int64_t ParseCodeNumber(std::string_view text) {
   return n;
 }
 
+// A bounded text under construction: appends stop at the last byte, which
+// stays the terminator.
+class TextBuilder {
+ public:
+  TextBuilder(char* dest, size_t size) : dest_(dest), size_(size) {}
+  void Append(std::string_view text) {
+    for (const char c : text) Put(c);
+  }
+  // The number as "%0*d" prints it: the sign, then the digits zero-padded so
+  // that the whole takes at least `width` characters.
+  void AppendPadded(int32_t number, int width) {
+    const bool negative = number < 0;
+    uint32_t magnitude =
+        negative ? 0u - static_cast<uint32_t>(number) : static_cast<uint32_t>(number);
+    char digits[kMaxDecimalDigits];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) Put('-');
+    for (int pad = count + (negative ? 1 : 0); pad < width; ++pad) Put('0');
+    while (count > 0) Put(digits[--count]);
+  }
+  void Finish() { dest_[used_] = '\0'; }
+
+ private:
+  static constexpr int kMaxDecimalDigits = 10;  // of a 32-bit magnitude
+  void Put(char c) {
+    if (used_ + 1 < size_) dest_[used_++] = c;
+  }
+  char* dest_;
+  size_t size_;
+  size_t used_ = 0;
+};
+
 std::string UpperCase(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -83,6 +121,7 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
   // Room for the longest text any id produces: a 30-character number part,
   // the point and a suffix.
   char text[64] = {};
+  TextBuilder out(text, sizeof text);
   const uint32_t id = ReadUInt32(code);
   if (id == kTextCodeId) {
     ReadAscii(code, text, kTextCodeChars);
@@ -91,13 +130,15 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
     const int suffixIndex = ReadGroups(code, 1);
     char number[kNumberPartChars + 1] = {};
     ReadAscii(code, number, kNumberPartChars);
-    const std::string_view suffix = MarketSuffix(suffixIndex);
-    std::snprintf(text, sizeof text, "%s.%.*s", number, static_cast<int>(suffix.size()),
-                  suffix.data());
+    out.Append(number);
+    out.Append(".");
+    out.Append(MarketSuffix(suffixIndex));
+    out.Finish();
   } else {
     const uint32_t offset = ReadUInt32(code);
     if (id == kFundNetValueId) {
-      std::snprintf(text, sizeof text, "%06dNV.OF", static_cast<int>(offset));
+      out.AppendPadded(static_cast<int32_t>(offset), kDefaultDigits);
+      out.Append(kFundNetValueTail);
     } else {
       // Unassigned ids and ids of 128 and above use the empty segment: the
       // offset padded to six digits and a point.
@@ -106,8 +147,11 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
       const int width = segment.digits >= kMinDigits && segment.digits <= kMaxDigits
                             ? segment.digits
                             : kDefaultDigits;
-      std::snprintf(text, sizeof text, "%0*d.%s", width, number, segment.suffix);
+      out.AppendPadded(number, width);
+      out.Append(".");
+      out.Append(segment.suffix);
     }
+    out.Finish();
   }
   CopyBounded(dest, destSize, text);
 }

@@ -80,6 +80,11 @@ TEST(TernCode, WireOnlyForms) {
       {MessageBuilder().Code(123, 5).Bytes(), "000005NV.OF"},
       {MessageBuilder().Code(1, 42).Bytes(), "000042."},         // unassigned id
       {MessageBuilder().Code(200, 7).Bytes(), "000007."},        // id beyond the table
+      // numbers are printed as "%0*d" prints them: wider than the padding,
+      // and negative where the offset wraps a 32-bit number
+      {MessageBuilder().Code(1, 1234567).Bytes(), "1234567."},
+      {MessageBuilder().Code(1, 0xFFFFFFFF).Bytes(), "-00001."},
+      {MessageBuilder().Code(123, 0x80000000).Bytes(), "-2147483648NV.OF"},
       {MessageBuilder().ListedCode(29, "123").Bytes(), "123."},  // index beyond the list
       {MessageBuilder().ListedCode(2, "0700").Bytes(), "0700.HK"},
       {MessageBuilder().TextCode("IF1107.CFE").Bytes(), "IF1107.CFE"},
