@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "KestrelCode.h"
+#include "codes/CodeMemo.h"
 #include "codes/CodeText.h"
 #include "codes/DecimalScale.h"
 #include "codes/FixScale.h"
@@ -150,6 +151,27 @@ struct TypeMemo {
 };
 thread_local TypeMemo tTypeMemo;
 
+// The price unit factor of a code, worked out from its text.
+int PriceUnitFactorOf(char* code) {
+  const CodeText text(code);
+  if (IsIOPVText(text)) return kIOPVFactor;
+  if (IsFundNVText(text)) return kFundNVFactor;
+  for (const std::string_view market : kOverseaMarkets) {
+    if (text.Contains(market)) return kOverseaFactor;
+  }
+  if (!text.HasPoint()) return kUnknownFactor;
+  if (text.suffix) {
+    if (const SuffixFactor* row = FindRow(kSuffixFactors, *text.suffix)) {
+      if (row->factor != kTaiwanSuffix) return row->factor;
+      return IsTWIndexText(text) ? kTaiwanIndexFactor : kTaiwanSecurityFactor;
+    }
+  }
+  if (text.point == 0) return kUnknownFactor;
+  const std::optional<uint64_t> n = ParseNumber(text.codePart);
+  if (!n) return kNotANumberFactor;
+  return FirstMatch(kNumberFactors, text.suffix, *n, kDefaultNumberFactor);
+}
+
 }  // namespace
 }  // namespace kestrel
 
@@ -168,24 +190,11 @@ const std::string& CKestrelCode::FixFactorSecurityType(char* code) {
 }
 
 int CKestrelCode::GetPriceUnitFactor(char* code) {
-  using namespace kestrel;
-  const CodeText text(code);
-  if (IsIOPVText(text)) return kIOPVFactor;
-  if (IsFundNVText(text)) return kFundNVFactor;
-  for (const std::string_view market : kOverseaMarkets) {
-    if (text.Contains(market)) return kOverseaFactor;
-  }
-  if (!text.HasPoint()) return kUnknownFactor;
-  if (text.suffix) {
-    if (const SuffixFactor* row = FindRow(kSuffixFactors, *text.suffix)) {
-      if (row->factor != kTaiwanSuffix) return row->factor;
-      return IsTWIndexCode(code) ? kTaiwanIndexFactor : kTaiwanSecurityFactor;
-    }
-  }
-  if (text.point == 0) return kUnknownFactor;
-  const std::optional<uint64_t> n = ParseNumber(text.codePart);
-  if (!n) return kNotANumberFactor;
-  return FirstMatch(kNumberFactors, text.suffix, *n, kDefaultNumberFactor);
+  kestrel::CodeFacts* facts = kestrel::FactsOf(code == nullptr ? "" : code);
+  if (facts != nullptr && facts->factorKnown) return facts->factor;
+  const int factor = kestrel::PriceUnitFactorOf(code);
+  if (facts != nullptr) facts->SetFactor(factor);
+  return factor;
 }
 
 int CKestrelCode::GetRealFactor(int priceFactor, int indicatorId) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "KestrelCode.h"
+#include "codes/CodeMemo.h"
 #include "codes/CodeText.h"
 
 namespace kestrel {
@@ -131,8 +132,12 @@ using kestrel::CodeText;
 
 std::string CKestrelCode::GetSecurityType(char* code) {
   try {
+    kestrel::CodeFacts* facts = kestrel::FactsOf(code == nullptr ? "" : code);
+    if (facts != nullptr && facts->typeKnown) return std::string(facts->Type());
     std::string upperSuffix;
-    return std::string(kestrel::Classify(CodeText(code), upperSuffix));
+    std::string type(kestrel::Classify(CodeText(code), upperSuffix));
+    if (facts != nullptr) facts->SetType(type);
+    return type;
   } catch (...) {
     return {};  // no working copy could be made
   }
@@ -158,19 +163,20 @@ bool kestrel::IsIOPVText(const CodeText& text) {
 
 bool CKestrelCode::IsIOPVCode(char* code) { return kestrel::IsIOPVText(CodeText(code)); }
 
-bool CKestrelCode::IsTWIndexCode(char* code) {
-  const CodeText text(code);
-  for (const std::string_view index : kestrel::kTWIndexCodes) {
+bool kestrel::IsTWIndexText(const CodeText& text) {
+  for (const std::string_view index : kTWIndexCodes) {
     if (text.whole == index) return true;
   }
-  const size_t prefix = text.whole.find(kestrel::kTWSEPrefix);
+  const size_t prefix = text.whole.find(kTWSEPrefix);
   if (prefix == std::string_view::npos) return false;
-  const size_t digitsStart = prefix + kestrel::kTWSEPrefix.size();
+  const size_t digitsStart = prefix + kTWSEPrefix.size();
   const size_t point = text.whole.find('.');
   if (point == std::string_view::npos || point < digitsStart) return false;
   const std::string_view digits = text.whole.substr(digitsStart, point - digitsStart);
-  return digits.size() <= kestrel::kMaxTWSEDigits && kestrel::ParseNumber(digits).has_value();
+  return digits.size() <= kMaxTWSEDigits && ParseNumber(digits).has_value();
 }
+
+bool CKestrelCode::IsTWIndexCode(char* code) { return kestrel::IsTWIndexText(CodeText(code)); }
 
 bool CKestrelCode::IsBondRealCode(const char* code) {
   // Every prefix ends in an underscore: a code without one is no real code.

@@ -118,6 +118,33 @@ TEST(SecurityType, TypesAndPriceUnitFactors) {
   EXPECT_EQ(CKestrelCode::GetSecurityType(nullptr), "");
 }
 
+// Answers come from a per-thread memo once a code has been seen. Many more
+// distinct codes than it holds, of every shape and of lengths around its
+// limit, asked again in another order: every answer is what the first
+// asking gave, whatever was forgotten in between.
+TEST(SecurityType, RepeatedCodesGetTheirFirstAnswers) {
+  const char* suffixes[] = {".SH", ".SZ", ".sh", ".HK", ".SHF", ".TW", ".IB", ".xyz", ""};
+  std::vector<std::string> codes;
+  for (int i = 0; i < 12000; ++i) {
+    // each number with every suffix: codes that share all but their end
+    std::string code = std::to_string(100000 + (i / 9) * 83 % 900000) + suffixes[i % 9];
+    if (i % 7 == 0) code = "YTM_" + code;
+    if (i % 11 == 0) code += std::string(static_cast<size_t>(i % 17), 'A');  // up to 32 characters
+    codes.push_back(code);
+  }
+  std::vector<std::pair<std::string, int>> first;
+  for (std::string& code : codes) {
+    first.emplace_back(CKestrelCode::GetSecurityType(code.data()),
+                       Access::GetPriceUnitFactor(code.data()));
+  }
+  for (size_t k = codes.size(); k-- > 0;) {
+    // the factor first this time, so each half is found on its own
+    const int factor = Access::GetPriceUnitFactor(codes[k].data());
+    EXPECT_EQ(CKestrelCode::GetSecurityType(codes[k].data()), first[k].first) << codes[k];
+    EXPECT_EQ(factor, first[k].second) << codes[k];
+  }
+}
+
 TEST(SecurityType, Predicates) {
   const struct {
     bool (*predicate)(char*);

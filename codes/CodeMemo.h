@@ -1,0 +1,44 @@
+// A per-thread memo of what classification found for recently seen codes.
+//
+// Security type and price unit factor depend on a code's text alone, and a
+// host sees the same few thousand codes over and over (every quote update
+// repeats its securities), so each thread remembers the answers for up to
+// kMemoEntries codes, a market's worth. Codes longer than kMemoCodeRoom
+// characters, and types longer than kMemoTypeRoom, are always worked out
+// afresh. The memo is made on a thread's first classification and holds
+// 384 KiB.
+#ifndef KESTREL_CODES_CODEMEMO_H
+#define KESTREL_CODES_CODEMEMO_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace kestrel {
+
+inline constexpr size_t kMemoCodeRoom = 23;
+inline constexpr size_t kMemoTypeRoom = 15;
+inline constexpr size_t kMemoEntries = 8192;
+
+// What is known of one code; each half is filled the first time it is asked.
+struct CodeFacts {
+  bool typeKnown = false;
+  bool factorKnown = false;
+  uint8_t typeLength = 0;
+  int8_t factor = 0;
+  char type[kMemoTypeRoom] = {};
+
+  std::string_view Type() const { return {type, typeLength}; }
+  // Stores a type when it fits; a longer one stays unknown.
+  void SetType(std::string_view text);
+  void SetFactor(int value);
+};
+
+// The facts of `code` on this thread, made empty when the code was not
+// remembered (possibly forgetting another); null when the code is too long
+// to remember or no memo could be made.
+CodeFacts* FactsOf(std::string_view code);
+
+}  // namespace kestrel
+
+#endif  // KESTREL_CODES_CODEMEMO_H
