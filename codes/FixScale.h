@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "codes/IdList.h"
+
 namespace kestrel {
 
 struct FixScale {
@@ -16,8 +18,15 @@ struct FixScale {
   int64_t setBDivisor = 1;     // this divisor
 };
 
+// Futures and gold indicators whose integers carry extra places: set A is
+// divided by 100, set B by 10 (futures) or rescaled by metal (gold).
+inline constexpr auto kFixedSetA = IdSet<64>("8 10 31-50 54 55");
+inline constexpr auto kFixedSetB = IdSet<64>("9 59");
+
 // True for the ids that a correction may concern (sets A and B).
-bool IsFixedId(int indicatorId);
+constexpr bool IsFixedId(int indicatorId) {
+  return InIdSet(kFixedSetA, indicatorId) || InIdSet(kFixedSetB, indicatorId);
+}
 // The scale of a code: classifies it as futures, gold exchange or neither.
 FixScale FixScaleOf(char* code);
 // The security type of a code through a per-thread memo of the last code

@@ -13,6 +13,7 @@
 #include "codes/CodeMemo.h"
 #include "codes/CodeText.h"
 #include "codes/DecimalScale.h"
+#include "codes/IndicatorDecimals.h"
 #include "codes/FixScale.h"
 #include "codes/IdList.h"
 
@@ -89,42 +90,6 @@ constexpr RangeRule<int> kNumberFactors[] = {
 };
 constexpr int kDefaultNumberFactor = 2;
 
-// Decimal places of indicators; ids not listed take the price unit factor.
-constexpr int kPriceFactor = -1;
-constexpr int kPriceFactorPlusOne = -2;
-struct DecimalsRow {
-  int decimals;
-  std::string_view ids;
-};
-constexpr DecimalsRow kIndicatorDecimals[] = {
-    {0,
-     "1 2 8-10 31-50 54-56 59 61-72 76-78 83 88 92 98-102 112 113 136 138-143 154 168-172 "
-     "178 185 186 198 199 202 210 213-215 217-219 245 296 298 301 303-305 327-348 350-376 "
-     "389 390 392 394 395 397 398 400 401 403 427 478 479 481 483 484 488-490"},
-    {2, "224 225 273 456-459 461"},
-    {3, "175 377 378 447-450"},
-    {4,
-     "81 82 174 176 180 182 187-197 205-208 230-243 249 252 281 285 300 349 387 391 393 396 "
-     "399 402 460 471 472 474 476 477 482 485 486"},
-    {5, "151"},
-    {kPriceFactorPlusOne, "79"},
-};
-constexpr size_t kDecimalsTableSize = 491;  // one past the highest listed id
-
-constexpr std::array<int, kDecimalsTableSize> BuildDecimalsById() {
-  std::array<int, kDecimalsTableSize> byId{};
-  for (int& decimals : byId) decimals = kPriceFactor;
-  for (const DecimalsRow& row : kIndicatorDecimals) {
-    ForEachListedId(row.ids, [&](int id) { byId[static_cast<size_t>(id)] = row.decimals; });
-  }
-  return byId;
-}
-constexpr std::array<int, kDecimalsTableSize> kDecimalsById = BuildDecimalsById();
-
-// Futures and gold indicators whose integers carry extra places: set A is
-// divided by 100, set B by 10 (futures) or rescaled by metal (gold).
-constexpr auto kFixedSetA = IdSet<64>("8 10 31-50 54 55");
-constexpr auto kFixedSetB = IdSet<64>("9 59");
 constexpr int64_t kSetADivisor = 100;
 constexpr int64_t kFuturesSetBDivisor = 10;
 
@@ -198,16 +163,7 @@ int CKestrelCode::GetPriceUnitFactor(char* code) {
 }
 
 int CKestrelCode::GetRealFactor(int priceFactor, int indicatorId) {
-  using namespace kestrel;
-  if (indicatorId < 0 || static_cast<size_t>(indicatorId) >= kDecimalsTableSize) return priceFactor;
-  const int decimals = kDecimalsById[static_cast<size_t>(indicatorId)];
-  if (decimals == kPriceFactor) return priceFactor;
-  if (decimals == kPriceFactorPlusOne) return priceFactor + 1;
-  return decimals;
-}
-
-bool kestrel::IsFixedId(int indicatorId) {
-  return InIdSet(kFixedSetA, indicatorId) || InIdSet(kFixedSetB, indicatorId);
+  return kestrel::IndicatorDecimals(priceFactor, indicatorId);
 }
 
 kestrel::FixScale kestrel::FixScaleOf(char* code) {

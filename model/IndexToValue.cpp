@@ -7,20 +7,10 @@
 #include <utility>
 
 #include "model/OwnedArray.h"
+#include "model/StoreValue.h"
 #include "model/ValueTypes.h"
 
 namespace {
-
-// `value` truncated toward zero into T. Values beyond T's range saturate at
-// its limits and NaN gives 0, since a plain conversion of those is undefined.
-template <typename T>
-T TruncateToward0(double value) {
-  using Limits = std::numeric_limits<T>;
-  if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(Limits::min())) return Limits::min();
-  if (value >= static_cast<double>(Limits::max())) return Limits::max();
-  return static_cast<T>(value);
-}
 
 // Stores in `dst` a copy of the `count` elements at `src`. False when a copy
 // was due but could not be obtained.
@@ -226,20 +216,7 @@ void CIndexToValue::SetOneNoPointerIndexValue(int index, void* value) {
 
 void CIndexToValue::SetOneNoPointerIndexValueByDouble(int index, double value) {
   if (ValueType == nullptr || IndexValue == nullptr) return;
-  CIndexValue& dst = IndexValue[index];
-  switch (ValueType[index]) {
-    case kValueInt:
-      dst.nValue = TruncateToward0<int>(value);
-      break;
-    case kValueDouble:
-      dst.dValue = value;
-      break;
-    case kValueInt64:
-      dst.llValue = TruncateToward0<int64_t>(value);
-      break;
-    default:
-      break;
-  }
+  kestrel::StoreNumber(IndexValue[index], ValueType[index], value);
 }
 
 void CIndexToValue::SetOnePointerIndexValue(int index, int element, void* value) {

@@ -9,7 +9,11 @@
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codes/DecimalScale.h"
+#include "codes/IndicatorDecimals.h"
 #include "codes/TernCode.h"
+#include "model/IndicatorCatalogue.h"
+#include "model/StoreValue.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -44,6 +48,26 @@ int64_t ReadTimeField(kestrel::EntryContext& entry) {
 
 constexpr std::string_view kHKType = "HK";
 
+// The columns of a quote being filled, fetched once per block: no entry's
+// handler resizes them.
+struct QuoteColumns {
+  int* ids;
+  int* types;
+  CIndexValue* cells;
+  bool Ready() const { return ids != nullptr && types != nullptr && cells != nullptr; }
+};
+
+// A plain number into entry `index`: corrected for futures and gold,
+// scaled by the indicator's decimals and stored as the catalogue types it.
+void StorePlain(const QuoteColumns& columns, int index, int id, kestrel::SecurityBlock& block,
+                int64_t raw) {
+  const int type = IndicatorValueType(id, false);
+  columns.ids[index] = id;
+  columns.types[index] = type;
+  const kestrel::DecimalScale scale(kestrel::IndicatorDecimals(block.factor, id));
+  kestrel::StoreNumber(columns.cells[index], type, scale.Apply(block.Fixed(id, raw)));
+}
+
 }  // namespace
 
 void kestrel::SecurityBlock::Classified() {
@@ -70,11 +94,10 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
 
 void CKestrelCode::StoreScaled(kestrel::EntryContext& entry, int64_t raw) {
   CIndexToValue* values = entry.quote->GetIndexToValue();
-  const int64_t fixed = entry.block.Fixed(entry.id, raw);
-  values->GetIndexId()[entry.index] = entry.id;
-  values->GetValueType()[entry.index] = FindValueTypeByIndexId(entry.id, false);
-  values->SetOneNoPointerIndexValueByDouble(
-      entry.index, GetFloat(fixed, GetRealFactor(entry.block.factor, entry.id)));
+  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(),
+                             values->GetIndexValue()};
+  if (!columns.Ready()) return;
+  StorePlain(columns, entry.index, entry.id, entry.block, raw);
 }
 
 void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handler) {
@@ -174,6 +197,8 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
     values->SetOneIndexValueNumWithValue(1);
   }
   const int filled = values->GetIndexValue() == nullptr ? 0 : values->GetNum();
+  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(),
+                             values->GetIndexValue()};
   for (int j = 0; j < filled; ++j) {
     const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
     kestrel::EntryContext entry{result, quote, block, id, j, code};
@@ -190,6 +215,17 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
             return row.low <= id && id <= row.high && (!row.hkOnly || block.hk);
           });
       if (special != end) handler = special->handler;
+    }
+    // Plain numbers, most of a quote, are read and stored in line.
+    if (handler == kestrel::Handler::kUnsignedOrSigned && columns.Ready()) {
+      StorePlain(columns, j, id, block,
+                 id <= kHighestUnsignedId ? static_cast<int64_t>(ReadUInt32(code))
+                                          : ReadInt64(code));
+      continue;
+    }
+    if (handler == kestrel::Handler::kSigned && columns.Ready()) {
+      StorePlain(columns, j, id, block, ReadInt64(code));
+      continue;
     }
     DecodeEntry(entry, handler);
   }
