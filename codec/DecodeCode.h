@@ -71,6 +71,14 @@ class CDecodeCode {
   // Moves forward by `bytes` after a PeekWord that succeeded; never passes
   // the end then, since bytes <= kWordBytes.
   void Advance(int bytes) { position += bytes; }
+  // The next n bytes in place, moving past them, when all n (at least one)
+  // lie inside the message; otherwise null and nothing moves.
+  const char* Take(int n) {
+    if (n < 1 || position < 0 || length - position < n) return nullptr;
+    const char* bytes = buffer + position;
+    position += n;
+    return bytes;
+  }
 
  private:
   static constexpr int64_t kMaxPosition = 0x7fffffff;

@@ -3,8 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -13,7 +14,8 @@
 
 namespace {
 
-// The output of a compressed envelope starts at three times its payload and
+// The output of a compressed envelope starts at three times its payload
+// (quote data deflates to about half, so one inflate usually suffices) and
 // doubles as the inflated bytes fill it. A message that would inflate past
 // this ceiling is refused (null) as soon as its output reaches it: the
 // stream is never inflated whole first, and an envelope holds at most twice
@@ -21,43 +23,54 @@ namespace {
 constexpr size_t kMaxInflatedBytes = 104857600;  // 100 MiB
 constexpr size_t kInitialInflateRatio = 3;
 
-// Inflates a zlib stream into `output`, growing it as needed up to the
-// ceiling. False for a damaged or cut stream, or one that inflates past the
-// ceiling; bytes after the end of the stream are ignored.
-bool Inflate(const std::vector<Bytef>& payload, std::vector<Bytef>* output) {
+// An inflate output buffer: its bytes are written by zlib before they are
+// read, so it is left uninitialised; growing copies only the bytes made.
+struct InflateBuffer {
+  std::unique_ptr<Bytef[]> bytes;
+  size_t size = 0;
+
+  void Grow(size_t newSize, size_t produced) {
+    std::unique_ptr<Bytef[]> bigger(new Bytef[newSize]);
+    if (produced > 0) std::memcpy(bigger.get(), bytes.get(), produced);
+    bytes = std::move(bigger);
+    size = newSize;
+  }
+};
+
+// Inflates the zlib stream of `size` bytes at `payload` into `output`,
+// growing it as needed up to the ceiling. The number of bytes made, or -1
+// for a damaged or cut stream, or one that inflates past the ceiling; bytes
+// after the end of the stream are ignored.
+int64_t Inflate(const Bytef* payload, size_t size, InflateBuffer* output) {
   z_stream stream{};
-  if (inflateInit(&stream) != Z_OK) return false;
-  stream.next_in = const_cast<Bytef*>(payload.data());
-  stream.avail_in = static_cast<uInt>(payload.size());
-  output->resize(std::min(kMaxInflatedBytes, kInitialInflateRatio * payload.size()));
+  if (inflateInit(&stream) != Z_OK) return -1;
+  // zlib reads its input through a non-const pointer but never writes it.
+  stream.next_in = const_cast<Bytef*>(payload);
+  stream.avail_in = static_cast<uInt>(size);
+  output->Grow(std::min(kMaxInflatedBytes, kInitialInflateRatio * size), 0);
   size_t produced = 0;
   bool ok = false;
   for (;;) {
-    stream.next_out = output->data() + produced;
-    stream.avail_out = static_cast<uInt>(output->size() - produced);
+    stream.next_out = output->bytes.get() + produced;
+    stream.avail_out = static_cast<uInt>(output->size - produced);
     const int status = inflate(&stream, Z_NO_FLUSH);
-    produced = output->size() - stream.avail_out;
+    produced = output->size - stream.avail_out;
     if (status == Z_STREAM_END) {
       ok = true;
       break;
     }
     if (status != Z_OK && status != Z_BUF_ERROR) break;  // damaged stream
     if (stream.avail_out == 0) {
-      if (output->size() >= kMaxInflatedBytes) break;  // past the ceiling
+      if (output->size >= kMaxInflatedBytes) break;  // past the ceiling
       // Exactly the doubled size, so growing holds at most the old and the
       // new buffer: never more than twice the ceiling.
-      std::vector<Bytef> bigger;
-      bigger.reserve(std::min(kMaxInflatedBytes, 2 * output->size()));
-      bigger.assign(output->begin(), output->end());
-      bigger.resize(bigger.capacity());
-      output->swap(bigger);
+      output->Grow(std::min(kMaxInflatedBytes, 2 * output->size), produced);
     } else if (stream.avail_in == 0 || status == Z_BUF_ERROR) {
       break;  // the stream is cut short
     }
   }
   inflateEnd(&stream);
-  output->resize(produced);
-  return ok;
+  return ok ? static_cast<int64_t>(produced) : -1;
 }
 
 // Envelope levels being decoded on this thread.
@@ -82,15 +95,16 @@ char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
   const int payloadSize = std::min(length - 1, code.Remaining());
   if (payloadSize < 1) return nullptr;
   try {
-    std::vector<Bytef> payload(static_cast<size_t>(payloadSize));
-    ReadBytes(code, payload.data(), payloadSize);
-
-    std::vector<Bytef> output;
-    if (!Inflate(payload, &output) || output.empty()) return nullptr;
+    // Inflated straight from the message; the output is the one copy.
+    const auto* payload = reinterpret_cast<const Bytef*>(code.Take(payloadSize));
+    if (payload == nullptr) return nullptr;
+    InflateBuffer output;
+    const int64_t produced = Inflate(payload, static_cast<size_t>(payloadSize), &output);
+    if (produced < 1) return nullptr;
     // The inflated bytes are a whole message of their own; its result and
     // type replace the envelope's. Nothing of the result points into them.
-    const int available = static_cast<int>(output.size());
-    return DecodeFrame(reinterpret_cast<const char*>(output.data()), available, type);
+    return DecodeFrame(reinterpret_cast<const char*>(output.bytes.get()),
+                       static_cast<int>(produced), type);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
