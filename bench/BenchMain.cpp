@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
   kbench::RegisterKLineCases();
   kbench::RegisterTrendCases();
   kbench::RegisterLevel2Cases();
+  kbench::RegisterQEDataCases();
+  kbench::RegisterRankingCases();
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

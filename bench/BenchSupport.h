@@ -129,6 +129,8 @@ void RegisterQuoteCases();
 void RegisterKLineCases();
 void RegisterTrendCases();
 void RegisterLevel2Cases();
+void RegisterQEDataCases();
+void RegisterRankingCases();
 
 }  // namespace kbench
 
