@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -142,12 +143,34 @@ double ThreadCpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// CPU seconds per message of each benchmark that has run, by name; a
-// benchmark run again (Google Benchmark reruns with more iterations) keeps
-// its last figure.
-std::map<std::string, double>& CpuPerMessage() {
-  static std::map<std::string, double> registry;
+// The timed runs of each benchmark, by name. Google Benchmark runs a
+// benchmark a few times with growing iteration counts before the run it
+// reports, and once more for each repetition.
+struct TimedRun {
+  double cpuSeconds;
+  double perMessage;
+};
+std::map<std::string, std::vector<TimedRun>>& TimedRuns() {
+  static std::map<std::string, std::vector<TimedRun>> registry;
   return registry;
+}
+
+// The CPU time per message of a benchmark: the least of its runs that
+// lasted at least half as long as its longest (the reported runs, not the
+// short ones that chose their iteration counts). Other work on the machine
+// only ever slows a run down, so the least is the steadiest figure.
+std::optional<double> CpuPerMessage(const std::string& name) {
+  const auto found = TimedRuns().find(name);
+  if (found == TimedRuns().end() || found->second.empty()) return std::nullopt;
+  double longest = 0;
+  for (const TimedRun& run : found->second) longest = std::max(longest, run.cpuSeconds);
+  std::optional<double> least;
+  for (const TimedRun& run : found->second) {
+    if (run.cpuSeconds >= longest / 2 && (!least || run.perMessage < *least)) {
+      least = run.perMessage;
+    }
+  }
+  return least;
 }
 
 // The sum of the named benchmarks' CPU times per message; empty unless all
@@ -155,9 +178,9 @@ std::map<std::string, double>& CpuPerMessage() {
 std::optional<double> CpuPerMessageOf(const std::vector<std::string>& names) {
   double sum = 0;
   for (const std::string& name : names) {
-    const auto found = CpuPerMessage().find(name);
-    if (found == CpuPerMessage().end()) return std::nullopt;
-    sum += found->second;
+    const std::optional<double> time = CpuPerMessage(name);
+    if (!time) return std::nullopt;
+    sum += *time;
   }
   return sum;
 }
@@ -204,7 +227,7 @@ void Run(benchmark::State& state, const Measured& m, LazyCase& lazy, const Setup
 
   const auto messages = static_cast<double>(state.iterations());
   const double perMessage = cpu / messages;
-  CpuPerMessage()[m.name] = perMessage;
+  TimedRuns()[m.name].push_back({cpu, perMessage});
 
   const auto values = static_cast<double>(work.values);
   const auto bytes = static_cast<double>(data.wire.size());
