@@ -116,6 +116,16 @@ kt::Bytes CompactCode(const char* text) {
   return kt::Bytes(code.GetContent(), code.GetContent() + code.GetLength());
 }
 
+void SignedRun(kt::MessageBuilder& b, int n, int64_t low, int64_t high, std::mt19937& random) {
+  const auto span = static_cast<uint64_t>(high - low) + 1;
+  for (int i = 0; i < n; ++i) b.Int(low + static_cast<int64_t>(random() % span));
+}
+
+void UnsignedRun(kt::MessageBuilder& b, int n, uint32_t low, uint32_t high, std::mt19937& random) {
+  const uint64_t span = uint64_t{high} - low + 1;
+  for (int i = 0; i < n; ++i) b.UInt(low + random() % span);
+}
+
 CaseData Message(kt::Bytes message, int64_t values) {
   CaseData data;
   data.wire = std::move(message);

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,12 @@ size_t ReadSignedStopBitFields(const uint8_t* bytes, size_t size, int64_t* out);
 
 // The compact wire form of a code, with the segment the code writer picks.
 kt::Bytes CompactCode(const char* text);
+
+// n values drawn evenly from [low, high], as signed or unsigned stop-bit
+// fields: the later rows of a column, most often differences from the row
+// before.
+void SignedRun(kt::MessageBuilder& b, int n, int64_t low, int64_t high, std::mt19937& random);
+void UnsignedRun(kt::MessageBuilder& b, int n, uint32_t low, uint32_t high, std::mt19937& random);
 
 // What a case reads, built once on first use.
 struct CaseData {

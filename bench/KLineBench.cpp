@@ -23,12 +23,6 @@ void WritePrices(kt::MessageBuilder& b, int rows, std::mt19937& random) {
   }
 }
 
-// A first value and rows - 1 signed deltas of up to `spread`.
-void WriteDeltas(kt::MessageBuilder& b, int rows, int64_t first, int spread, std::mt19937& random) {
-  b.Int(first);
-  for (int i = 1; i < rows; ++i) b.Int(static_cast<int>(random() % (2 * spread)) - spread);
-}
-
 // A stock's day K-lines: date, prices, volume, amount.
 CaseData DayKLine() {
   std::mt19937 random(3);
@@ -37,10 +31,10 @@ CaseData DayKLine() {
   b.UInt(2);     // price unit factor
   b.UInt(0x11);  // status
   b.UInt(kDayRows).UInt(19900102);
-  for (int i = 1; i < kDayRows; ++i) b.UInt(1 + random() % 3);  // day gaps
+  UnsignedRun(b, kDayRows - 1, 1, 3, random);  // day gaps
   WritePrices(b, kDayRows, random);
-  WriteDeltas(b, kDayRows, 5000000, 400000, random);    // volume
-  WriteDeltas(b, kDayRows, 80000000, 9000000, random);  // amount
+  SignedRun(b.Int(5000000), kDayRows - 1, -400000, 400000, random);     // volume
+  SignedRun(b.Int(80000000), kDayRows - 1, -9000000, 9000000, random);  // amount
   return Message(kt::Frame(kDayKLineType, b.Bytes()), kDayRows * 7);
 }
 
@@ -55,12 +49,10 @@ CaseData MinuteKLine() {
   b.UInt(kMinuteRows).UInt(20110701).UInt(91500);
   for (int i = 1; i < kMinuteRows; ++i) b.UInt(60);
   WritePrices(b, kMinuteRows, random);
-  WriteDeltas(b, kMinuteRows, 120000, 3000, random);      // volume
-  WriteDeltas(b, kMinuteRows, 90000000, 500000, random);  // amount
-  b.UInt(300000);                                         // column 74
-  for (int i = 1; i < kMinuteRows; ++i) b.Int(static_cast<int>(random() % 21) - 10);
-  b.UInt(20000);  // column 76
-  for (int i = 1; i < kMinuteRows; ++i) b.Int(static_cast<int>(random() % 201) - 100);
+  SignedRun(b.Int(120000), kMinuteRows - 1, -3000, 3000, random);        // volume
+  SignedRun(b.Int(90000000), kMinuteRows - 1, -500000, 500000, random);  // amount
+  SignedRun(b.UInt(300000), kMinuteRows - 1, -10, 10, random);           // column 74
+  SignedRun(b.UInt(20000), kMinuteRows - 1, -100, 100, random);          // column 76
   return Message(kt::Frame(kMinuteKLineType, b.Bytes()), kMinuteRows * 10);
 }
 

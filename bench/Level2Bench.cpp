@@ -20,15 +20,12 @@ CaseData DealHistory() {
   b.UInt(kDealsKind).Raw(CompactCode("600000.SH"));
   for (const uint32_t header : {0u, 0u, 0u, 1u}) b.UInt(header);
   b.UInt(kDeals);
-  const auto column = [&](uint32_t first, auto delta) {
-    b.UInt(first);
-    for (int i = 1; i < kDeals; ++i) b.Int(delta());
-  };
-  column(93000000, [&] { return static_cast<int64_t>(random() % 3000); });          // 330
-  column(1, [&] { return static_cast<int64_t>(random() % 3) - 1; });                // 102
-  column(500000, [&] { return static_cast<int64_t>(random() % 100000) - 40000; });  // 331
-  column(10250, [&] { return static_cast<int64_t>(random() % 21) - 10; });          // 332
-  column(1, [&] { return int64_t{1}; });                                            // 333
+  // Each column: the first row whole, then the differences.
+  SignedRun(b.UInt(93000000), kDeals - 1, 0, 2999, random);      // 330
+  SignedRun(b.UInt(1), kDeals - 1, -1, 1, random);               // 102
+  SignedRun(b.UInt(500000), kDeals - 1, -40000, 59999, random);  // 331
+  SignedRun(b.UInt(10250), kDeals - 1, -10, 10, random);         // 332
+  SignedRun(b.UInt(1), kDeals - 1, 1, 1, random);                // 333
   b.UInt(kDeals).Int(123456789);  // the trailing 32-bit and 64-bit numbers
   return Message(kt::Frame(kLevel2History, b.Bytes()), 5 * kDeals + 2);
 }

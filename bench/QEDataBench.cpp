@@ -23,14 +23,13 @@ CaseData QEData() {
   b.UInt(1).Raw(CompactCode("600000.SH")).UInt(kHisType).UInt(0).UInt(0);
   b.UInt(kRows).UInt(kDayPeriod).UInt(1 + kDoubleSeries);
   // Dates: the first, then gaps in days.
-  b.UInt(1).UInt(kDates).UInt(0).UInt(19900102);
-  for (int i = 1; i < kRows; ++i) b.UInt(1 + random() % 3);
+  UnsignedRun(b.UInt(1).UInt(kDates).UInt(0).UInt(19900102), kRows - 1, 1, 3, random);
   // Doubles: id, kind, decimals, then the first value and signed deltas.
   for (int s = 0; s < kDoubleSeries; ++s) {
     b.UInt(static_cast<uint32_t>(100 + s)).UInt(kDoubles).UInt(static_cast<uint32_t>(s % 4));
     b.Int(static_cast<int64_t>(random() % 1000000));
     const int spread = 10 << (2 * (s % 4));
-    for (int i = 1; i < kRows; ++i) b.Int(static_cast<int64_t>(random() % (2 * spread)) - spread);
+    SignedRun(b, kRows - 1, -spread, spread, random);
   }
   // Parameters: id, decimals and a signed value each.
   b.UInt(kParameters);
