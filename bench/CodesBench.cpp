@@ -1,16 +1,23 @@
-// Classification and price unit factors over a realistic mix of codes of
-// every market, beside a reference loop that only scans each code's text.
-#include <benchmark/benchmark.h>
-
+// Compact codes: reading a mix of codes of every market from the wire with
+// ReadTernCode, and classifying the same codes as the decoders do for every
+// security block (security type and price unit factor). Classification is
+// reported against the reference loop and against reading the codes
+// (x_read); it should allocate nothing.
+#include <array>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "KestrelCode.h"
+#include "codes/TernCode.h"
 #include "support/KestrelCodeAccess.h"
 
+namespace kbench {
 namespace {
+
+using Text = std::array<char, kTernCodeSize>;
 
 // A few thousand codes: A shares, indexes, funds, bonds, warrants, Hong
 // Kong, Taiwan, futures at home and abroad, gold, FX, open funds, bond
@@ -43,33 +50,59 @@ std::vector<std::string> CodeMix() {
   return codes;
 }
 
-template <typename Visit>
-void RunOverMix(benchmark::State& state, Visit visit) {
-  std::vector<std::string> codes = CodeMix();
-  for (auto _ : state) {
-    for (std::string& code : codes) visit(code.data());
+// The mix in compact form, one code after another.
+CaseData CompactCodes() {
+  const std::vector<std::string> codes = CodeMix();
+  kt::Bytes wire;
+  for (const std::string& code : codes) {
+    const kt::Bytes compact = CompactCode(code.c_str());
+    wire.insert(wire.end(), compact.begin(), compact.end());
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(codes.size()));
+  return Message(std::move(wire), static_cast<int64_t>(codes.size()));
 }
 
-void BM_ReferenceScanCodes(benchmark::State& state) {
-  RunOverMix(state, [](char* code) { benchmark::DoNotOptimize(std::strchr(code, '.')); });
+// Every code of the block read into `texts`.
+void ReadCodes(const CaseData& data, std::vector<Text>& texts) {
+  CDecodeCode code(reinterpret_cast<const char*>(data.wire.data()));
+  code.Frame(0, static_cast<int>(data.wire.size()));
+  for (Text& text : texts) ReadTernCode(code, text.data(), text.size());
 }
-BENCHMARK(BM_ReferenceScanCodes);
 
-void BM_GetSecurityType(benchmark::State& state) {
-  RunOverMix(state, [](char* code) {
-    std::string type = CKestrelCode::GetSecurityType(code);
-    benchmark::DoNotOptimize(type);
-  });
+std::function<void()> Read(const CaseData& data, benchmark::State&) {
+  auto texts = std::make_shared<std::vector<Text>>(static_cast<size_t>(data.values));
+  return [&data, texts] {
+    ReadCodes(data, *texts);
+    benchmark::DoNotOptimize(texts->data());
+    benchmark::ClobberMemory();
+  };
 }
-BENCHMARK(BM_GetSecurityType);
 
-void BM_GetPriceUnitFactor(benchmark::State& state) {
-  RunOverMix(state, [](char* code) {
-    benchmark::DoNotOptimize(KestrelCodeAccess::GetPriceUnitFactor(code));
-  });
+// The security type and price unit factor of each code read from the block.
+std::function<void()> Classify(const CaseData& data, benchmark::State& state) {
+  auto texts = std::make_shared<std::vector<Text>>(static_cast<size_t>(data.values));
+  ReadCodes(data, *texts);
+  if (texts->back()[0] == '\0') {
+    state.SkipWithError("the block does not read whole");
+    return {};
+  }
+  auto factors = std::make_shared<std::vector<int>>(texts->size());
+  return [texts, factors] {
+    for (size_t i = 0; i < texts->size(); ++i) {
+      char* text = (*texts)[i].data();
+      std::string type = CKestrelCode::GetSecurityType(text);
+      benchmark::DoNotOptimize(type);
+      (*factors)[i] = KestrelCodeAccess::GetPriceUnitFactor(text);
+    }
+    benchmark::DoNotOptimize(factors->data());
+    benchmark::ClobberMemory();
+  };
 }
-BENCHMARK(BM_GetPriceUnitFactor);
 
 }  // namespace
+
+void RegisterCodeCases() {
+  RegisterCase("codes", CompactCodes,
+               {{"read", Read}, {"classify", Classify, {{"x_read", {"codes/read"}}}}});
+}
+
+}  // namespace kbench

@@ -1,105 +1,122 @@
-// Decoding of a quote update of 100 securities with 30 indicators each,
-// plain and inside a compressed envelope, beside a reference loop that only
-// reads the same stop-bit fields. Reports messages, indicator values and
-// allocations per message.
-#include <benchmark/benchmark.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
+// The quote update (type 64) of 100 securities of mixed markets with 30
+// indicators each, plain and inside a compressed envelope (type 54). The
+// compressed case also reports x_target: its decode over uncompressing the
+// payload plus decoding the plain message.
+#include <cstdio>
+#include <random>
+#include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "KestrelUtils.h"
-#include "codec/DecodeCode.h"
-#include "support/MessageBuilder.h"
 
+namespace kbench {
 namespace {
 
-std::atomic<int64_t> gAllocations{0};
-
 constexpr int kSecurities = 100;
-constexpr int kIndicators = 30;
 
-// Prices, volumes and amounts of 100 A shares; the time field first.
-kt::Bytes QuoteUpdate() {
+// Each security's indicators, in wire order: the time, five prices, the
+// volume (signed), a signed field, fourteen unsigned fields, the amount
+// (signed) and seven signed fields above id 128.
+constexpr int kIds[] = {2,  3,  4,  5,  6,  7,  8,  10, 11,  12,  13,  14,  15,  16,  17,
+                        18, 19, 20, 21, 22, 23, 24, 59, 300, 301, 302, 303, 304, 305, 306};
+constexpr int kIndicators = static_cast<int>(std::size(kIds));
+
+// A family of codes: printf format, first number and step. Securities take
+// the families in turn. Gold and FX send their time as a stop-bit integer;
+// every other market as a packed time.
+struct Family {
+  const char* format;
+  int first;
+  int step;
+  bool stopBitTime;
+};
+constexpr Family kFamilies[] = {
+    {"%06d.SH", 600000, 17, false},  // Shanghai A shares
+    {"%06d.SH", 601000, 23, false},  // Shanghai A shares, segments 40-49
+    {"%06d.SZ", 1, 7, false},        // Shenzhen A shares
+    {"%06d.SZ", 2001, 13, false},    // Shenzhen small and medium enterprises
+    {"%06d.SZ", 300001, 11, false},  // Shenzhen growth board
+    {"%06d.SH", 1, 15, false},       // Shanghai indexes
+    {"%06d.SZ", 399001, 5, false},   // Shenzhen indexes
+    {"%06d.SH", 510050, 10, false},  // Shanghai funds
+    {"%06d.SZ", 159901, 14, false},  // Shenzhen funds
+    {"%06d.SZ", 160105, 3, false},   // Shenzhen listed open funds
+    {"%06d.SH", 110030, 1, false},   // Shanghai bonds
+    {"%06d.SH", 900901, 1, false},   // Shanghai B shares
+    {"%04d.HK", 700, 97, false},     // Hong Kong
+    {"IF11%02d.CFE", 7, 1, false},   // index futures
+    {"CU11%02d.SHF", 7, 1, false},   // Shanghai futures
+    {"M11%02d.DCE", 7, 2, false},    // Dalian futures
+    {"AU99%02d.SGE", 95, 1, true},   // gold
+    {"USDCNY.FX", 0, 0, true},       // FX: the same pair each time
+    {"%06d.SI", 801010, 10, false},  // sector indexes
+    {"%06d.IB", 19003, 1, false},    // interbank bonds
+};
+constexpr int kFamilyCount = static_cast<int>(std::size(kFamilies));
+
+std::string CodeOf(int security) {
+  const Family& f = kFamilies[security % kFamilyCount];
+  char text[32];
+  std::snprintf(text, sizeof text, f.format, f.first + f.step * (security / kFamilyCount));
+  return text;
+}
+
+CaseData QuoteUpdate() {
+  std::mt19937 random(64);
   kt::MessageBuilder b;
   b.UInt(kSecurities);
   for (int s = 0; s < kSecurities; ++s) {
-    b.Code(60, static_cast<uint32_t>(s)).UInt(kIndicators);
-    b.UInt(2).PackedTime(10, 15, s % 60);
-    for (int i = 1; i < kIndicators; ++i) {
-      const int id = i < 20 ? 2 + i : 300 + i;  // low ids unsigned, high ids signed
+    const std::string code = CodeOf(s);
+    b.Raw(CompactCode(code.c_str())).UInt(kIndicators);
+    const uint32_t price = 500 + random() % 50000;
+    for (const int id : kIds) {
       b.UInt(static_cast<uint32_t>(id));
-      if (id <= 128) {
-        b.UInt(static_cast<uint32_t>(1000 + s * 7 + i));
+      if (id == 2) {
+        const int minute = static_cast<int>(random() % 60),
+                  second = static_cast<int>(random() % 60);
+        if (kFamilies[s % kFamilyCount].stopBitTime) {
+          b.UInt(static_cast<uint32_t>(100000 + minute * 100 + second));
+        } else {
+          b.PackedTime(10, minute, second);
+        }
+      } else if (id <= 7) {
+        b.UInt(price + random() % 200);  // prices near the last
+      } else if (id == 8 || id == 59) {
+        b.Int(static_cast<int64_t>(random()) * 64);  // volume and amount
+      } else if (id <= 128 && id != 10) {
+        b.UInt(random() % 100000);  // order book prices and sizes
       } else {
-        b.Int(123456789LL * i - s);
+        b.Int(static_cast<int64_t>(random() % 2000000) - 1000000);
       }
     }
   }
-  return kt::Frame(64, b.Bytes());
+  return Message(kt::Frame(64, b.Bytes()), kSecurities * kIndicators);
 }
 
-void Decode(benchmark::State& state, const kt::Bytes& message) {
-  std::vector<char> copy(message.begin(), message.end());
-  CKestrelCode::StartUp();
-  int64_t allocations = 0;
-  for (auto _ : state) {
-    const int64_t before = gAllocations.load(std::memory_order_relaxed);
-    int type = 0;
-    char* result = CKestrelCode::DecodeOneMessage(copy.data(), &type);
-    allocations += gAllocations.load(std::memory_order_relaxed) - before;
-    benchmark::DoNotOptimize(result);
-    CKestrelCode::ClearDecodeMessage(result, type);
+// The values of a decoded quote update whose every quote has the code and the
+// ids written; -1 otherwise (a time read in the wrong form shifts the ids).
+int64_t CheckedQuoteValues(char* result, int type) {
+  auto* data = reinterpret_cast<CKestrelData*>(result);
+  if (type != 64 || data == nullptr || data->GetQuoteDataNum() != kSecurities) return -1;
+  for (int s = 0; s < kSecurities; ++s) {
+    CKestrelQuoteData& quote = data->GetKestrelQuoteData()[s];
+    CIndexToValue* values = quote.GetIndexToValue();
+    if (CodeOf(s) != quote.GetTernCode() || values->GetNum() != kIndicators) return -1;
+    for (int j = 0; j < kIndicators; ++j) {
+      if (values->GetIndexId()[j] != kIds[j]) return -1;
+    }
   }
-  state.counters["msgs/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  state.counters["values/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kSecurities * kIndicators,
-                         benchmark::Counter::kIsRate);
-  state.counters["allocs/msg"] =
-      static_cast<double>(allocations) / static_cast<double>(state.iterations());
+  return CountKestrelDataValues(result, type);
 }
-
-void BM_ReferenceReadFields(benchmark::State& state) {
-  // Reads the fields of the same message with bare stop-bit reads.
-  const kt::Bytes message = QuoteUpdate();
-  std::vector<char> copy(message.begin(), message.end());
-  for (auto _ : state) {
-    CDecodeCode code(copy.data());
-    code.Frame(0, static_cast<int>(copy.size()));
-    int64_t sum = 0;
-    while (code.Remaining() > 0) sum += ReadUInt32(code);
-    benchmark::DoNotOptimize(sum);
-  }
-}
-BENCHMARK(BM_ReferenceReadFields);
-
-void BM_QuoteUpdate(benchmark::State& state) { Decode(state, QuoteUpdate()); }
-BENCHMARK(BM_QuoteUpdate);
-
-void BM_QuoteUpdateCompressed(benchmark::State& state) {
-  Decode(state, kt::Compressed(QuoteUpdate()));
-}
-BENCHMARK(BM_QuoteUpdateCompressed);
 
 }  // namespace
 
-// Counts every allocation of the process, for the allocations per message.
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
+void RegisterQuoteCases() {
+  RegisterMessageCase("quote_update", QuoteUpdate, CheckedQuoteValues);
+  RegisterMessageCase(
+      "quote_update_zlib", [] { return CompressedMessage(QuoteUpdate()); }, CheckedQuoteValues,
+      "quote_update");
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+}  // namespace kbench
