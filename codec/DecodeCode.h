@@ -134,8 +134,13 @@ int64_t ReadInt64Slow(CDecodeCode& code);
 inline uint32_t ReadUInt32(CDecodeCode& code) {
   uint64_t word;
   if (!code.PeekWord(word)) return ReadUInt32Slow(code);
-  // Fast path: a whole word lies inside the message, so every candidate
-  // byte is examined at once, without a branch that depends on the width.
+  // Fast paths: a whole word lies inside the message. A one-byte value, the
+  // usual width of deltas and small numbers, costs one test; a longer one
+  // has every candidate byte examined at once, without a branch per byte.
+  if (word & kStopBit) {
+    code.Advance(1);
+    return static_cast<uint32_t>(word & kGroupMask);
+  }
   const uint64_t stops = stopbit::StopsWithin(word, kMaxUInt32Bytes);
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxUInt32Bytes;
   code.Advance(stops != 0 ? n : kMaxUInt32Bytes + 1);
@@ -149,6 +154,11 @@ inline uint32_t ReadUInt32(CDecodeCode& code) {
 inline int64_t ReadInt64(CDecodeCode& code) {
   uint64_t word;
   if (!code.PeekWord(word)) return ReadInt64Slow(code);
+  if (word & kStopBit) {
+    // One byte: its seven bits, bit 6 the sign.
+    code.Advance(1);
+    return static_cast<int64_t>(word << (64 - 7)) >> (64 - 7);
+  }
   const uint64_t stops = stopbit::StopsWithin(word, kMaxInt64Bytes);
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxInt64Bytes;
   code.Advance(stops != 0 ? n : kMaxInt64Bytes + 1);
