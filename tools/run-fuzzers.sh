@@ -26,10 +26,14 @@ fi
 for target in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
+  # Inputs that once made a target fail (kept under fuzz/regressions/<target>)
+  # run again first.
+  regressions=()
+  [ -d fuzz/regressions/"$target" ] && regressions=(fuzz/regressions/"$target")
   echo "== $target: ${seconds}s"
   build/fuzz/fuzz/"$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
     -rss_limit_mb=2048 -dict=fuzz/kestrel.dict -artifact_prefix=build/fuzz/crashes/"$target"- \
-    -print_final_stats=1 "$corpus" "$seeds" 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)|ERROR|SUMMARY' || true
+    -print_final_stats=1 "$corpus" "$seeds" "${regressions[@]}" 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)|ERROR|SUMMARY' || true
   if ls build/fuzz/crashes/"$target"-* >/dev/null 2>&1; then
     echo "$target found a crash: see build/fuzz/crashes/" >&2
     exit 1
