@@ -6,7 +6,8 @@
 #
 # Seeds come from the corpus generator; the corpus a run grows is kept in
 # build/fuzz/corpus/<target>. A crash input is left in build/fuzz/crashes/;
-# keep it under tests/regressions/ once fixed, so every build replays it.
+# keep it once fixed: a message under tests/regressions/, so every build
+# replays it, and any other target's input under fuzz/regressions/<target>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
