@@ -43,7 +43,8 @@ thread_local std::unique_ptr<Memo> tMemo;
 Key KeyOf(std::string_view code) {
   Key key;
   std::memcpy(key.words, code.data(), code.size());
-  reinterpret_cast<unsigned char*>(key.words)[kMemoCodeRoom] = static_cast<unsigned char>(code.size());
+  reinterpret_cast<unsigned char*>(key.words)[kMemoCodeRoom] =
+      static_cast<unsigned char>(code.size());
   return key;
 }
 

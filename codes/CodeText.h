@@ -80,8 +80,8 @@ struct CodeText {
 };
 
 // Predicates on a split code, shared by classification and price factors.
-bool IsFundNVText(const CodeText& code);  // an open fund's net value code
-bool IsIOPVText(const CodeText& code);    // a fund code quoting an indicative value
+bool IsFundNVText(const CodeText& code);   // an open fund's net value code
+bool IsIOPVText(const CodeText& code);     // a fund code quoting an indicative value
 bool IsTWIndexText(const CodeText& code);  // a Taiwan index code
 
 // The text read as an unsigned decimal number: digits 0-9 alone, at least

@@ -13,9 +13,9 @@
 #include "codes/CodeMemo.h"
 #include "codes/CodeText.h"
 #include "codes/DecimalScale.h"
-#include "codes/IndicatorDecimals.h"
 #include "codes/FixScale.h"
 #include "codes/IdList.h"
+#include "codes/IndicatorDecimals.h"
 
 namespace kestrel {
 namespace {

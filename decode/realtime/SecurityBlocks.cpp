@@ -48,6 +48,19 @@ int64_t ReadTimeField(kestrel::EntryContext& entry) {
 
 constexpr std::string_view kHKType = "HK";
 
+// Handlers whose entry is one plain number.
+bool IsPlainNumber(kestrel::Handler handler) {
+  return handler == kestrel::Handler::kUnsignedOrSigned || handler == kestrel::Handler::kSigned;
+}
+// The number of a plain entry: unsigned for the low ids of a quote update,
+// signed otherwise.
+int64_t ReadPlainNumber(kestrel::Handler handler, int id, CDecodeCode& code) {
+  if (handler == kestrel::Handler::kUnsignedOrSigned && id <= kHighestUnsignedId) {
+    return ReadUInt32(code);
+  }
+  return ReadInt64(code);
+}
+
 // The columns of a quote being filled, fetched once per block: no entry's
 // handler resizes them.
 struct QuoteColumns {
@@ -94,8 +107,7 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
 
 void CKestrelCode::StoreScaled(kestrel::EntryContext& entry, int64_t raw) {
   CIndexToValue* values = entry.quote->GetIndexToValue();
-  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(),
-                             values->GetIndexValue()};
+  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(), values->GetIndexValue()};
   if (!columns.Ready()) return;
   StorePlain(columns, entry.index, entry.id, entry.block, raw);
 }
@@ -105,11 +117,8 @@ void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handle
   kestrel::SecurityBlock& b = e.block;
   switch (handler) {
     case Handler::kUnsignedOrSigned:
-      StoreScaled(e, e.id <= kHighestUnsignedId ? static_cast<int64_t>(ReadUInt32(e.code))
-                                                : ReadInt64(e.code));
-      break;
     case Handler::kSigned:
-      StoreScaled(e, ReadInt64(e.code));
+      StoreScaled(e, ReadPlainNumber(handler, e.id, e.code));
       break;
     case Handler::kTimeField:
       StoreScaled(e, ReadTimeField(e));
@@ -125,8 +134,7 @@ void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handle
       break;
     case Handler::kDealRevert89:
       Decode_89_IndIndex(&b.Lists().series89, e.quote, b.code, e.id, e.index, b.type,
-                         &b.Lists().trailing89,
-                         e.code);
+                         &b.Lists().trailing89, e.code);
       break;
     case Handler::kDeal90:
       Decode_90_IndIndex(&b.Lists().series90, e.quote, b.code, e.id, e.index, b.type,
@@ -137,8 +145,7 @@ void CKestrelCode::DecodeEntry(kestrel::EntryContext& e, kestrel::Handler handle
       break;
     case Handler::kOrders93:
       Decode_93_IndIndex(&b.Lists().series93, e.quote, b.code, e.id, e.index, b.type,
-                         &b.Lists().trailing93,
-                         e.code);
+                         &b.Lists().trailing93, e.code);
       break;
     case Handler::kActions150:
       Decode_150_IndIndex(&b.Lists().series150, e.quote, b.code, e.id, e.index, b.type, e.code);
@@ -197,8 +204,7 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
     values->SetOneIndexValueNumWithValue(1);
   }
   const int filled = values->GetIndexValue() == nullptr ? 0 : values->GetNum();
-  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(),
-                             values->GetIndexValue()};
+  const QuoteColumns columns{values->GetIndexId(), values->GetValueType(), values->GetIndexValue()};
   for (int j = 0; j < filled; ++j) {
     const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
     kestrel::EntryContext entry{result, quote, block, id, j, code};
@@ -217,14 +223,8 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
       if (special != end) handler = special->handler;
     }
     // Plain numbers, most of a quote, are read and stored in line.
-    if (handler == kestrel::Handler::kUnsignedOrSigned && columns.Ready()) {
-      StorePlain(columns, j, id, block,
-                 id <= kHighestUnsignedId ? static_cast<int64_t>(ReadUInt32(code))
-                                          : ReadInt64(code));
-      continue;
-    }
-    if (handler == kestrel::Handler::kSigned && columns.Ready()) {
-      StorePlain(columns, j, id, block, ReadInt64(code));
+    if (IsPlainNumber(handler) && columns.Ready()) {
+      StorePlain(columns, j, id, block, ReadPlainNumber(handler, id, code));
       continue;
     }
     DecodeEntry(entry, handler);

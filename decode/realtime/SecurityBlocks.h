@@ -154,8 +154,7 @@ struct MessageShape {
 
 template <size_t S>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 const Appended* appends, size_t appendCount,
-                                 bool presetEntries) {
+                                 const Appended* appends, size_t appendCount, bool presetEntries) {
   MessageShape shape{specials, S, plain, appends, appendCount, presetEntries, {}};
   for (const SpecialId& row : specials) {
     // A row beyond the bitmap would never be found: refuse it at compile time.

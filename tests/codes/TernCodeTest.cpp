@@ -78,8 +78,8 @@ TEST(TernCode, WireOnlyForms) {
   using kt::MessageBuilder;
   const std::pair<Bytes, std::string> rows[] = {
       {MessageBuilder().Code(123, 5).Bytes(), "000005NV.OF"},
-      {MessageBuilder().Code(1, 42).Bytes(), "000042."},         // unassigned id
-      {MessageBuilder().Code(200, 7).Bytes(), "000007."},        // id beyond the table
+      {MessageBuilder().Code(1, 42).Bytes(), "000042."},   // unassigned id
+      {MessageBuilder().Code(200, 7).Bytes(), "000007."},  // id beyond the table
       // numbers are printed as "%0*d" prints them: wider than the padding,
       // and negative where the offset wraps a 32-bit number
       {MessageBuilder().Code(1, 1234567).Bytes(), "1234567."},
