@@ -101,6 +101,8 @@ inline constexpr uint8_t kSignBit = 0x40;
 namespace stopbit {
 inline constexpr uint64_t kStopBits = 0x8080808080808080ULL;
 inline constexpr uint64_t kGroupBits = 0x7f7f7f7f7f7f7f7fULL;
+inline constexpr int kBitsPerGroup = 7;
+inline constexpr int kWordBits = 64;
 
 // Stop bits of the first `bytes` bytes of a word (bytes < 8).
 constexpr uint64_t StopsWithin(uint64_t word, int bytes) {
@@ -145,7 +147,8 @@ inline uint32_t ReadUInt32(CDecodeCode& code) {
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxUInt32Bytes;
   code.Advance(stops != 0 ? n : kMaxUInt32Bytes + 1);
   // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
-  return static_cast<uint32_t>(stopbit::JoinGroups(word) >> (stopbit::kJoinedBits - 7 * n));
+  return static_cast<uint32_t>(stopbit::JoinGroups(word) >>
+                               (stopbit::kJoinedBits - stopbit::kBitsPerGroup * n));
 }
 
 // Signed 64-bit stop-bit integer. At the end it returns 0 and leaves the
@@ -157,15 +160,17 @@ inline int64_t ReadInt64(CDecodeCode& code) {
   if (word & kStopBit) {
     // One byte: its seven bits, bit 6 the sign.
     code.Advance(1);
-    return static_cast<int64_t>(word << (64 - 7)) >> (64 - 7);
+    constexpr int kAboveGroup = stopbit::kWordBits - stopbit::kBitsPerGroup;
+    return static_cast<int64_t>(word << kAboveGroup) >> kAboveGroup;
   }
   const uint64_t stops = stopbit::StopsWithin(word, kMaxInt64Bytes);
   const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxInt64Bytes;
   code.Advance(stops != 0 ? n : kMaxInt64Bytes + 1);
   // Bit 6 of the first byte is the sign: with the joined groups moved to
   // the top of the word, an arithmetic shift fills every bit above them.
-  const auto top = static_cast<int64_t>(stopbit::JoinGroups(word) << (64 - stopbit::kJoinedBits));
-  return top >> (64 - 7 * n);
+  const auto top = static_cast<int64_t>(stopbit::JoinGroups(word)
+                                        << (stopbit::kWordBits - stopbit::kJoinedBits));
+  return top >> (stopbit::kWordBits - stopbit::kBitsPerGroup * n);
 }
 
 // Stop-bit ASCII text of at most `max` bytes into dest, which must hold
