@@ -9,7 +9,6 @@ namespace {
 constexpr int kMonthsPerYear = 12;
 constexpr int kMaxDayOfMonth = 32;  // days above the month's length still split
 constexpr int kDaysInMonths[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-constexpr int kShortestMonthDays = 28;
 // The Gregorian calendar repeats every 400 years, of 146097 days.
 constexpr int kCycleYears = 400;
 constexpr int64_t kCycleDays = 146097;
@@ -95,8 +94,10 @@ int NormalizeDate(int year, int month, int64_t day) {
 int AddDaysToDate(int date, int32_t days) {
   DateParts parts;
   if (!SplitDate(date, &parts)) return 0;
-  // Within the shortest month: the day number alone moves.
-  if (parts.year >= 1 && days >= 0 && parts.day + days <= kShortestMonthDays) return date + days;
+  // Within the month: the day number alone moves.
+  if (parts.year >= 1 && days >= 0 && parts.day + days <= DaysInMonth(parts.year, parts.month)) {
+    return date + days;
+  }
   return NormalizeDate(parts.year, parts.month, static_cast<int64_t>(parts.day) + days);
 }
 
