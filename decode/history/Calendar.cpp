@@ -95,7 +95,7 @@ int AddDaysToDate(int date, int32_t days) {
   DateParts parts;
   if (!SplitDate(date, &parts)) return 0;
   // Within the month: the day number alone moves.
-  if (parts.year >= 1 && days >= 0 && parts.day + days <= DaysInMonth(parts.year, parts.month)) {
+  if (parts.year >= 1 && days >= 0 && days <= DaysInMonth(parts.year, parts.month) - parts.day) {
     return date + days;
   }
   return NormalizeDate(parts.year, parts.month, static_cast<int64_t>(parts.day) + days);

@@ -79,6 +79,9 @@ TEST(Calendar, DateArithmetic) {
   EXPECT_EQ(kestrel::DaysInMonth(2000, 2), 29);
   EXPECT_EQ(kestrel::DaysInMonth(0, 1), 0);
   EXPECT_EQ(kestrel::NormalizeDate(2024, 13, 1), 0);
+  // The in-month shortcut must not overflow on the largest gap.
+  EXPECT_EQ(kestrel::AddDaysToDate(20240115, INT32_MAX),
+            kestrel::NormalizeDate(2024, 1, int64_t{15} + INT32_MAX));
 }
 
 TEST(Calendar, NormalizeMatchesADayByDayWalk) {
