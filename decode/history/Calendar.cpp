@@ -9,6 +9,7 @@ namespace {
 constexpr int kMonthsPerYear = 12;
 constexpr int kMaxDayOfMonth = 32;  // days above the month's length still split
 constexpr int kDaysInMonths[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+constexpr int kShortestMonthDays = 28;
 // The Gregorian calendar repeats every 400 years, of 146097 days.
 constexpr int kCycleYears = 400;
 constexpr int64_t kCycleDays = 146097;
@@ -94,10 +95,9 @@ int NormalizeDate(int year, int month, int64_t day) {
 int AddDaysToDate(int date, int32_t days) {
   DateParts parts;
   if (!SplitDate(date, &parts)) return 0;
-  // Within the month: the day number alone moves.
-  if (parts.year >= 1 && days >= 0 && days <= DaysInMonth(parts.year, parts.month) - parts.day) {
-    return date + days;
-  }
+  // Within the shortest month: the day number alone moves. (Asking for the
+  // month's own length costs more per row than the rare walk it saves.)
+  if (parts.year >= 1 && days >= 0 && days <= kShortestMonthDays - parts.day) return date + days;
   return NormalizeDate(parts.year, parts.month, static_cast<int64_t>(parts.day) + days);
 }
 
