@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
 
 #include "IndexToValue.h"
@@ -82,6 +84,26 @@ void StorePlain(const QuoteColumns& columns, int index, int id, kestrel::Securit
 }
 
 }  // namespace
+
+void kestrel::PendingRecords::AddTo(CKestrelData* result) {
+  try {
+    if (!series.empty()) {
+      const auto n = static_cast<int>(series.size());
+      std::unique_ptr<CKestrelHisData[]> batch(new CKestrelHisData[series.size()]);
+      for (int i = 0; i < n; ++i) batch[i] = *series[static_cast<size_t>(i)];
+      result->AddNumHisDatas(batch.get(), n);
+    }
+    if (!queues.empty()) {
+      const auto n = static_cast<int>(queues.size());
+      std::unique_ptr<CKestrelL2OrderQueue[]> batch(new CKestrelL2OrderQueue[queues.size()]);
+      for (int i = 0; i < n; ++i) batch[i] = *queues[static_cast<size_t>(i)];
+      result->AddNumL2OrderQueues(batch.get(), n);
+    }
+  } catch (const std::bad_alloc&) {
+    // No room for the batch: the records are left out, as when a growth of
+    // the result's lists fails.
+  }
+}
 
 void kestrel::SecurityBlock::Classified() {
   hk = type == kHKType;
@@ -232,43 +254,43 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
 
   // The filled records, in the message's order; the record of an id that did
   // not occur has no code and is left out.
-  if (!block.lists) return;
+  if (!block.lists || block.pending == nullptr) return;
   kestrel::BlockLists& l = *block.lists;
   for (size_t a = 0; a < shape.appendCount; ++a) {
     switch (shape.appends[a]) {
       case kestrel::Appended::kSeries57:
-        if (HasCode(l.series57)) result->AddHisData(l.series57);
+        if (HasCode(l.series57)) block.pending->series.push_back(&l.series57);
         break;
       case kestrel::Appended::kSeries58:
-        if (HasCode(l.series58)) result->AddHisData(l.series58);
+        if (HasCode(l.series58)) block.pending->series.push_back(&l.series58);
         break;
       case kestrel::Appended::kSeries90:
         if (!HasCode(l.series90)) break;
         AppendExtraEntry(quote, kTrailing90Id, l.trailing90);
         AppendExtraEntry(quote, kTrailing90LongId, l.trailing90Long);
-        result->AddHisData(l.series90);
+        block.pending->series.push_back(&l.series90);
         break;
       case kestrel::Appended::kSeries89:
         if (!HasCode(l.series89)) break;
         AppendExtraEntry(quote, kTrailing89Id, l.trailing89);
-        result->AddHisData(l.series89);
+        block.pending->series.push_back(&l.series89);
         break;
       case kestrel::Appended::kSeries93:
         if (!HasCode(l.series93)) break;
         AppendExtraEntry(quote, kTrailing93Id, l.trailing93);
-        result->AddHisData(l.series93);
+        block.pending->series.push_back(&l.series93);
         break;
       case kestrel::Appended::kSeries150:
-        if (HasCode(l.series150)) result->AddHisData(l.series150);
+        if (HasCode(l.series150)) block.pending->series.push_back(&l.series150);
         break;
       case kestrel::Appended::kSeries152:
-        if (HasCode(l.series152)) result->AddHisData(l.series152);
+        if (HasCode(l.series152)) block.pending->series.push_back(&l.series152);
         break;
       case kestrel::Appended::kSeries156:
-        if (HasCode(l.series156)) result->AddHisData(l.series156);
+        if (HasCode(l.series156)) block.pending->series.push_back(&l.series156);
         break;
       case kestrel::Appended::kQueue91:
-        if (HasCode(l.queue91)) result->AddL2OrderQueue(l.queue91);
+        if (HasCode(l.queue91)) block.pending->queues.push_back(&l.queue91);
         break;
     }
   }
@@ -286,8 +308,17 @@ bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::Messa
   CKestrelQuoteData* quotes = result->GetKestrelQuoteData();
   if (quotes == nullptr) return false;
 
+  // The blocks' list records join the result once, at the end, whatever way
+  // the walk ends.
+  kestrel::PendingRecords pending;
+  struct AddAtEnd {
+    kestrel::PendingRecords& pending;
+    CKestrelData* result;
+    ~AddAtEnd() { pending.AddTo(result); }
+  } addAtEnd{pending, result};
   for (int s = 0; s < blocks; ++s) {
     kestrel::SecurityBlock block;
+    block.pending = &pending;
     Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, code);
     if (block.code[0] == '\0') return false;
     block.Classified();
@@ -308,6 +339,7 @@ bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::Messa
     // cannot be read ends the message.
     if (ids != nullptr) entries = std::min(entries, selectedCount);
     DecodeSecurityEntries(result, &quotes[s], block, shape, entries, ids, code);
+    if (block.lists) pending.lists.push_back(std::move(block.lists));
   }
   return true;
 }

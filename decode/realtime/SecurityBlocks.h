@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "KestrelData.h"
 #include "KestrelRecords.h"
@@ -43,6 +44,17 @@ struct BlockLists {
   int trailing93 = 0;
 };
 
+// The list records of a message's blocks, gathered while the blocks are
+// walked and added to the result in one growth per list at the end: added
+// one at a time, every addition would copy all the earlier records again,
+// which grows with the square of the message.
+struct PendingRecords {
+  std::vector<std::unique_ptr<BlockLists>> lists;  // keeps the records alive
+  std::vector<CKestrelHisData*> series;            // in the message's order
+  std::vector<CKestrelL2OrderQueue*> queues;       // in the message's order
+  void AddTo(CKestrelData* result);
+};
+
 // Working state of one security block, made afresh for every security.
 struct SecurityBlock {
   char code[kKestrelTernCodeSize] = {};
@@ -56,6 +68,8 @@ struct SecurityBlock {
   FixScale fix;
   // Made on the first entry that carries a list: most blocks have none.
   std::unique_ptr<BlockLists> lists;
+  // Where the block's filled list records go.
+  PendingRecords* pending = nullptr;
 
   BlockLists& Lists() {
     if (!lists) lists = std::make_unique<BlockLists>();

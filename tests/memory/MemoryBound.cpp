@@ -37,7 +37,10 @@ const ::testing::Environment* const kMemos =
 std::atomic<int64_t> gLive{0};
 std::atomic<int64_t> gPeak{0};
 
+std::atomic<int64_t> gAllocations{0};
+
 void Note(int64_t delta) {
+  if (delta > 0) gAllocations.fetch_add(1);
   const int64_t live = gLive.fetch_add(delta) + delta;
   int64_t peak = gPeak.load();
   while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
@@ -73,6 +76,29 @@ TEST(MemoryBound, ForgedCountsDoNotReserveWhatTheBytesCannotFill) {
   for (const kt::Bytes& message : forged) {
     EXPECT_LE(PeakWhileDecoding(message), kFixedBytes) << kt::Hex(message);
   }
+}
+
+// Blocks whose indicators carry list records (an order queue each here) add
+// them to the result in one growth per list. Added one at a time, every
+// addition would copy all the earlier records again, and the work of a
+// decode would grow with the square of its message.
+TEST(MemoryBound, ListRecordsJoinTheResultInOneGrowth) {
+  const auto allocations = [](int blocks) {
+    kt::MessageBuilder b;
+    b.UInt(static_cast<uint32_t>(blocks));
+    for (int s = 0; s < blocks; ++s) {
+      b.Code(60, static_cast<uint32_t>(s)).UInt(1);
+      b.UInt(91).UInt(93000).UInt(1).UInt(1).UInt(1);  // queue: stamp, side, status, one level
+      b.UInt(10250).UInt(1).UInt(1).UInt(100);         // of one order
+    }
+    const kt::Bytes message = kt::Frame(64, b.Bytes());
+    const int64_t before = gAllocations.load();
+    { kt::Decoded d(message); }
+    return gAllocations.load() - before;
+  };
+  // Four times the blocks: about four times the allocations (sixteen times
+  // when each record copies all the earlier ones).
+  EXPECT_LE(allocations(400), 5 * allocations(100));
 }
 
 TEST(MemoryBound, EnvelopesPastTheInflateCeilingAreRefusedEarly) {
