@@ -85,22 +85,28 @@ void StorePlain(const QuoteColumns& columns, int index, int id, kestrel::Securit
 
 }  // namespace
 
+namespace {
+
+// Deep copies of the gathered records, side by side, handed to one of the
+// result's list growths (AddNumHisDatas or AddNumL2OrderQueues).
+template <typename Record>
+void AddCopies(const std::vector<Record*>& records, CKestrelData* result,
+               bool (CKestrelData::*addNum)(Record*, int)) {
+  if (records.empty()) return;
+  const auto n = static_cast<int>(records.size());
+  std::unique_ptr<Record[]> batch(new Record[records.size()]);
+  for (int i = 0; i < n; ++i) batch[i] = *records[static_cast<size_t>(i)];
+  (result->*addNum)(batch.get(), n);
+}
+
+}  // namespace
+
 void kestrel::PendingRecords::AddTo(CKestrelData* result) {
   try {
-    if (!series.empty()) {
-      const auto n = static_cast<int>(series.size());
-      std::unique_ptr<CKestrelHisData[]> batch(new CKestrelHisData[series.size()]);
-      for (int i = 0; i < n; ++i) batch[i] = *series[static_cast<size_t>(i)];
-      result->AddNumHisDatas(batch.get(), n);
-    }
-    if (!queues.empty()) {
-      const auto n = static_cast<int>(queues.size());
-      std::unique_ptr<CKestrelL2OrderQueue[]> batch(new CKestrelL2OrderQueue[queues.size()]);
-      for (int i = 0; i < n; ++i) batch[i] = *queues[static_cast<size_t>(i)];
-      result->AddNumL2OrderQueues(batch.get(), n);
-    }
+    AddCopies(series, result, &CKestrelData::AddNumHisDatas);
+    AddCopies(queues, result, &CKestrelData::AddNumL2OrderQueues);
   } catch (const std::bad_alloc&) {
-    // No room for the batch: the records are left out, as when a growth of
+    // No room for a batch: the records are left out, as when a growth of
     // the result's lists fails.
   }
 }
