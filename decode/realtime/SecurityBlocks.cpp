@@ -44,8 +44,11 @@ constexpr std::string_view kStopBitTimeTypes[] = {
     "O",  "A",    "N",  "L",    "IB",  "BCE", "bce"};
 
 // A time field: a stop-bit integer or a packed time (-1 when cut short).
+// Each reader's result widens by its own signedness: a conditional over
+// both would turn the packed time's -1 into an unsigned 4294967295.
 int64_t ReadTimeField(kestrel::EntryContext& entry) {
-  return entry.block.stopBitTimes ? ReadUInt32(entry.code) : ReadPackedTime(entry.code);
+  if (entry.block.stopBitTimes) return ReadUInt32(entry.code);
+  return ReadPackedTime(entry.code);
 }
 
 constexpr std::string_view kHKType = "HK";

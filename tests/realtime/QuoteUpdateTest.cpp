@@ -118,6 +118,23 @@ TEST(QuoteUpdate, ErrorsAndUnreadableCodes) {
   }
 }
 
+// A packed time (ids 2 and 127) cut short with one byte left reads -1, and
+// the quote stores that -1 sign-extended, not as a large unsigned number:
+// id 2 as the int -1, id 127 through the share's two price decimals.
+TEST(QuoteUpdate, PackedTimeCutShortStoresMinusOne) {
+  const Entry rows[] = {{2, 2, -1}, {127, 3, -0.01}};
+  for (const Entry& row : rows) {
+    const int id = row.id;
+    SCOPED_TRACE(id);
+    MessageBuilder b;
+    b.UInt(1).Code(60, 0).UInt(1).UInt(static_cast<uint32_t>(id)).Raw({0x41});
+    Decoded d(Frame(64, b.Bytes()));
+    ASSERT_NE(d.As<CKestrelData>(), nullptr);
+    ASSERT_EQ(d.As<CKestrelData>()->GetQuoteDataNum(), 1);
+    ExpectEntries(d, 0, {row});
+  }
+}
+
 TEST(QuoteUpdate, SpecialIndicatorsByMarket) {
   MessageBuilder b;
   // 57 of an A share is a plain unsigned number, scaled by the price unit
