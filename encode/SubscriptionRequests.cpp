@@ -53,17 +53,9 @@ int IdCount(const WatchListItem& item) {
   return item.IndIndex == nullptr ? 0 : std::max(0, item.IndIndexNum);
 }
 
-}  // namespace
-
-void CKestrelCode::EncodeNoSubOrNoUnsub(CCode& code) {
-  for (int i = 0; i < kEmptyListFields; ++i) code.SetContent(kEmptyListField);
-}
-
-void CKestrelCode::EncodeOneCommitRequest(const WatchListItem* list, int count, CCode& code) {
-  // A null list, or a negative count, is written as an empty list; an item
-  // without an id array as an item without ids.
-  const int items = list == nullptr ? 0 : std::max(0, count);
-  WriteUInt32(code, static_cast<uint32_t>(items));
+// The items of a plain list, behind its count: code, id count, ids. An item
+// without an id array goes out as an item without ids.
+void WritePlainItems(const WatchListItem* list, int items, CCode& code) {
   for (int i = 0; i < items; ++i) {
     const WatchListItem& item = list[i];
     WriteItemCode(code, item);
@@ -71,6 +63,19 @@ void CKestrelCode::EncodeOneCommitRequest(const WatchListItem* list, int count, 
     WriteUInt32(code, static_cast<uint32_t>(ids));
     for (int k = 0; k < ids; ++k) WriteUInt32(code, item.IndIndex[k]);
   }
+}
+
+}  // namespace
+
+void CKestrelCode::EncodeNoSubOrNoUnsub(CCode& code) {
+  for (int i = 0; i < kEmptyListFields; ++i) code.SetContent(kEmptyListField);
+}
+
+void CKestrelCode::EncodeOneCommitRequest(const WatchListItem* list, int count, CCode& code) {
+  // A null list, or a negative count, is written as an empty list.
+  const int items = list == nullptr ? 0 : std::max(0, count);
+  WriteUInt32(code, static_cast<uint32_t>(items));
+  WritePlainItems(list, items, code);
 }
 
 void CKestrelCode::GetMask(CCode& code, const uint16_t* distinct, int distinctCount,
@@ -156,9 +161,13 @@ CCode* CKestrelCode::EncodeMaskedVerifyRequest(const WatchListItem* first, int f
 CCode* CKestrelCode::EncodePeekRequest(const WatchListItem* list, int count) {
   CCode* code = EncodeNewRequest(kMsgSimpleIndicators);
   if (code == nullptr) return nullptr;
-  // The count goes out twice: once here and once at the head of the list.
-  const int items = list == nullptr ? 0 : std::max(0, count);
-  WriteUInt32(*code, static_cast<uint32_t>(items));
-  EncodeOneCommitRequest(list, count, *code);
+  // The count goes out twice, as given: once before the list and once at its
+  // head (a negative count as its 32-bit unsigned value, five bytes), then
+  // that many items; a negative count has none. A null list has no items to
+  // write, so it goes out as an empty list.
+  const int announced = list == nullptr ? 0 : count;
+  WriteUInt32(*code, static_cast<uint32_t>(announced));
+  WriteUInt32(*code, static_cast<uint32_t>(announced));
+  WritePlainItems(list, std::max(0, announced), *code);
   return EncodeFinishRequest(code);
 }

@@ -93,7 +93,8 @@ class KESTREL_API CKestrelCode {
   // Commit (type 32) and peek (type 33) carry each item's ids in full.
   static CCode* EncodeCommitRequest(const WatchListItem* first, int firstCount,
                                     const WatchListItem* second, int secondCount);
-  // A null list or a negative count is sent as an empty list.
+  // The count goes out twice as given (a negative one in five bytes each,
+  // with no items); a null list is sent as an empty list.
   static CCode* EncodePeekRequest(const WatchListItem* list, int count);
   // Masked commit (type 24) and masked verify (type 25): the ascending union
   // of all ids once, then one bit mask per item. Each item's id array is

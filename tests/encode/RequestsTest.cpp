@@ -117,6 +117,9 @@ TEST(SubscriptionRequests, PlainMaskedAndUnusableLists) {
       {K::EncodeCommitRequest(first.data(), 1, nullptr, 0), "A0 80 80 80 81 BC 80 82 82 83"},
       {K::EncodePeekRequest(first.data(), 1), "A1 81 81 BC 80 82 82 83"},  // the count twice
       {K::EncodePeekRequest(nullptr, 3), "A1 80 80"},
+      // a negative count goes out as given, twice, five bytes each, no items
+      {K::EncodePeekRequest(first.data(), -1), "A1 0F 7F 7F 7F FF 0F 7F 7F 7F FF"},
+      {K::EncodePeekRequest(first.data(), 0), "A1 80 80"},
       // unusable lists become the marker
       {K::EncodeCommitRequest(noIds.data(), 1, good.data(), 0), "A0 80 80 80 80 80 80"},
       {K::EncodeCommitRequest(noCode.data(), 1, good.data(), 0), "A0 80 80 80 80 80 80"},
