@@ -23,15 +23,9 @@ class CWatchList;
 struct WatchListItem;
 union CIndexValue;
 class CKestrelL2OrderQueue;
-enum THisType : int32_t;
-namespace kestrel {
-struct ColumnLayout;
-struct EntryContext;
-enum class Handler;
-struct MaskedIds;
-struct MessageShape;
-struct SecurityBlock;
-}  // namespace kestrel
+#ifdef KESTREL_INTERNAL
+#include "codec/KestrelCodeHelpers.h"
+#endif
 
 // Period argument of CKestrelCode::EncodeInitRequest. A day or minute K-line
 // request (kind 2) maps the minute periods to the bar-length code that the
@@ -58,53 +52,56 @@ enum TTnSortDirection : int32_t {
   kSortDirection2 = 2,  // sent as 0
 };
 
-class KESTREL_API CKestrelCode {
+// Only the public members are exported: the private ones, declared here
+// because the protocol names them, stay hidden inside the library.
+class CKestrelCode {
  public:
   // Marks the code tables ready. Call once before the first encode or
   // decode; later calls return at once. Must not race with other calls.
-  static void StartUp();
+  KESTREL_API static void StartUp();
 
   // Decodes one complete received message (length prefix, type, body).
   // Writes the message type through `type` (the inner type for compressed
   // messages) and returns the result, or null. Never throws. The result
   // belongs to the host until it is passed to ClearDecodeMessage with the
   // reported type.
-  static char* DecodeOneMessage(char* message, int* type);
+  KESTREL_API static char* DecodeOneMessage(char* message, int* type);
   // Frees a result of DecodeOneMessage by its reported type; null is ignored.
-  static void ClearDecodeMessage(char* result, int type);
+  KESTREL_API static void ClearDecodeMessage(char* result, int type);
   // Calls the result's diagnostic PrintLog by type; null is ignored.
-  static void PrintDecodeMessage(char* result, int type);
+  KESTREL_API static void PrintDecodeMessage(char* result, int type);
 
   // Login request (type 80): first, second, count and the `count` numbers of
   // `list` as stop-bit integers, then `text` as a sized string. Null when
   // list or text is null.
-  static CCode* EncodeLoginRequest(int first, int second, int* list, int count, const char* text);
+  KESTREL_API static CCode* EncodeLoginRequest(int first, int second, int* list, int count,
+                                               const char* text);
   // Raw-data request (type 48): the host's `size` bytes as they stand. Null
   // when data is null or size is below 1.
-  static CCode* EncodeRawDataRequest(char* data, int size);
+  KESTREL_API static CCode* EncodeRawDataRequest(char* data, int size);
   // Request for the server's subscription list (type 26, empty body).
-  static CCode* EncodeServerSubInfoRequest();
+  KESTREL_API static CCode* EncodeServerSubInfoRequest();
   // Status test (type 59). `info` must not be null.
-  static CCode* EncodeKestrelTest(KestrelInfoSend* info);
+  KESTREL_API static CCode* EncodeKestrelTest(KestrelInfoSend* info);
 
   // Subscription requests. The two-list forms write the second list first;
   // a list that is null, empty, or whose first item has no code or no ids
   // goes out as the empty-list marker. Null when both lists are null.
   // Commit (type 32) and peek (type 33) carry each item's ids in full.
-  static CCode* EncodeCommitRequest(const WatchListItem* first, int firstCount,
-                                    const WatchListItem* second, int secondCount);
+  KESTREL_API static CCode* EncodeCommitRequest(const WatchListItem* first, int firstCount,
+                                                const WatchListItem* second, int secondCount);
   // The count goes out twice as given (a negative one in five bytes each,
   // with no items); a null list is sent as an empty list.
-  static CCode* EncodePeekRequest(const WatchListItem* list, int count);
+  KESTREL_API static CCode* EncodePeekRequest(const WatchListItem* list, int count);
   // Masked commit (type 24) and masked verify (type 25): the ascending union
   // of all ids once, then one bit mask per item. Each item's id array is
   // sorted in place. A list names at most 256 distinct ids: ids beyond the
   // 256th distinct one, in the order the items ask for them, are cut from
   // the list and from every mask.
-  static CCode* EncodeMaskedCommitRequest(const WatchListItem* first, int firstCount,
-                                          const WatchListItem* second, int secondCount);
-  static CCode* EncodeMaskedVerifyRequest(const WatchListItem* first, int firstCount,
-                                          const WatchListItem* second, int secondCount);
+  KESTREL_API static CCode* EncodeMaskedCommitRequest(const WatchListItem* first, int firstCount,
+                                                      const WatchListItem* second, int secondCount);
+  KESTREL_API static CCode* EncodeMaskedVerifyRequest(const WatchListItem* first, int firstCount,
+                                                      const WatchListItem* second, int secondCount);
 
   // History init request for the security `code`: `kind` (a signed 8-bit
   // number) chooses the request and so the type of the reply: 0 and 4
@@ -114,8 +111,8 @@ class KESTREL_API CKestrelCode {
   // (130), every other kind QE data (21). `flag` turns kinds 1 and 2 into
   // QE data requests, which alone carry `c` and `d` (kind 2). Numbers go out
   // unsigned: a negative one takes five bytes. Null when code is null.
-  static CCode* EncodeInitRequest(char* code, char kind, int a, int b, TKLinePeriod period,
-                                  bool flag, int c, int d);
+  KESTREL_API static CCode* EncodeInitRequest(char* code, char kind, int a, int b,
+                                              TKLinePeriod period, bool flag, int c, int d);
 
   // Ranking requests. Each starts with the id and the number 1, then a range
   // selector chosen by `selector` (0 to 4; any other sends none) and
@@ -125,36 +122,28 @@ class KESTREL_API CKestrelCode {
   // null code among its first `count`.
   // Ranking list (type 34): id, 1, range, first, [second, [count, codes,]] r,
   // direction; scope 1 has no second text.
-  static CCode* EncodeRankListRequest(int64_t id, char* first, char* second, int scope,
-                                      int selector, int r, TTnSortDirection direction, int count,
-                                      char** codes);
+  KESTREL_API static CCode* EncodeRankListRequest(int64_t id, char* first, char* second, int scope,
+                                                  int selector, int r, TTnSortDirection direction,
+                                                  int count, char** codes);
   // Paged ranking list (type 40): as the ranking list, with an unsigned id
   // and p and q behind the first text.
-  static CCode* EncodePagedRankListRequest(uint32_t id, char* first, int p, int q, char* second,
-                                           int scope, int selector, int r,
-                                           TTnSortDirection direction, int count, char** codes);
+  KESTREL_API static CCode* EncodePagedRankListRequest(uint32_t id, char* first, int p, int q,
+                                                       char* second, int scope, int selector, int r,
+                                                       TTnSortDirection direction, int count,
+                                                       char** codes);
   // Top-8 sector charts (type 9): id, 1, range of selector 0, both texts, and
   // for scope 2 the codes.
-  static CCode* EncodeTop8Request(int64_t id, char* first, char* second, int scope, int count,
-                                  char** codes);
+  KESTREL_API static CCode* EncodeTop8Request(int64_t id, char* first, char* second, int scope,
+                                              int count, char** codes);
 
   // The security type of a TernCode ("stock_a", "index_sh", "futures",
   // "HK", ...), decided from the text alone; "" when it cannot be classified.
-  static std::string GetSecurityType(char* code);
+  KESTREL_API static std::string GetSecurityType(char* code);
 
  private:
   // The library's own tests reach the private operations through this one
   // door; hosts have no use for it.
   friend struct KestrelCodeAccess;
-
-  struct MessageRoute;
-  // The row of the message-type table for `type`, or null when the type has
-  // no row.
-  static const MessageRoute* FindRoute(unsigned int type);
-  // Frames and decodes one message of which at most `available` bytes may be
-  // read; DecodeOneMessage trusts the length prefix, compressed envelopes
-  // bound it by the inflated size.
-  static char* DecodeFrame(const char* message, int available, int* type);
 
   // Envelope decoders (framing).
   static char* DecodeCompressed(CDecodeCode& code, int length, int* type);
@@ -180,21 +169,14 @@ class KESTREL_API CKestrelCode {
   static int GetPriceUnitFactor(char* code);
   static int GetRealFactor(int priceFactor, int indicatorId);
   static int64_t FixFactor(char* code, int indicatorId, int64_t value);
-  static const std::string& FixFactorSecurityType(char* code);
   static double GetFloat(int64_t value, int decimals);
 
-  // Request envelope: a new request holding its type, and the closing of
-  // the frame (check byte, then length prefix).
-  static CCode* EncodeNewRequest(unsigned char type);
-  static CCode* EncodeFinishRequest(CCode* code);
+  // Request envelope: the closing of the frame (check byte, then length
+  // prefix).
   static void EncodeCRC(CCode& code);
   static void EncodeMsgBodySize(CCode& code);
 
   // Subscription list forms.
-  using ListWriter = void (*)(const WatchListItem* list, int count, CCode& code);
-  static CCode* EncodeTwoListRequest(unsigned char type, ListWriter writeList,
-                                     const WatchListItem* first, int firstCount,
-                                     const WatchListItem* second, int secondCount);
   static void EncodeOneCommitRequest(const WatchListItem* list, int count, CCode& code);
   static void EncodeMaskedItem(const WatchListItem* list, int count, CCode& code);
   static void EncodeNoSubOrNoUnsub(CCode& code);
@@ -232,11 +214,6 @@ class KESTREL_API CKestrelCode {
                                             int laterMultiplier, CDecodeCode& code);
   static void DecodeDayKLine_56_Index(CIndexValue* column, int count, CDecodeCode& code);
   static int QeDateToHQDate(int64_t packed);
-  // Declares a layout's indicator ids on a history record, with `count`
-  // rows each, and decodes its columns in wire order with the series' price
-  // unit factor. Returns the rows decoded (0 when none).
-  static int DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
-                                int count, int factor, CDecodeCode& code);
 
   // Level-2 data: deal, deal-revert and order series (inside quote updates
   // and as transaction history, type 130), order queues (full images,
@@ -246,9 +223,6 @@ class KESTREL_API CKestrelCode {
   static void DecodeL2DealData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
   static void DecodeL2DealRevertData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
   static void DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, CDecodeCode& code);
-  // Labels a level-2 series record and decodes its row count and columns.
-  static void DecodeL2Series(char* ternCode, CKestrelHisData* record, int hisType,
-                             const kestrel::ColumnLayout& layout, CDecodeCode& code);
   static class CKestrelData* DecodeLevel2TransactionsHistory(CDecodeCode& code);
   static void DecodeLevel2Transactions(class CKestrelData* result, CDecodeCode& code);
   static void DecodeLevel2TransactionsRevert(class CKestrelData* result, CDecodeCode& code);
@@ -273,18 +247,6 @@ class KESTREL_API CKestrelCode {
   static void DecodeSymbolsData(CKestrelData* result, CDecodeCode& code);
   static void Decode_TernCode_Factor_SecurityType(char* code, int* factor,
                                                   std::string* securityType, CDecodeCode& cursor);
-  // The walker shared by those messages: a list of security blocks, and the
-  // entries of one block, by the message's table of special ids.
-  static bool DecodeSecurityList(CKestrelData* result, const kestrel::MessageShape& shape,
-                                 int securities, const kestrel::MaskedIds* masked,
-                                 CDecodeCode& code);
-  static void DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData* quote,
-                                    kestrel::SecurityBlock& block,
-                                    const kestrel::MessageShape& shape, int count, const int* ids,
-                                    CDecodeCode& code);
-  static void DecodeEntry(kestrel::EntryContext& entry, kestrel::Handler handler);
-  static void StoreScaled(kestrel::EntryContext& entry, int64_t raw);
-  static void AppendExtraEntry(CKestrelQuoteData* quote, int id, int64_t value);
 
   // Indicator field decoders: indicators that carry lists, texts, fixed
   // scales or level-2 blocks. Each fills entry `index` of the quote.
@@ -300,10 +262,6 @@ class KESTREL_API CKestrelCode {
                                   CDecodeCode& cursor);
   static void Decode_156_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
                                   int id, int index, std::string& securityType,
-                                  CDecodeCode& cursor);
-  static void DecodeCountedSeries(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                  int id, int index, std::string& securityType, THisType hisType,
-                                  const kestrel::ColumnLayout& layout, bool countAsInt,
                                   CDecodeCode& cursor);
   static void Decode_151_IndIndex(CKestrelQuoteData* quote, int id, int index, CDecodeCode& cursor);
   static void Decode_String_IndIndex(CKestrelQuoteData* quote, int id, int index,
@@ -321,10 +279,6 @@ class KESTREL_API CKestrelCode {
   static void Decode_93_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
                                  int id, int index, std::string& securityType, int* trailing,
                                  CDecodeCode& cursor);
-  using Level2Series = void (*)(char* code, CKestrelHisData* record, CDecodeCode& cursor);
-  static void DecodeLevel2Block(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                int id, int index, std::string& securityType, Level2Series series,
-                                int* trailing, CDecodeCode& cursor);
   // The coded comment of a corporate action as GBK text (a new array).
   static char* DecodeHQAFComment(const char* text);
 
@@ -349,16 +303,12 @@ class KESTREL_API CKestrelCode {
   static void DecodeDayKLineData_HI_or_Oversea(CKestrelHisData* record, CDecodeCode& code);
   static void DecodeDayKLineData_OpenFund(CKestrelHisData* record, CDecodeCode& code);
   static void DecodeDayKLineData_Etf_or_Lof(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeDayKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
-                                   CDecodeCode& code);
   // Minute K-lines: bar length, price unit factor (never a status), then one
   // column layout chosen by security type.
   static CKestrelData* DecodeMinuteKlineData(CDecodeCode& code);
   static void DecodeOneMinuteKLineData_Futures(CKestrelHisData* record, CDecodeCode& code);
   static void DecodeOneMinuteKLineData_Gold(CKestrelHisData* record, CDecodeCode& code);
   static void DecodeOneMinuteKLineData_Others(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeMinuteKLineSeries(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
-                                      CDecodeCode& code);
 
   // Formalized trends (type 17) and formalized deals (type 18). Type 17
   // carries the minute trend of one security and, for most markets, its last
@@ -417,28 +367,6 @@ class KESTREL_API CKestrelCode {
   static void DecodeMiniteAveragePriceData_HK(CKestrelData* data, char* code, CDecodeCode& cursor);
   static void DecodeLast24DealAmount_I(CKestrelData* data, char* code, CDecodeCode& cursor);
   static CKestrelData* DecodeFormalizedDeal(CDecodeCode& cursor);
-  // The shared steps: the head of both bodies (presence field, then the code
-  // into a zero-filled buffer of kTernCodeSize characters; false when the
-  // body ends there), one labelled part (row count and layout; returns the
-  // rows decoded), the deal part that ends in the id-92 column (returns the
-  // number that announces it), and an extra column with its own count.
-  static bool ReadFormalizedCode(char* code, CDecodeCode& cursor);
-  static int DecodeFormalizedPart(CKestrelHisData* record, char* code, THisType hisType,
-                                  const kestrel::ColumnLayout& layout, int factor,
-                                  CDecodeCode& cursor);
-  static int32_t DecodeDealWithTail(CKestrelHisData* record, char* code, int factor,
-                                    bool tailAlways, CDecodeCode& cursor);
-  static void AppendCountedColumn(CKestrelData* data, THisType hisType,
-                                  const kestrel::ColumnLayout& layout, int factor,
-                                  CDecodeCode& cursor);
-  // Column engine: appends a layout's columns after a record's own, with
-  // `count` rows each, cut to what the bytes left can hold (empty columns
-  // when no row is left), decodes them and returns the rows decoded; and the
-  // codec loop that it shares with DecodeColumnLayout.
-  static int AppendColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
-                                int count, int factor, CDecodeCode& code);
-  static void DecodeLayoutColumns(CIndexValue* column, const kestrel::ColumnLayout& layout,
-                                  int rows, int factor, CDecodeCode& code);
 
   // Indicator catalogue: the value type code of an indicator id (series
   // forms when `series` is true), the codes of each base type, the column
@@ -455,33 +383,26 @@ class KESTREL_API CKestrelCode {
   static int GetInds(int* ids, int num, char* mask, int* selected);
 
   // Rankings, QE data and history trends.
-  // Ranking requests (types 34, 40 and 9): one writer runs the body form of
-  // the request and scope. The replies: sector charts (type 9), sector
+  // The replies to the ranking requests: sector charts (type 9), sector
   // quotes orders (34) and paged ranking lists (40); the records are named
   // with their class key.
-  struct RankingRequest;
-  static CCode* EncodeRankingRequest(const RankingRequest& request);
   static class CTop8Info* DecodeSectorCharts(CDecodeCode& code);
   static struct CSectorQuotesOrder* DecodeSectorQuotesOrder(CDecodeCode& code);
   static struct CPagedRankList* DecodePagedRankingList(CDecodeCode& code);
-  // Fills the CodeNum codes of the record (each through RealCodeToBondCode)
-  // and, when `values` is not null, the value text behind each code. When a
-  // buffer cannot be obtained, CodeNum becomes the entries complete.
-  static void DecodeRankedCodes(struct CSectorQuotesOrder& record, char** values,
-                                CDecodeCode& code);
   // QE data plus (type 21): series whose ids, kinds and decimals travel on
   // the wire, then parameters; or the two sides of a level-2 order queue.
   // One series fills the one entry of `series`.
   static CKestrelData* DecodeQEDataPlus(CDecodeCode& code);
   static void DecodeOnePEDataPlusSeries(class CIndexToValue* series, int n, CDecodeCode& code);
-  // The codecs of a layout over columns already declared: the first columns
-  // of `values` must hold `rows` elements each, of the type their codec
-  // writes, or nothing is decoded. Returns the rows decoded (0 when none).
-  static int DecodeLayoutColumns(class CIndexToValue* values, const kestrel::ColumnLayout& layout,
-                                 int rows, int factor, CDecodeCode& code);
   // History trends (type 6): a symbols block, then one nested message whose
   // result is merged in.
   static CKestrelData* DecodeHisTrendData(CDecodeCode& code);
+
+#ifdef KESTREL_INTERNAL
+  // The library's own helpers, which hosts never see (hidden, and declared
+  // only when the library or its tests are built).
+#include "codec/KestrelCodeHelpers.inc"
+#endif
 };
 
 #endif  // KESTREL_KESTRELCODE_H

@@ -25,5 +25,13 @@ if(unexpected OR missing)
   message(FATAL_ERROR "exported but not listed:\n  ${unexpected}\n"
                       "listed but not exported:\n  ${missing}")
 endif()
+# No exported symbol may carry a standard-library type: hosts built with
+# another standard library, or another ABI of it, must link.
+set(with_std ${exported})
+list(FILTER with_std INCLUDE REGEX "std::")
+if(with_std)
+  list(JOIN with_std "\n  " with_std)
+  message(FATAL_ERROR "exported symbols that carry standard-library types:\n  ${with_std}")
+endif()
 list(LENGTH exported count)
 message(STATUS "${count} exported symbols, as listed")

@@ -20,6 +20,25 @@ if(NOT EXISTS ${prefix}/${LIBDIR}/libKestrelUtils.so.0 OR NOT versioned)
   message(FATAL_ERROR "libKestrelUtils.so.0 and its full version are not installed")
 endif()
 
+# The installed library exports no private member of CKestrelCode and no
+# symbol that carries a standard-library type.
+execute_process(COMMAND nm -DC --defined-only ${prefix}/${LIBDIR}/libKestrelUtils.so.0
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(status OR NOT symbols MATCHES "CKestrelCode::DecodeOneMessage")
+  message(FATAL_ERROR "cannot read the installed library's symbols")
+endif()
+foreach(hidden "std::" "CKestrelCode::DecodeFrame" "CKestrelCode::DecodeQuoteUpdateData"
+               "CKestrelCode::GetFloat")
+  string(FIND "${symbols}" "${hidden}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "the installed library exports ${hidden}")
+  endif()
+endforeach()
+# The internal headers stay in the tree.
+if(EXISTS ${prefix}/include/KestrelUtils/codec OR NOT EXISTS ${prefix}/include/KestrelUtils/KestrelResult.hpp)
+  message(FATAL_ERROR "the installed headers are not the exported ones")
+endif()
+
 foreach(mode find_package pkg-config)
   set(build ${WORK_DIR}/consumer-${mode})
   set(use_pkg_config OFF)

@@ -1,0 +1,20 @@
+// Forward declarations for the library's own helpers of CKestrelCode
+// (KestrelCodeHelpers.inc). KestrelCode.h includes this header only when
+// KESTREL_INTERNAL is defined: when the library and its tests are built.
+#ifndef KESTREL_CODEC_KESTRELCODEHELPERS_H
+#define KESTREL_CODEC_KESTRELCODEHELPERS_H
+
+#include <cstdint>
+#include <string>
+
+enum THisType : int32_t;
+namespace kestrel {
+struct ColumnLayout;
+struct EntryContext;
+enum class Handler;
+struct MaskedIds;
+struct MessageShape;
+struct SecurityBlock;
+}  // namespace kestrel
+
+#endif  // KESTREL_CODEC_KESTRELCODEHELPERS_H
