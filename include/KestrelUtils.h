@@ -1,7 +1,8 @@
 // KestrelUtils: client-side codec of the quote protocol.
 //
-// The one header a host includes: the codec class, its request records, the
-// output buffer of requests, the result records and the stream framer.
+// The one header a host includes (#include <KestrelUtils/KestrelUtils.h>):
+// the codec class, its request records, the output buffer of requests, the
+// result records, the stream framer and the C++ face over them.
 #ifndef KESTREL_UTILS_H
 #define KESTREL_UTILS_H
 
@@ -16,5 +17,16 @@
 #include "KestrelSizes.h"
 #include "L2OrderQueue.h"
 #include "ServiceRecords.h"
+
+// The C++17 face in namespace kestrel: named types, owned results, views,
+// the stream reader and subscription lists. Header-only, over the functions
+// and records above.
+#if defined(__cplusplus) && __cplusplus >= 201703L
+#include "KestrelReader.hpp"
+#include "KestrelRequests.hpp"
+#include "KestrelResult.hpp"
+#include "KestrelTypes.hpp"
+#include "KestrelViews.hpp"
+#endif
 
 #endif  // KESTREL_UTILS_H

@@ -1,25 +1,31 @@
-// Encodes a request, frames a reply that arrives in two pieces, decodes it.
-#include <KestrelUtils.h>
+// A host of the installed package: encodes a request, reads a reply that
+// arrives in two pieces through the C++ face, and decodes the same reply
+// through the raw interface (legacy.cpp, which includes "KestrelUtils.h").
+#include <KestrelUtils/KestrelUtils.h>
 
 #include <cstdio>
 
+int LegacyStatusValue(const char* message);
+
 int main() {
   CKestrelCode::StartUp();
-  CCode* request = CKestrelCode::EncodeServerSubInfoRequest();
-  const int length = request->GetLength();
-  delete request;
+  const kestrel::Request request = kestrel::encodeServerSubInfo();
 
-  // A status-test reply (type 59) whose first value is 42.
+  // A status-test reply whose first value is 42.
   const char reply[] = {'\x87', '\xBB', '\xAA', '\x80', '\x80', '\x80', '\x80', '\x80'};
-  KestrelFramer framer;
-  framer.Feed(reply, 3);
-  framer.Feed(reply + 3, 5);
-  KestrelFrame frame;
-  if (framer.Next(&frame) != kFramerMessage) return 1;
-  int type = 0;
-  char* result = CKestrelCode::DecodeOneMessage(frame.Message, &type);
-  const int value = result ? reinterpret_cast<KestrelInfoReceive*>(result)->ReceiveValue2 : -1;
-  CKestrelCode::ClearDecodeMessage(result, type);
-  std::printf("request %d bytes, reply type %d value %d\n", length, type, value);
-  return length == 3 && type == 59 && value == 42 ? 0 : 1;
+  kestrel::Reader reader;
+  reader.feed(reply, 3);
+  if (reader.next()) return 1;  // not whole yet
+  reader.feed(reply + 3, 5);
+  std::optional<kestrel::Result> result = reader.next();
+  if (!result) return 1;
+  const KestrelInfoReceive* info = result->as<KestrelInfoReceive>();
+  const int value = info != nullptr ? info->ReceiveValue2 : -1;
+  const int legacy = LegacyStatusValue(reply);
+  std::printf("request %zu bytes, reply %s value %d (raw interface %d)\n", request.size(),
+              kestrel::nameOf(result->type()), value, legacy);
+  return request.size() == 3 && result->type() == kestrel::MessageType::StatusTest && value == 42 &&
+                 legacy == 42
+             ? 0
+             : 1;
 }
