@@ -2,25 +2,22 @@
 //
 // Builds a login request and a status-test request and prints their bytes in
 // hex; then decodes two bundled server messages, a status-test reply and a
-// compressed raw-data message, prints what they hold and frees them.
+// compressed raw-data message, and prints what they hold. It uses the C++
+// face: requests and results own their memory.
 #include <cstdio>
-#include <vector>
 
-#include "KestrelUtils.h"
+#include <KestrelUtils/KestrelUtils.h>
 
 namespace {
 
-void PrintRequest(const char* name, CCode* request) {
-  if (request == nullptr) {
+void PrintRequest(const char* name, const kestrel::Request& request) {
+  if (!request) {
     std::printf("%-12s (not built)\n", name);
     return;
   }
   std::printf("%-12s", name);
-  for (int i = 0; i < request->GetLength(); ++i) {
-    std::printf(" %02X", static_cast<unsigned char>(request->GetContent()[i]));
-  }
+  for (const char byte : request.bytes()) std::printf(" %02X", static_cast<unsigned char>(byte));
   std::printf("\n");
-  delete request;
 }
 
 // A status-test reply: length 12, type 59, then 7, -2, 1099511627776, 4, 5, 6.
@@ -35,35 +32,29 @@ const unsigned char kCompressedRawData[] = {0xA2, 0xB6, 0x78, 0xDA, 0x9B, 0xB1, 
                                             0x27, 0x27, 0x1F, 0x00, 0x8C, 0x39, 0x0A, 0x42};
 
 void DecodeAndShow(const char* name, const unsigned char* bytes, size_t size) {
-  std::vector<char> message(bytes, bytes + size);
-  int type = -1;
-  char* result = CKestrelCode::DecodeOneMessage(message.data(), &type);
-  std::printf("%-12s type %d: ", name, type);
-  if (result == nullptr) {
-    std::printf("no result\n");
-  } else if (type == 59) {
-    const auto* info = reinterpret_cast<KestrelInfoReceive*>(result);
+  const kestrel::Result result = kestrel::decode(bytes, size);
+  std::printf("%-12s type %d: ", name, result.typeNumber());
+  if (const KestrelInfoReceive* info = result.as<KestrelInfoReceive>()) {
     std::printf("values %d %lld %lld %d %d %d\n", info->ReceiveValue2,
                 static_cast<long long>(info->ReceiveValue3),
                 static_cast<long long>(info->ReceiveValue4), info->ReceiveValue8,
                 info->ReceiveValue5, info->ReceiveValue7);
-  } else if (type == 48) {
-    std::printf("raw data \"%s\"\n", result);
-  } else {
+  } else if (const char* raw = result.as<char>()) {
+    std::printf("raw data \"%s\"\n", raw);
+  } else if (result) {
     std::printf("a result of this type\n");
+  } else {
+    std::printf("no result\n");
   }
-  CKestrelCode::ClearDecodeMessage(result, type);
-}
+}  // the result frees its record here
 
 }  // namespace
 
 int main() {
   CKestrelCode::StartUp();
 
-  int services[] = {5};
-  PrintRequest("login", CKestrelCode::EncodeLoginRequest(1, 2, services, 1, "x"));
-  KestrelInfoSend probe{1, -2, 3, 4, 5};
-  PrintRequest("status test", CKestrelCode::EncodeKestrelTest(&probe));
+  PrintRequest("login", kestrel::encodeLogin(1, 2, {5}, "x"));
+  PrintRequest("status test", kestrel::encodeStatusTest(KestrelInfoSend{1, -2, 3, 4, 5}));
 
   DecodeAndShow("status reply", kStatusTestReply, sizeof kStatusTestReply);
   DecodeAndShow("compressed", kCompressedRawData, sizeof kCompressedRawData);

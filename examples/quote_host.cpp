@@ -4,8 +4,8 @@
 //
 //   kestrel_quote_host PORT [CODE ...]      (default codes: 600000.SH 0700.HK)
 //
-// It uses the library's exported interface only: the request encoders, the
-// stream framer and DecodeOneMessage. Try it against the simulator:
+// It uses the library's C++ face only: requests and a subscription list,
+// the stream reader and typed results. Try it against the simulator:
 //
 //   kestrel-sim serve --port 9000 &
 //   kestrel_quote_host 9000 600000.SH IF2406.CFE
@@ -17,71 +17,63 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "KestrelUtils.h"
+#include <KestrelUtils/KestrelUtils.h>
 
 namespace {
 
-// Sends a request and frees it, as every host does.
-bool SendRequest(int socket, CCode* request) {
-  if (request == nullptr) return false;
-  const char* bytes = request->GetContent();
-  int left = request->GetLength();
+// Sends a request's bytes; the request frees itself.
+bool SendRequest(int socket, const kestrel::Request& request) {
+  if (!request) return false;
+  const char* bytes = request.data();
+  size_t left = request.size();
   while (left > 0) {
-    const ssize_t sent = send(socket, bytes, static_cast<size_t>(left), MSG_NOSIGNAL);
+    const ssize_t sent = send(socket, bytes, left, MSG_NOSIGNAL);
     if (sent <= 0) break;
     bytes += sent;
-    left -= static_cast<int>(sent);
+    left -= static_cast<size_t>(sent);
   }
-  delete request;
   return left == 0;
 }
 
 // Subscribes to the codes, asking for time (2), price (3) and volume (8).
 bool Subscribe(int socket, const std::vector<std::string>& codes) {
-  std::vector<WatchListItem> items(codes.size(), WatchListItem{});
-  for (size_t i = 0; i < codes.size(); ++i) {
-    std::snprintf(items[i].TernCode, sizeof items[i].TernCode, "%s", codes[i].c_str());
-    items[i].IndIndex = new uint16_t[3]{2, 3, 8};  // the item's destructor frees it
-    items[i].IndIndexNum = 3;
-  }
-  return SendRequest(socket, CKestrelCode::EncodeCommitRequest(
-                                 items.data(), static_cast<int>(items.size()), nullptr, 0));
+  kestrel::SubscriptionList list;
+  for (const std::string& code : codes) list.add(code, {2, 3, 8});
+  return SendRequest(socket, kestrel::encodeCommit(list));
+}
+
+// A single value as text; series and empty values print nothing.
+std::string Format(const kestrel::Value& value) {
+  struct Printer {
+    std::string operator()(std::monostate) const { return ""; }
+    std::string operator()(int v) const { return std::to_string(v); }
+    std::string operator()(std::int64_t v) const { return std::to_string(v); }
+    std::string operator()(double v) const {
+      char text[32];
+      std::snprintf(text, sizeof text, "%g", v);
+      return text;
+    }
+    std::string operator()(std::string_view v) const { return std::string(v); }
+  };
+  return std::visit(Printer{}, value);
 }
 
 // One line per quote: its code, then id=value for every indicator.
-int PrintQuotes(CKestrelData* data) {
-  for (int q = 0; q < data->GetQuoteDataNum(); ++q) {
-    CKestrelQuoteData& quote = data->GetKestrelQuoteData()[q];
-    CIndexToValue* values = quote.GetIndexToValue();
-    std::string line = std::string("quote ") + quote.GetTernCode();
-    for (int i = 0; i < values->GetNum(); ++i) {
-      const CIndexValue& value = values->GetIndexValue()[i];
-      char text[64] = "";
-      switch (values->GetValueType()[i]) {
-        case 2:
-          std::snprintf(text, sizeof text, "%d", value.nValue);
-          break;
-        case 3:
-          std::snprintf(text, sizeof text, "%g", value.dValue);
-          break;
-        case 4:
-          std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value.llValue));
-          break;
-        case 11:
-          std::snprintf(text, sizeof text, "%s", value.pcValue ? value.pcValue : "");
-          break;
-        default:
-          break;
-      }
-      line += " " + std::to_string(values->GetIndexId()[i]) + "=" + text;
+int PrintQuotes(CKestrelData& data) {
+  int printed = 0;
+  for (CKestrelQuoteData& quote : kestrel::quotes(data)) {
+    std::string line = "quote " + std::string(kestrel::text(quote.GetTernCode()));
+    for (const kestrel::Entry& entry : kestrel::entries(quote)) {
+      line += " " + std::to_string(entry.id) + "=" + Format(entry.value);
     }
     std::printf("%s\n", line.c_str());
+    ++printed;
   }
-  return data->GetQuoteDataNum();
+  return printed;
 }
 
 }  // namespace
@@ -108,36 +100,30 @@ int main(int argc, char** argv) {
   }
 
   CKestrelCode::StartUp();
-  int services[] = {5};
-  if (!SendRequest(socket, CKestrelCode::EncodeLoginRequest(1, 2, services, 1, "demo"))) {
+  if (!SendRequest(socket, kestrel::encodeLogin(1, 2, {5}, "demo"))) {
     std::fprintf(stderr, "cannot send the login request\n");
     return 1;
   }
 
-  KestrelFramer framer;
+  kestrel::Reader reader;
   int quotes = 0;
   char buffer[4096];
   for (;;) {
     const ssize_t received = recv(socket, buffer, sizeof buffer, 0);
     if (received <= 0) break;  // closed by the server, or silent for too long
-    framer.Feed(buffer, static_cast<int>(received));
-    KestrelFrame frame;
-    while (framer.Next(&frame) == kFramerMessage) {
-      int type = 0;
-      char* result = CKestrelCode::DecodeOneMessage(frame.Message, &type);
-      if (type == 80 && result != nullptr) {
-        auto* login = reinterpret_cast<CLoginInfo*>(result);
+    reader.feed(buffer, static_cast<size_t>(received));
+    while (std::optional<kestrel::Result> result = reader.next()) {
+      if (CLoginInfo* login = result->as<CLoginInfo>()) {
         std::printf("logged in as %s at %s\n", login->GetUserId(), login->GetServerName());
         if (!Subscribe(socket, codes)) std::fprintf(stderr, "cannot subscribe\n");
-      } else if (type == 64 && result != nullptr) {
-        quotes += PrintQuotes(reinterpret_cast<CKestrelData*>(result));
-      } else if (type == 58) {
+      } else if (result->type() == kestrel::MessageType::QuoteUpdate) {
+        if (CKestrelData* data = result->as<CKestrelData>()) quotes += PrintQuotes(*data);
+      } else if (result->type() == kestrel::MessageType::HeartBeat) {
         std::printf("heartbeat\n");
       }
-      CKestrelCode::ClearDecodeMessage(result, type);
-    }
-    if (framer.GetStatus() >= kFramerBadLength) {
-      std::fprintf(stderr, "malformed stream at byte %lld\n", framer.GetErrorOffset());
+    }  // each result is freed as it goes out of scope
+    if (reader.failed()) {
+      std::fprintf(stderr, "malformed stream at byte %lld\n", reader.errorOffset());
       break;
     }
   }
