@@ -178,18 +178,19 @@ struct SeriesType<char*> {
 class Column {
  public:
   Column() = default;
+  // A column without an array of its type has no rows, whatever its count.
   Column(int id, ValueType type, int rows, const CIndexValue* value)
-      : id_(id), type_(type), rows_(rows > 0 ? rows : 0), value_(value) {}
+      : id_(id), type_(type), rows_(rows > 0 && hasArray(type, value) ? rows : 0), value_(value) {}
 
   int id() const noexcept { return id_; }
   ValueType type() const noexcept { return type_; }
-  // Number of rows; 0 when the id was not found.
+  // Number of rows; 0 when the id was not found or holds no series.
   std::size_t size() const noexcept { return static_cast<std::size_t>(rows_); }
-  bool empty() const noexcept { return rows_ == 0 || value_ == nullptr; }
+  bool empty() const noexcept { return rows_ == 0; }
 
   template <class T>
   Span<T> as() const noexcept {
-    if (value_ == nullptr || type_ != SeriesType<T>::value) return Span<T>();
+    if (rows_ == 0 || type_ != SeriesType<T>::value) return Span<T>();
     if constexpr (std::is_same_v<T, int>) {
       return Span<T>(value_->pnValue, rows_);
     } else if constexpr (std::is_same_v<T, double>) {
@@ -201,26 +202,40 @@ class Column {
     }
   }
 
-  // Row `row` as a Value; nothing outside 0 .. size()-1 or for other types.
+  // Row `row` as a Value; nothing outside 0 .. size()-1.
   Value operator[](std::size_t row) const noexcept {
-    if (value_ == nullptr || row >= size()) return std::monostate();
+    if (row >= size()) return std::monostate();
     switch (type_) {
       case ValueType::IntArray:
-        return value_->pnValue == nullptr ? Value() : Value(value_->pnValue[row]);
+        return value_->pnValue[row];
       case ValueType::DoubleArray:
-        return value_->pdValue == nullptr ? Value() : Value(value_->pdValue[row]);
+        return value_->pdValue[row];
       case ValueType::Int64Array:
-        return value_->pllValue == nullptr
-                   ? Value()
-                   : Value(static_cast<std::int64_t>(value_->pllValue[row]));
+        return static_cast<std::int64_t>(value_->pllValue[row]);
       case ValueType::TextArray:
-        return value_->ppcValue == nullptr ? Value() : Value(text(value_->ppcValue[row]));
+        return text(value_->ppcValue[row]);
       default:
         return std::monostate();
     }
   }
 
  private:
+  static bool hasArray(ValueType type, const CIndexValue* v) noexcept {
+    if (v == nullptr) return false;
+    switch (type) {
+      case ValueType::IntArray:
+        return v->pnValue != nullptr;
+      case ValueType::DoubleArray:
+        return v->pdValue != nullptr;
+      case ValueType::Int64Array:
+        return v->pllValue != nullptr;
+      case ValueType::TextArray:
+        return v->ppcValue != nullptr;
+      default:
+        return false;
+    }
+  }
+
   int id_ = -1;
   ValueType type_ = ValueType::IntArray;
   int rows_ = 0;
