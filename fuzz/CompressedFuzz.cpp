@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<char> inner = kestrel_fuzz::Framed(data, size);
   uLongf packedSize = compressBound(inner.size());
   std::vector<uint8_t> envelope(1 + packedSize);
-  envelope[0] = 0x80 | 54;  // the envelope's type, one stop-bit byte
+  // The envelope's type, one stop-bit byte.
+  envelope[0] = static_cast<uint8_t>(0x80 | static_cast<int>(kestrel::MessageType::Compressed));
   if (compress2(envelope.data() + 1, &packedSize, reinterpret_cast<const Bytef*>(inner.data()),
                 inner.size(), Z_BEST_SPEED) != Z_OK) {
     return 0;

@@ -6,20 +6,31 @@
 
 namespace {
 
+using kestrel::MessageType;
+
 struct Family {
   const char* name;
-  uint8_t types[6];
+  MessageType types[6];
   size_t count;
 };
 
 // The families, by KESTREL_FUZZ_FAMILY.
 constexpr Family kFamilies[] = {
-    {"realtime", {64, 24, 25, 33}, 4},          // quote updates, masked data, simple indicators
-    {"level2", {130}, 1},                       // level-2 transaction history
-    {"klines", {3, 5}, 2},                      // day and minute K-lines
-    {"trends", {17, 18}, 2},                    // formalized trends and deals
-    {"envelopes", {6, 21, 54}, 3},              // history trends, QE data, compressed
-    {"service", {80, 26, 59, 9, 34, 40}, 6},    // login dialog, charts, rankings
+    // quote updates, masked data, simple indicators
+    {"realtime",
+     {MessageType::QuoteUpdate, MessageType::MaskedIndicators, MessageType::MaskedData,
+      MessageType::SimpleIndicators},
+     4},
+    {"level2", {MessageType::Level2TransactionsHistory}, 1},
+    {"klines", {MessageType::DayKLine, MessageType::MinuteKLine}, 2},
+    {"trends", {MessageType::FormalizedTrend, MessageType::FormalizedDeal}, 2},
+    // history trends, QE data, compressed envelopes
+    {"envelopes", {MessageType::HisTrend, MessageType::QEDataPlus, MessageType::Compressed}, 3},
+    // login dialog, charts, rankings
+    {"service",
+     {MessageType::Login, MessageType::ServerSubInfo, MessageType::StatusTest,
+      MessageType::SectorCharts, MessageType::SectorQuotesOrder, MessageType::PagedRankingList},
+     6},
 };
 
 constexpr const Family& kFamily = kFamilies[KESTREL_FUZZ_FAMILY];
@@ -35,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   head.Frame(0, static_cast<int>(size));
   const uint32_t wanted = ReadUInt32(head);
   const size_t bodyStart = std::min<size_t>(size, static_cast<size_t>(head.Position()));
-  uint8_t type = kFamily.types[wanted % kFamily.count];
+  MessageType type = kFamily.types[wanted % kFamily.count];
   for (size_t i = 0; i < kFamily.count; ++i) {
-    if (kFamily.types[i] == wanted) type = kFamily.types[i];
+    if (static_cast<uint32_t>(kFamily.types[i]) == wanted) type = kFamily.types[i];
   }
   CCode typed(8);
-  WriteUInt32(typed, type);
+  WriteUInt32(typed, static_cast<uint32_t>(type));
   std::vector<uint8_t> typeAndBody(typed.GetContent(), typed.GetContent() + typed.GetLength());
   typeAndBody.insert(typeAndBody.end(), data + bodyStart, data + size);
   std::vector<char> message = kestrel_fuzz::Framed(typeAndBody.data(), typeAndBody.size());

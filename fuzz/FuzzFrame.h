@@ -28,12 +28,42 @@ inline std::vector<char> Framed(const uint8_t* typeAndBody, size_t size) {
   return message;
 }
 
-// Decodes one framed message as a host does: decode, print, free.
-inline void DecodeAsHost(std::vector<char>& message) {
-  int type = -1;
-  char* result = CKestrelCode::DecodeOneMessage(message.data(), &type);
-  CKestrelCode::PrintDecodeMessage(result, type);
-  CKestrelCode::ClearDecodeMessage(result, type);
+// Reads every value that the views reach, so that the sanitizers see each
+// element of the record.
+inline void ReadThroughViews(const kestrel::Result& result) {
+  volatile size_t sink = 0;
+  if (CKestrelData* data = result.as<CKestrelData>()) {
+    for (CKestrelQuoteData& quote : kestrel::quotes(*data)) {
+      for (const kestrel::Entry& entry : kestrel::entries(quote)) sink = sink + entry.value.index();
+    }
+    for (CKestrelHisData& series : kestrel::series(*data)) {
+      for (const int id : kestrel::columnIds(series)) {
+        const kestrel::Column column = kestrel::column(series, id);
+        for (size_t row = 0; row < column.size(); ++row) sink = sink + column[row].index();
+      }
+    }
+    for (CKestrelL2OrderQueue& queue : kestrel::orderQueues(*data)) {
+      for (CL2OrderQueuePriceLevel& level : kestrel::levels(queue)) {
+        sink = sink + static_cast<size_t>(kestrel::price(level) != 0);
+        for (const CL2OrderQueueItem& order : kestrel::orders(level)) sink = sink + order.Volume;
+      }
+    }
+    for (CKestrelMarketEventData& event : kestrel::marketEvents(*data)) {
+      for (const CMarketEventFieldItem& field : kestrel::fields(event)) sink = sink + field.IndIndex;
+    }
+  }
+  if (CWatchList* list = result.as<CWatchList>()) {
+    for (WatchListItem& item : kestrel::items(*list)) {
+      for (const uint16_t id : kestrel::ids(item)) sink = sink + id;
+    }
+  }
+}
+
+// Decodes one framed message as a host does: decode, print, read, free.
+inline void DecodeAsHost(const std::vector<char>& message) {
+  const kestrel::Result result = kestrel::decode(message.data(), message.size());
+  result.print();
+  ReadThroughViews(result);
 }
 
 }  // namespace kestrel_fuzz

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KestrelTypes.hpp"
 #include "support/MessageBuilder.h"
 
 namespace {
@@ -15,9 +16,11 @@ namespace {
 using kt::Bytes;
 using kt::MessageBuilder;
 
+using kestrel::MessageType;
+
 struct Seed {
   const char* name;
-  uint32_t type;
+  MessageType type;
   Bytes body;
 };
 
@@ -30,7 +33,7 @@ MessageBuilder& Prices(MessageBuilder& b, int rows) {
 std::vector<Seed> Seeds() {
   std::vector<Seed> seeds;
   // Real-time quotes of several markets, with special indicators.
-  seeds.push_back({"quotes", 64,
+  seeds.push_back({"quotes", MessageType::QuoteUpdate,
                    MessageBuilder().UInt(3)
                        .Code(60, 0).UInt(4).UInt(2).PackedTime(9, 30, 0).UInt(3).UInt(1025)
                        .UInt(8).Int(123456789).UInt(131).Sized("NAME")
@@ -38,7 +41,7 @@ std::vector<Seed> Seeds() {
                        .UInt(150).UInt(1).UInt(3).UInt(150000).Sized("!2Y")
                        .TextCode("IF1107.CFE").UInt(2).UInt(31).UInt(12345).UInt(2).PackedTime(14, 0, 0)
                        .Bytes()});
-  seeds.push_back({"quotes-level2", 64,
+  seeds.push_back({"quotes-level2", MessageType::QuoteUpdate,
                    MessageBuilder().UInt(1).Code(60, 0).UInt(4)
                        .UInt(90).UInt(2).UInt(93000).Int(3).UInt(100).Int(-1)
                        .UInt(1).UInt(2).UInt(10250).Int(5).UInt(10).UInt(20)
@@ -49,18 +52,18 @@ std::vector<Seed> Seeds() {
                        .UInt(155).UInt(1).UInt(1).UInt(2).UInt(3).UInt(4).Sized("600000.SH").UInt(1)
                        .UInt(3).Int(1234).Sized("halt")
                        .Bytes()});
-  seeds.push_back({"quotes-error", 64, MessageBuilder().UInt(0).UInt(7).Bytes()});
+  seeds.push_back({"quotes-error", MessageType::QuoteUpdate, MessageBuilder().UInt(0).UInt(7).Bytes()});
   const Bytes masked = MessageBuilder().UInt(3).UInt(3).UInt(57).UInt(151).UInt(2)
                            .Code(60, 0).Raw({0xE0}).UInt(3).Int(1025).Int(5).Int(123456)
                            .Code(77, 0).Raw({0x40}).UInt(1).UInt(2).UInt(5).UInt(6)
                            .Bytes();
-  seeds.push_back({"masked-commit", 24, masked});
-  seeds.push_back({"masked-verify", 25, masked});
-  seeds.push_back({"simple", 33,
+  seeds.push_back({"masked-commit", MessageType::MaskedIndicators, masked});
+  seeds.push_back({"masked-verify", MessageType::MaskedData, masked});
+  seeds.push_back({"simple", MessageType::SimpleIndicators,
                    MessageBuilder().UInt(1).Code(60, 0).UInt(2).UInt(3).Int(1025).UInt(131)
                        .Sized("X").Bytes()});
   // Level-2 transaction history: deals, then reverted deals.
-  seeds.push_back({"level2-deals", 130,
+  seeds.push_back({"level2-deals", MessageType::Level2TransactionsHistory,
                    MessageBuilder().UInt(1).Code(60, 0).UInt(0).UInt(0).UInt(0).UInt(1).UInt(2)
                        .UInt(93000).Int(3).UInt(100).Int(-1).UInt(1).UInt(2).UInt(10250).Int(5)
                        .UInt(10).UInt(20).UInt(7).Int(1).Bytes()});
@@ -68,7 +71,7 @@ std::vector<Seed> Seeds() {
     MessageBuilder b;
     b.UInt(2).Code(60, 0).UInt(0).UInt(0).UInt(0).UInt(1).UInt(2);
     for (int column = 0; column < 10; ++column) b.UInt(5 + column).Int(1);
-    seeds.push_back({"level2-reverts", 130, b.Bytes()});
+    seeds.push_back({"level2-reverts", MessageType::Level2TransactionsHistory, b.Bytes()});
   }
   // K-lines: an A share, a future, an open fund; minute bars.
   for (const char* code : {"600000.SH", "IF1107.CFE", "0700.HK"}) {
@@ -76,9 +79,9 @@ std::vector<Seed> Seeds() {
     b.TextCode(code).UInt(2).UInt(0x23).UInt(3).UInt(20240102).UInt(1).UInt(3);
     Prices(b, 3).Int(100).Int(5).Int(-2).Int(1000).Int(50).Int(-20);
     b.UInt(7).Int(1).Int(1).UInt(2).Int(1).Int(-1);
-    seeds.push_back({"day-kline", 3, b.Bytes()});
+    seeds.push_back({"day-kline", MessageType::DayKLine, b.Bytes()});
   }
-  seeds.push_back({"day-kline-fund", 3,
+  seeds.push_back({"day-kline-fund", MessageType::DayKLine,
                    MessageBuilder().Code(29, 1).UInt(4).UInt(1).UInt(2).UInt(20240102).UInt(1)
                        .UInt(10000).Int(5).Bytes()});
   {
@@ -86,32 +89,34 @@ std::vector<Seed> Seeds() {
     b.TextCode("IF1107.CFE").UInt(1).UInt(2).UInt(3).UInt(20240102).UInt(93000).UInt(60).UInt(60);
     Prices(b, 3).Int(100).Int(5).Int(-2).Int(1000).Int(50).Int(-20);
     b.UInt(7).Int(1).Int(1).UInt(2).Int(1).Int(-1);
-    seeds.push_back({"minute-kline", 5, b.Bytes()});
+    seeds.push_back({"minute-kline", MessageType::MinuteKLine, b.Bytes()});
   }
   // Formalized trends and deals, history trends and QE data: a code and a
   // few counted fields each, for the fuzzer to grow from.
-  for (const uint32_t type : {17u, 18u, 6u, 21u}) {
+  for (const MessageType type : {MessageType::FormalizedTrend, MessageType::FormalizedDeal,
+                                 MessageType::HisTrend, MessageType::QEDataPlus}) {
     seeds.push_back({"history", type,
                      MessageBuilder().Code(60, 0).UInt(2).UInt(1).UInt(2).UInt(93000).UInt(60)
                          .UInt(1000).Int(5).Int(100).Int(7).Bytes()});
   }
   // Service replies.
-  seeds.push_back({"login", 80,
+  seeds.push_back({"login", MessageType::Login,
                    MessageBuilder().Sized("user").Int(3).Int(500).Int(0).Int(0).Int(0).Int(0)
                        .Int(0).Sized("server").Sized("10.0.0.1").Bytes()});
-  seeds.push_back({"subscriptions", 26,
+  seeds.push_back({"subscriptions", MessageType::ServerSubInfo,
                    MessageBuilder().UInt(1).UInt(2).Code(60, 0).UInt(2).UInt(3).UInt(8)
                        .Code(77, 0).UInt(0).Bytes()});
-  seeds.push_back({"status", 59,
+  seeds.push_back({"status", MessageType::StatusTest,
                    MessageBuilder().UInt(1).Int(2).Int(3).UInt(4).UInt(5).UInt(6).Bytes()});
-  for (const uint32_t type : {9u, 34u, 40u}) {
+  for (const MessageType type : {MessageType::SectorCharts, MessageType::SectorQuotesOrder,
+                                 MessageType::PagedRankingList}) {
     seeds.push_back({"ranking", type,
                      MessageBuilder().UInt(1).UInt(2).UInt(1).UInt(2).Code(60, 0).UInt(1234)
                          .UInt(1200).UInt(5).Code(77, 0).UInt(3502).UInt(3500).UInt(6).Bytes()});
   }
   // Envelope forms.
-  seeds.push_back({"raw", 48, Bytes{'h', 'i'}});
-  seeds.push_back({"heartbeat", 58, Bytes{}});
+  seeds.push_back({"raw", MessageType::RawData, Bytes{'h', 'i'}});
+  seeds.push_back({"heartbeat", MessageType::HeartBeat, Bytes{}});
   return seeds;
 }
 
@@ -124,9 +129,10 @@ int main(int argc, char** argv) {
   }
   int n = 0;
   for (const Seed& seed : Seeds()) {
-    Bytes typeAndBody = kt::StopBitUnsigned(seed.type);
+    const auto type = static_cast<uint32_t>(seed.type);
+    Bytes typeAndBody = kt::StopBitUnsigned(type);
     typeAndBody.insert(typeAndBody.end(), seed.body.begin(), seed.body.end());
-    const std::string path = std::string(argv[1]) + "/" + std::to_string(seed.type) + "-" +
+    const std::string path = std::string(argv[1]) + "/" + std::to_string(type) + "-" +
                              seed.name + "-" + std::to_string(n++);
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(typeAndBody.data()),
