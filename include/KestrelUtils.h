@@ -18,15 +18,13 @@
 #include "L2OrderQueue.h"
 #include "ServiceRecords.h"
 
-// The C++17 face in namespace kestrel: named types, owned results, views,
-// the stream reader and subscription lists. Header-only, over the functions
-// and records above.
-#if defined(__cplusplus) && __cplusplus >= 201703L
+// The C++ face in namespace kestrel: named types, owned results, views, the
+// stream reader and subscription lists. Header-only, over the functions and
+// records above.
 #include "KestrelReader.hpp"
 #include "KestrelRequests.hpp"
 #include "KestrelResult.hpp"
 #include "KestrelTypes.hpp"
 #include "KestrelViews.hpp"
-#endif
 
 #endif  // KESTREL_UTILS_H
