@@ -1,5 +1,5 @@
-// The C++ face of KestrelUtils, part 4: a stream reader that cuts a
-// connection's bytes into messages and decodes each into an owned result.
+// The C++ face of KestrelUtils: a stream reader that cuts a connection's
+// bytes into messages and decodes each into an owned result.
 //
 //   kestrel::Reader reader;
 //   reader.feed(buffer, received);

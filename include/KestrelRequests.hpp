@@ -1,5 +1,4 @@
-// The C++ face of KestrelUtils, part 5: owned requests and subscription
-// lists.
+// The C++ face of KestrelUtils: owned requests and subscription lists.
 //
 //   kestrel::SubscriptionList list;
 //   list.add("600000.SH", {2, 3, 8}).add("IF2406.CFE", {2, 3});

@@ -1,5 +1,5 @@
-// The C++ face of KestrelUtils, part 2: the owned result of one decoded
-// message, and decoding a message held in memory.
+// The C++ face of KestrelUtils: the owned result of one decoded message,
+// and decoding a message held in memory.
 //
 //   kestrel::Result result = kestrel::decode(bytes, size);
 //   if (auto* data = result.as<CKestrelData>()) { ... read it ... }

@@ -1,5 +1,5 @@
-// The C++ face of KestrelUtils, part 1: the names of message types and value
-// types, and which record each message type yields.
+// The C++ face of KestrelUtils: the names of message types and value types,
+// and which record each message type yields.
 //
 // Header-only, over the exported interface; everything is in namespace
 // kestrel. Include <KestrelUtils/KestrelUtils.h> rather than this header.

@@ -1,5 +1,5 @@
-// The C++ face of KestrelUtils, part 3: views that read the result records
-// without changing them.
+// The C++ face of KestrelUtils: views that read the result records without
+// changing them.
 //
 //   for (CKestrelQuoteData& quote : kestrel::quotes(*data)) {
 //     for (kestrel::Entry entry : kestrel::entries(quote)) {
