@@ -30,7 +30,8 @@ struct FrameInfo {
 
 // A KestrelFramer and DecodeOneMessage in one: feed the bytes as they come,
 // take a result per whole message. Belongs to one connection and one thread
-// at a time; movable, not copyable.
+// at a time; movable, not copyable (a reader moved from may only be assigned
+// to or destroyed).
 class Reader {
  public:
   // `maxMessage`: the framer's ceiling on a message's type and body.
