@@ -19,9 +19,19 @@ constexpr int kMarkerTail = 2;
 // The fields every ranking body starts with: id, one, range.
 constexpr size_t kRankingHead = 3;
 
-// True while another element of a counted list could still be in the body:
-// each element takes at least one byte.
-bool MoreFits(const CDecodeCode& cursor) { return !cursor.Exhausted() && cursor.Remaining() > 0; }
+// Reads `count` elements of a list with `each`, while another element could
+// still be in the body (each takes at least one byte); a list that announces
+// more elements than the body holds marks the cursor exhausted.
+template <typename Each>
+void ForEachElement(CDecodeCode& cursor, uint32_t count, Each each) {
+  for (uint32_t i = 0; i < count; ++i) {
+    if (cursor.Exhausted() || cursor.Remaining() == 0) {
+      cursor.MarkExhausted();
+      return;
+    }
+    each();
+  }
+}
 
 std::string ReadCode(CDecodeCode& cursor) {
   char text[kTernCodeSize] = {};
@@ -31,13 +41,12 @@ std::string ReadCode(CDecodeCode& cursor) {
 
 // An item list: a count, then per item its code, an id count and the ids.
 void ReadItems(CDecodeCode& cursor, uint32_t count, ReadValue& value) {
-  for (uint32_t i = 0; i < count && MoreFits(cursor); ++i) {
+  ForEachElement(cursor, count, [&] {
     ReadItem item;
     item.code = ReadCode(cursor);
-    const uint32_t ids = ReadUInt32(cursor);
-    for (uint32_t k = 0; k < ids && MoreFits(cursor); ++k) item.ids.push_back(ReadUInt32(cursor));
+    ForEachElement(cursor, ReadUInt32(cursor), [&] { item.ids.push_back(ReadUInt32(cursor)); });
     value.items.push_back(std::move(item));
-  }
+  });
 }
 
 void ReadMasked(CDecodeCode& cursor, ReadValue& value) {
@@ -47,13 +56,8 @@ void ReadMasked(CDecodeCode& cursor, ReadValue& value) {
     for (int i = 0; i < kMarkerTail; ++i) ReadUInt32(cursor);
     return;
   }
-  for (uint32_t k = 0; k < distinct && MoreFits(cursor); ++k) {
-    value.numbers.push_back(ReadUInt32(cursor));
-  }
-  const uint32_t count = ReadUInt32(cursor);
-  for (uint32_t i = 0; i < count && MoreFits(cursor); ++i) {
-    value.items.push_back({ReadCode(cursor), {}});
-  }
+  ForEachElement(cursor, distinct, [&] { value.numbers.push_back(ReadUInt32(cursor)); });
+  ForEachElement(cursor, ReadUInt32(cursor), [&] { value.items.push_back({ReadCode(cursor), {}}); });
   const uint32_t maskSize = ReadUInt32(cursor);
   for (ReadItem& item : value.items) {
     const char* mask = cursor.Take(static_cast<int>(std::min<uint32_t>(maskSize, INT32_MAX)));
@@ -88,18 +92,12 @@ ReadValue ReadField(CDecodeCode& cursor, Field field) {
     case Wire::kCode:
       value.text = ReadCode(cursor);
       break;
-    case Wire::kNumberList: {
-      const uint32_t count = ReadUInt32(cursor);
-      for (uint32_t i = 0; i < count && MoreFits(cursor); ++i) {
-        value.numbers.push_back(ReadUInt32(cursor));
-      }
+    case Wire::kNumberList:
+      ForEachElement(cursor, ReadUInt32(cursor), [&] { value.numbers.push_back(ReadUInt32(cursor)); });
       break;
-    }
-    case Wire::kCodeList: {
-      const uint32_t count = ReadUInt32(cursor);
-      for (uint32_t i = 0; i < count && MoreFits(cursor); ++i) value.codes.push_back(ReadCode(cursor));
+    case Wire::kCodeList:
+      ForEachElement(cursor, ReadUInt32(cursor), [&] { value.codes.push_back(ReadCode(cursor)); });
       break;
-    }
     case Wire::kItems:
       ReadItems(cursor, ReadUInt32(cursor), value);
       break;
