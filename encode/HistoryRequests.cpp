@@ -91,7 +91,8 @@ constexpr int kShortQeDataFirst = 1;
 
 // The type and one body form of an init request; no field of these forms
 // is a list.
-void WriteInit(CCode& code, unsigned char type, const rq::Layout& layout, const rq::Values& values) {
+void WriteInit(CCode& code, unsigned char type, const rq::Layout& layout,
+               const rq::Values& values) {
   WriteByteValue(code, type);
   rq::WriteLayout(code, layout, values, [](rq::Field) {});
 }

@@ -51,13 +51,14 @@ CCode* CKestrelCode::EncodePagedRankListRequest(uint32_t id, char* first, int p,
                                                 char* second, int scope, int selector, int r,
                                                 TTnSortDirection direction, int count,
                                                 char** codes) {
-  return EncodeRankingRequest(
-      {rq::kPagedRankListForm, id, first, second, p, q, scope, selector, r, direction, count, codes});
+  return EncodeRankingRequest({rq::kPagedRankListForm, id, first, second, p, q, scope, selector, r,
+                               direction, count, codes});
 }
 
 CCode* CKestrelCode::EncodeTop8Request(int64_t id, char* first, char* second, int scope, int count,
                                        char** codes) {
-  return EncodeRankingRequest({rq::kTop8Form, id, first, second, 0, 0, scope, 0, 0, 0, count, codes});
+  return EncodeRankingRequest(
+      {rq::kTop8Form, id, first, second, 0, 0, scope, 0, 0, 0, count, codes});
 }
 
 CCode* CKestrelCode::EncodeRankingRequest(const RankingRequest& request) {

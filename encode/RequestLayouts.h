@@ -20,17 +20,17 @@ namespace kestrel::requests {
 
 // How a field travels.
 enum class Wire : uint8_t {
-  kUnsigned,      // WriteUInt32
-  kSigned,        // WriteInt64
-  kText,          // WriteSizedString: a length, then the bytes
-  kCode,          // WriteTernCode: a compact security code
-  kNumberList,    // a count, then that many unsigned numbers
-  kCodeList,      // a count, then that many codes
-  kItems,         // a count, then per item: code, id count, ids
-  kWatchList,     // kItems, or the empty-list marker: three zero fields
-  kMaskedList,    // id count, ids, item count, codes, mask size, masks; or the marker
-  kRest,          // every remaining byte of the body, as it is
-  kOptional,      // WriteUInt32, left out when the argument has no wire value
+  kUnsigned,    // WriteUInt32
+  kSigned,      // WriteInt64
+  kText,        // WriteSizedString: a length, then the bytes
+  kCode,        // WriteTernCode: a compact security code
+  kNumberList,  // a count, then that many unsigned numbers
+  kCodeList,    // a count, then that many codes
+  kItems,       // a count, then per item: code, id count, ids
+  kWatchList,   // kItems, or the empty-list marker: three zero fields
+  kMaskedList,  // id count, ids, item count, codes, mask size, masks; or the marker
+  kRest,        // every remaining byte of the body, as it is
+  kOptional,    // WriteUInt32, left out when the argument has no wire value
 };
 
 // Every field of every request body. The names are those a reader prints.
@@ -145,8 +145,7 @@ using F = Field;
 inline constexpr Field kLogin[] = {F::kLoginFirst, F::kLoginSecond, F::kServices, F::kUser};
 inline constexpr Field kRawData[] = {F::kRawBytes};
 inline constexpr Layout kEmpty{};
-inline constexpr Field kStatusTest[] = {F::kValue1, F::kValue2, F::kValue3, F::kValue5,
-                                        F::kValue4};
+inline constexpr Field kStatusTest[] = {F::kValue1, F::kValue2, F::kValue3, F::kValue5, F::kValue4};
 // Subscriptions: the two-list requests send the second list first.
 inline constexpr Field kCommit[] = {F::kUnsubscribe, F::kSubscribe};
 inline constexpr Field kMasked[] = {F::kMaskedUnsubscribe, F::kMaskedSubscribe};
@@ -169,12 +168,12 @@ inline constexpr Field kRankOther[] = {F::kSignedId,   F::kOne, F::kRange,    F:
                                        F::kSecondText, F::kR,   F::kDirection};
 inline constexpr Field kPagedScope1[] = {F::kUnsignedId, F::kOne, F::kRange, F::kFirstText,
                                          F::kP,          F::kQ,   F::kR,     F::kDirection};
-inline constexpr Field kPagedScope2[] = {F::kUnsignedId, F::kOne,        F::kRange, F::kFirstText,
-                                         F::kP,          F::kQ,          F::kSecondText,
-                                         F::kCodes,      F::kR,          F::kDirection};
-inline constexpr Field kPagedOther[] = {F::kUnsignedId, F::kOne, F::kRange,      F::kFirstText,
-                                        F::kP,          F::kQ,   F::kSecondText, F::kR,
-                                        F::kDirection};
+inline constexpr Field kPagedScope2[] = {
+    F::kUnsignedId, F::kOne,        F::kRange, F::kFirstText, F::kP,
+    F::kQ,          F::kSecondText, F::kCodes, F::kR,         F::kDirection};
+inline constexpr Field kPagedOther[] = {F::kUnsignedId, F::kOne, F::kRange,
+                                        F::kFirstText,  F::kP,   F::kQ,
+                                        F::kSecondText, F::kR,   F::kDirection};
 // Top-8 requests send the range selector of selector 0 and no r or direction.
 inline constexpr Field kTop8Scope1[] = {F::kSignedId, F::kOne, F::kRange, F::kFirstText,
                                         F::kSecondText};

@@ -57,7 +57,9 @@ void ReadMasked(CDecodeCode& cursor, ReadValue& value) {
     return;
   }
   ForEachElement(cursor, distinct, [&] { value.numbers.push_back(ReadUInt32(cursor)); });
-  ForEachElement(cursor, ReadUInt32(cursor), [&] { value.items.push_back({ReadCode(cursor), {}}); });
+  ForEachElement(cursor, ReadUInt32(cursor), [&] {
+    value.items.push_back({ReadCode(cursor), {}});
+  });
   const uint32_t maskSize = ReadUInt32(cursor);
   for (ReadItem& item : value.items) {
     const char* mask = cursor.Take(static_cast<int>(std::min<uint32_t>(maskSize, INT32_MAX)));
@@ -93,7 +95,8 @@ ReadValue ReadField(CDecodeCode& cursor, Field field) {
       value.text = ReadCode(cursor);
       break;
     case Wire::kNumberList:
-      ForEachElement(cursor, ReadUInt32(cursor), [&] { value.numbers.push_back(ReadUInt32(cursor)); });
+      ForEachElement(cursor, ReadUInt32(cursor),
+                     [&] { value.numbers.push_back(ReadUInt32(cursor)); });
       break;
     case Wire::kCodeList:
       ForEachElement(cursor, ReadUInt32(cursor), [&] { value.codes.push_back(ReadCode(cursor)); });
@@ -124,7 +127,8 @@ ReadValue ReadField(CDecodeCode& cursor, Field field) {
 }
 
 void ReadFields(CDecodeCode& cursor, const Layout& layout, size_t from, ReadRequest& request) {
-  for (size_t i = from; i < layout.size; ++i) request.fields.push_back(ReadField(cursor, layout.fields[i]));
+  for (size_t i = from; i < layout.size; ++i)
+    request.fields.push_back(ReadField(cursor, layout.fields[i]));
 }
 
 // The scope column whose range selectors hold `range`; ranges that no
@@ -161,7 +165,8 @@ ReadRequest ReadOneRequest(const uint8_t* bytes, size_t size) {
   ReadRequest request;
   if (size < 2) return request;
   size_t prefix = 0;
-  while (prefix < size - 1 && prefix < kMaxRequestPrefix && (bytes[prefix] & kStopBit) == 0) ++prefix;
+  while (prefix < size - 1 && prefix < kMaxRequestPrefix && (bytes[prefix] & kStopBit) == 0)
+    ++prefix;
   ++prefix;
   const size_t end = size - 1;  // the check byte follows the body
   if (prefix > end) return request;

@@ -25,10 +25,10 @@ struct ReadItem {
 // One field as read.
 struct ReadValue {
   Field field;
-  bool present = true;          // false for a kOptional field the body left out
-  int64_t number = 0;           // kUnsigned, kSigned, kOptional
-  std::string text;             // kText, kCode; kRest: the bytes
-  std::vector<int64_t> numbers; // kNumberList; kMaskedList: the ids of the masks
+  bool present = true;             // false for a kOptional field the body left out
+  int64_t number = 0;              // kUnsigned, kSigned, kOptional
+  std::string text;                // kText, kCode; kRest: the bytes
+  std::vector<int64_t> numbers;    // kNumberList; kMaskedList: the ids of the masks
   std::vector<std::string> codes;  // kCodeList
   std::vector<ReadItem> items;     // kItems, kWatchList, kMaskedList
   bool emptyMarker = false;        // kWatchList, kMaskedList: the empty-list marker

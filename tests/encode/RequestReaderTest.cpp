@@ -106,8 +106,10 @@ TEST(RequestReader, GivesBackWhatTheEncodersWereGiven) {
        "unsubscribe=[600000.SH:2,3] subscribe=empty"},
       {K::EncodePeekRequest(first.data(), 1), 33, "count=1 items=[600000.SH:2,3]"},
       // History init requests: every kind and flag, the K-line periods.
-      {K::EncodeInitRequest(code, 0, 7, 8, kKLineDay, false, 0, 0), 17, "first=1 a=7 code=600000.SH"},
-      {K::EncodeInitRequest(code, 1, 7, 8, kKLineDay, false, 0, 0), 18, "first=1 a=7 code=600000.SH"},
+      {K::EncodeInitRequest(code, 0, 7, 8, kKLineDay, false, 0, 0), 17,
+       "first=1 a=7 code=600000.SH"},
+      {K::EncodeInitRequest(code, 1, 7, 8, kKLineDay, false, 0, 0), 18,
+       "first=1 a=7 code=600000.SH"},
       {K::EncodeInitRequest(code, 1, 7, 8, kKLineDay, true, 3, 4), 21,
        "first=1 code=600000.SH sub_kind=1 a=7 b=8 c=- d=-"},
       {K::EncodeInitRequest(code, 2, 7, 8, kKLineDay, true, 3, 4), 21,
@@ -118,8 +120,10 @@ TEST(RequestReader, GivesBackWhatTheEncodersWereGiven) {
        "first=1 code=600000.SH period=5 a=7 b=8"},
       {K::EncodeInitRequest(code, 3, 7, 8, kKLineMinuteBar4, false, 0, 0), 5,
        "first=1 code=600000.SH period=7 a=7 b=8"},
-      {K::EncodeInitRequest(code, 5, 7, 8, kKLineDay, false, 0, 0), 6, "first=1 code=600000.SH a=7"},
-      {K::EncodeInitRequest(code, 6, 7, 8, kKLineDay, false, 0, 0), 20, "first=1 code=600000.SH a=7"},
+      {K::EncodeInitRequest(code, 5, 7, 8, kKLineDay, false, 0, 0), 6,
+       "first=1 code=600000.SH a=7"},
+      {K::EncodeInitRequest(code, 6, 7, 8, kKLineDay, false, 0, 0), 20,
+       "first=1 code=600000.SH a=7"},
       {K::EncodeInitRequest(code, 7, 7, 8, kKLineDay, false, 0, 0), 130,
        "first=1 code=600000.SH marker=1 a=7 b=8"},
       {K::EncodeInitRequest(code, 12, 7, 8, kKLineDay, false, 0, 0), 21,
@@ -159,7 +163,8 @@ TEST(RequestReader, CutsFramesAndReadsDamageWithinTheBytes) {
     EXPECT_EQ(rq::CutRequest(whole.data(), cut, 1 << 20, &size), rq::RequestCut::kNeedMore) << cut;
   }
   const Bytes noStop = {0x01, 0x02, 0x03, 0x04, 0x05, 0x86};
-  EXPECT_EQ(rq::CutRequest(noStop.data(), noStop.size(), 1 << 20, &size), rq::RequestCut::kBadLength);
+  EXPECT_EQ(rq::CutRequest(noStop.data(), noStop.size(), 1 << 20, &size),
+            rq::RequestCut::kBadLength);
   const Bytes tooLong = {0x01, 0x80};  // 128 bytes announced
   EXPECT_EQ(rq::CutRequest(tooLong.data(), tooLong.size(), 100, &size), rq::RequestCut::kBadLength);
 

@@ -32,7 +32,8 @@ struct Dumped {
 Dumped DumpCapture(const Bytes& capture, kdump::DumpOptions options = {}) {
   options.port = 9100;
   std::ostringstream out, err;
-  Dumped run{kdump::DumpCaptureBytes(capture.data(), capture.size(), options, out, err), {}, err.str()};
+  Dumped run{
+      kdump::DumpCaptureBytes(capture.data(), capture.size(), options, out, err), {}, err.str()};
   std::istringstream lines(out.str());
   for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
   return run;
@@ -56,7 +57,9 @@ std::vector<std::string> ServerMessages(const std::vector<std::string>& lines, i
   const std::string from = "\"from\":\"server\",";
   for (const std::string& line : lines) {
     const size_t at = line.find(from);
-    if (line.rfind(start, 0) != 0 || at == std::string::npos || line.find("\"gap\"") != std::string::npos) continue;
+    if (line.rfind(start, 0) != 0 || at == std::string::npos ||
+        line.find("\"gap\"") != std::string::npos)
+      continue;
     out.push_back("{" + line.substr(at + from.size()));
   }
   return out;
@@ -123,7 +126,8 @@ TEST(CaptureDump, EveryLinkAndFormatGivesTheByteStreamsMessages) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const auto frames = ksim::Frames(Connection(session, row.ends, 5), row.ends, row.link);
-    const Bytes file = row.pcapng ? ksim::PcapngFile(frames, row.link) : ksim::PcapFile(frames, row.link);
+    const Bytes file =
+        row.pcapng ? ksim::PcapngFile(frames, row.link) : ksim::PcapFile(frames, row.link);
     const Dumped run = DumpCapture(file);
     EXPECT_EQ(run.status, kdump::kDumpOk) << run.err;
     EXPECT_EQ(ServerMessages(run.lines, 0), expected);
@@ -131,9 +135,11 @@ TEST(CaptureDump, EveryLinkAndFormatGivesTheByteStreamsMessages) {
   }
   // The addresses of the connection, IPv6 in brackets.
   const Endpoints v6 = V6();
-  const Dumped run = DumpCapture(ksim::PcapFile(ksim::Frames(Connection(session, v6, 5), v6, LinkFrame::kEthernet), LinkFrame::kEthernet));
+  const Dumped run = DumpCapture(ksim::PcapFile(
+      ksim::Frames(Connection(session, v6, 5), v6, LinkFrame::kEthernet), LinkFrame::kEthernet));
   ASSERT_FALSE(run.lines.empty());
-  EXPECT_NE(run.lines[0].find("\"peer\":\"[2001:db8::1]:40000 -> [2001:db8::2]:9100\""), std::string::npos);
+  EXPECT_NE(run.lines[0].find("\"peer\":\"[2001:db8::1]:40000 -> [2001:db8::2]:9100\""),
+            std::string::npos);
 }
 
 // Segments out of order, repeated, and sent again overlapping their
@@ -152,7 +158,8 @@ TEST(CaptureDump, ReassemblesReorderedDuplicatedAndOverlappingSegments) {
     if (random.Between(0, 2) == 0) std::swap(reordered[i], reordered[i + 1]);
   }
   for (size_t i = 3; i + 6 < reordered.size(); i += 7) {
-    std::rotate(reordered.begin() + static_cast<long>(i), reordered.begin() + static_cast<long>(i) + 1,
+    std::rotate(reordered.begin() + static_cast<long>(i),
+                reordered.begin() + static_cast<long>(i) + 1,
                 reordered.begin() + static_cast<long>(i) + 6);
   }
 
@@ -175,14 +182,16 @@ TEST(CaptureDump, ReassemblesReorderedDuplicatedAndOverlappingSegments) {
     const Bytes& before = sent[i - 1].payload;
     const size_t take = (before.size() + 1) / 2;
     merged.seq -= static_cast<uint32_t>(take);
-    merged.payload.insert(merged.payload.begin(), before.end() - static_cast<long>(take), before.end());
+    merged.payload.insert(merged.payload.begin(), before.end() - static_cast<long>(take),
+                          before.end());
     overlapping.insert(overlapping.end() - 1, merged);  // the wider one first
   }
 
   for (const auto& [name, segments] : std::map<std::string, std::vector<Segment>>{
            {"reordered", reordered}, {"duplicated", duplicated}, {"overlapping", overlapping}}) {
     SCOPED_TRACE(name);
-    const Dumped run = DumpCapture(ksim::PcapFile(ksim::Frames(segments, ends, LinkFrame::kEthernet), LinkFrame::kEthernet));
+    const Dumped run = DumpCapture(
+        ksim::PcapFile(ksim::Frames(segments, ends, LinkFrame::kEthernet), LinkFrame::kEthernet));
     EXPECT_EQ(run.status, kdump::kDumpOk) << run.err;
     EXPECT_EQ(ServerMessages(run.lines, 0), expected);
     EXPECT_EQ(Matching(run.lines, "\"check_ok\":true,\"complete\":true").size(),
@@ -210,14 +219,17 @@ TEST(CaptureDump, ALostSegmentIsAReportedGap) {
   const uint64_t to = from + segments[lost].payload.size();
   segments.erase(segments.begin() + static_cast<long>(lost));
 
-  const Dumped run = DumpCapture(ksim::PcapFile(ksim::Frames(segments, ends, LinkFrame::kEthernet), LinkFrame::kEthernet));
+  const Dumped run = DumpCapture(
+      ksim::PcapFile(ksim::Frames(segments, ends, LinkFrame::kEthernet), LinkFrame::kEthernet));
   EXPECT_EQ(run.status, kdump::kDumpGap);
   const auto gaps = Matching(run.lines, "\"gap\"");
   ASSERT_EQ(gaps.size(), 1u);
-  EXPECT_NE(gaps[0].find("\"gap\":{\"from\":" + std::to_string(from) + ",\"to\":" + std::to_string(to) + "}"),
+  EXPECT_NE(gaps[0].find("\"gap\":{\"from\":" + std::to_string(from) +
+                         ",\"to\":" + std::to_string(to) + "}"),
             std::string::npos)
       << gaps[0];
-  EXPECT_NE(run.err.find("bytes " + std::to_string(from) + " to " + std::to_string(to) + " were not captured"),
+  EXPECT_NE(run.err.find("bytes " + std::to_string(from) + " to " + std::to_string(to) +
+                         " were not captured"),
             std::string::npos)
       << run.err;
   // The messages that ended before the gap, and none after.
@@ -228,7 +240,8 @@ TEST(CaptureDump, ALostSegmentIsAReportedGap) {
     if (offset + size <= from) before.push_back(line);
   }
   EXPECT_EQ(ServerMessages(run.lines, 0), before);
-  EXPECT_EQ(Matching(run.lines, "\"from\":\"client\",\"offset\"").size(), ksim::SessionRequests().size());
+  EXPECT_EQ(Matching(run.lines, "\"from\":\"client\",\"offset\"").size(),
+            ksim::SessionRequests().size());
 }
 
 TEST(CaptureDump, KeepsSeveralConnectionsApart) {
@@ -255,7 +268,9 @@ TEST(CaptureDump, KeepsSeveralConnectionsApart) {
 TEST(CaptureDump, RequestsDecodeToTheFieldsTheyWereEncodedFrom) {
   const Session session = Simulated(1);
   const Endpoints ends;
-  const Dumped run = DumpCapture(ksim::PcapFile(ksim::Frames(Connection(session, ends, 1), ends, LinkFrame::kEthernet), LinkFrame::kEthernet));
+  const Dumped run = DumpCapture(
+      ksim::PcapFile(ksim::Frames(Connection(session, ends, 1), ends, LinkFrame::kEthernet),
+                     LinkFrame::kEthernet));
   const std::vector<std::string> requests = Matching(run.lines, "\"from\":\"client\"");
   const char* expected[] = {
       R"("type":80,"name":"login","check_ok":true,"complete":true,"trailing":0,"request":{"first":1,"second":2,"services":[5,7],"user":"demo"}})",
@@ -271,27 +286,34 @@ TEST(CaptureDump, RequestsDecodeToTheFieldsTheyWereEncodedFrom) {
   }
   const std::vector<std::string> ranking = Matching(requests, "\"type\":34,");
   ASSERT_EQ(ranking.size(), 1u);
-  EXPECT_NE(ranking[0].find(R"("request":{"id":2,"one":1,"range":19,"first":"Gainers","second":"all","codes":["600000.SH"],"r":10,"direction":2})"),
-            std::string::npos)
+  EXPECT_NE(
+      ranking[0].find(
+          R"("request":{"id":2,"one":1,"range":19,"first":"Gainers","second":"all","codes":["600000.SH"],"r":10,"direction":2})"),
+      std::string::npos)
       << ranking[0];
 }
 
 TEST(CaptureDump, StatisticsAndFiltersOverACapture) {
   const Session session = Simulated(1);
   const Endpoints ends;
-  const Bytes file = ksim::PcapFile(ksim::Frames(Connection(session, ends, 1), ends, LinkFrame::kEthernet), LinkFrame::kEthernet);
+  const Bytes file = ksim::PcapFile(
+      ksim::Frames(Connection(session, ends, 1), ends, LinkFrame::kEthernet), LinkFrame::kEthernet);
   kdump::DumpOptions options;
   options.stats = true;
   options.quiet = true;
   Dumped run = DumpCapture(file, options);
   ASSERT_EQ(run.lines.size(), 1u);
   const std::string& stats = run.lines[0];
-  EXPECT_NE(stats.find("\"server\":{\"messages\":" + std::to_string(session.messages.size()) + ",\"bytes\":" +
-                       std::to_string(session.stream.size()) + "}"),
+  EXPECT_NE(stats.find("\"server\":{\"messages\":" + std::to_string(session.messages.size()) +
+                       ",\"bytes\":" + std::to_string(session.stream.size()) + "}"),
             std::string::npos)
       << stats;
-  EXPECT_NE(stats.find("\"client\":{\"messages\":" + std::to_string(ksim::SessionRequests().size())), std::string::npos);
-  EXPECT_NE(stats.find("\"errors\":0,\"securities\":10,\"first\":\"2023-11-14T22:13:20."), std::string::npos) << stats;
+  EXPECT_NE(
+      stats.find("\"client\":{\"messages\":" + std::to_string(ksim::SessionRequests().size())),
+      std::string::npos);
+  EXPECT_NE(stats.find("\"errors\":0,\"securities\":10,\"first\":\"2023-11-14T22:13:20."),
+            std::string::npos)
+      << stats;
 
   options = {};
   options.types = {64, 32};
@@ -299,7 +321,8 @@ TEST(CaptureDump, StatisticsAndFiltersOverACapture) {
   run = DumpCapture(file, options);
   ASSERT_FALSE(run.lines.empty());
   for (const std::string& line : run.lines) {
-    EXPECT_TRUE(line.find("\"type\":64,") != std::string::npos || line.find("\"type\":32,") != std::string::npos);
+    EXPECT_TRUE(line.find("\"type\":64,") != std::string::npos ||
+                line.find("\"type\":32,") != std::string::npos);
     EXPECT_NE(line.find("\"0700.HK\""), std::string::npos);
   }
   EXPECT_EQ(Matching(run.lines, "\"from\":\"client\"").size(), 1u);  // the commit

@@ -34,10 +34,12 @@ TEST(EnvelopeRefusal, TellsTheReasonsApart) {
       // 100 MiB and one byte of zeros: past what the library inflates.
       {"too large", kwire::Frame(54, kwire::Deflate(Bytes(104857601, 0), 1)),
        "the payload inflates to more than 104857600 bytes, the most the library accepts"},
-      {"inner message", kwire::Compressed({0x00}), "the payload inflates to 1 bytes, but the message"},
+      {"inner message", kwire::Compressed({0x00}),
+       "the payload inflates to 1 bytes, but the message"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(Refusal(row.message).rfind(row.reason, 0), 0u) << row.name << ": " << Refusal(row.message);
+    EXPECT_EQ(Refusal(row.message).rfind(row.reason, 0), 0u)
+        << row.name << ": " << Refusal(row.message);
   }
 }
 
@@ -56,7 +58,8 @@ struct Stream {
   }
 };
 
-std::vector<std::string> Dump(const Stream& stream, const kdump::DumpOptions& options, int* status = nullptr) {
+std::vector<std::string> Dump(const Stream& stream, const kdump::DumpOptions& options,
+                              int* status = nullptr) {
   std::istringstream in(stream.bytes);
   std::ostringstream out, err;
   const int result = kdump::DumpStream(in, options, out, err);
@@ -104,12 +107,13 @@ TEST(DumpSelection, StatisticsCountTypesEnvelopesAndSecurities) {
                        ",\"bytes\":" + std::to_string(stream.bytes.size()) + "}"),
             std::string::npos)
       << stats;
-  EXPECT_NE(stats.find("\"compressed\":{\"messages\":" + std::to_string(envelopes) + ",\"bytes\":" +
-                       std::to_string(envelopeBytes) + "}"),
+  EXPECT_NE(stats.find("\"compressed\":{\"messages\":" + std::to_string(envelopes) +
+                       ",\"bytes\":" + std::to_string(envelopeBytes) + "}"),
             std::string::npos)
       << stats;
-  EXPECT_NE(stats.find("{\"type\":64,\"name\":\"quote update\",\"messages\":" + std::to_string(quotes)),
-            std::string::npos);
+  EXPECT_NE(
+      stats.find("{\"type\":64,\"name\":\"quote update\",\"messages\":" + std::to_string(quotes)),
+      std::string::npos);
   EXPECT_NE(stats.find("\"errors\":0,\"securities\":10}"), std::string::npos) << stats;
   EXPECT_EQ(stats.find("\"client\""), std::string::npos);  // a byte stream has no requests
 }

@@ -13,15 +13,15 @@ namespace kcap {
 namespace {
 
 // Link types (as libpcap reports them) whose frames the reader unwraps.
-constexpr int kLinkNull = 0;         // BSD loopback: 4-byte family
-constexpr int kLinkEthernet = 1;     // Ethernet II, with VLAN tags
-constexpr int kLinkRaw = 12;         // bare IP (LINKTYPE_RAW on Linux)
-constexpr int kLinkRawAlt = 14;      // bare IP on some systems
-constexpr int kLinkCooked = 113;     // Linux cooked capture, version 1
-constexpr int kLinkCooked2 = 276;    // Linux cooked capture, version 2
-constexpr int kLinkIpv4 = 228;       // bare IPv4
-constexpr int kLinkIpv6 = 229;       // bare IPv6
-constexpr int kLinkLoopback = 108;   // OpenBSD loopback: 4-byte family, network order
+constexpr int kLinkNull = 0;        // BSD loopback: 4-byte family
+constexpr int kLinkEthernet = 1;    // Ethernet II, with VLAN tags
+constexpr int kLinkRaw = 12;        // bare IP (LINKTYPE_RAW on Linux)
+constexpr int kLinkRawAlt = 14;     // bare IP on some systems
+constexpr int kLinkCooked = 113;    // Linux cooked capture, version 1
+constexpr int kLinkCooked2 = 276;   // Linux cooked capture, version 2
+constexpr int kLinkIpv4 = 228;      // bare IPv4
+constexpr int kLinkIpv6 = 229;      // bare IPv6
+constexpr int kLinkLoopback = 108;  // OpenBSD loopback: 4-byte family, network order
 
 constexpr size_t kNullHeader = 4;
 constexpr size_t kEthernetHeader = 14;
@@ -83,7 +83,7 @@ struct Reader::Stream {
   uint32_t base = 0;  // sequence number of stream offset 0
   uint64_t next = 0;  // the offset the stream waits for
   bool finSeen = false;
-  uint64_t finAt = 0;  // stream offset of the FIN
+  uint64_t finAt = 0;                                // stream offset of the FIN
   std::map<uint64_t, std::vector<uint8_t>> pending;  // out-of-order bytes by offset
   size_t pendingBytes = 0;
 };
@@ -109,7 +109,9 @@ struct Reader::Segment {
 
 Reader::Reader() = default;
 
-const Connection& Reader::ConnectionAt(int index) const { return connections_[static_cast<size_t>(index)]->info; }
+const Connection& Reader::ConnectionAt(int index) const {
+  return connections_[static_cast<size_t>(index)]->info;
+}
 
 Reader::~Reader() {
   if (pcap_ != nullptr) pcap_close(static_cast<pcap_t*>(pcap_));  // closes memory_ too
@@ -133,7 +135,8 @@ bool Reader::OpenMemory(const uint8_t* bytes, size_t size, uint16_t port, std::s
     return false;
   }
   char message[PCAP_ERRBUF_SIZE] = {};
-  pcap_t* handle = pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, message);
+  pcap_t* handle =
+      pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, message);
   if (handle == nullptr) {
     std::fclose(file);
     *error = message;
@@ -212,7 +215,7 @@ void Reader::Packet(const uint8_t* frame, size_t size, Timestamp time) {
     case kLinkIpv6:
       break;
     default:
-      return void(++skipped_.notTcp);
+      return void(++skipped_.notFollowed);
   }
   if (ether == 0) {
     // No link-layer protocol field: the IP version nibble tells.
@@ -234,7 +237,7 @@ void Reader::Packet(const uint8_t* frame, size_t size, Timestamp time) {
     if (header < kIpv4MinHeader || total < header || total > left) {
       return void(++skipped_.truncated);
     }
-    if (ip[9] != kProtocolTcp) return void(++skipped_.notTcp);
+    if (ip[9] != kProtocolTcp) return void(++skipped_.notFollowed);
     if ((Be16(ip + 6) & (kIpv4MoreFragments | kIpv4FragmentOffset)) != 0) {
       return void(++skipped_.fragments);
     }
@@ -261,9 +264,9 @@ void Reader::Packet(const uint8_t* frame, size_t size, Timestamp time) {
       ip += length;
       left -= length;
     }
-    if (next != kProtocolTcp) return void(++skipped_.notTcp);
+    if (next != kProtocolTcp) return void(++skipped_.notFollowed);
   } else {
-    return void(++skipped_.notTcp);
+    return void(++skipped_.notFollowed);
   }
 
   // TCP.
@@ -281,7 +284,7 @@ void Reader::Packet(const uint8_t* frame, size_t size, Timestamp time) {
     segment.client = {destination, destinationPort};
     segment.server = {source, sourcePort};
   } else {
-    return void(++skipped_.notTcp);
+    return void(++skipped_.notFollowed);
   }
   segment.key = segment.client.address + "|" + std::to_string(segment.client.port) + "|" +
                 segment.server.address + "|" + std::to_string(segment.server.port);
@@ -295,7 +298,7 @@ void Reader::Packet(const uint8_t* frame, size_t size, Timestamp time) {
 void Reader::Tcp(const Segment& segment) {
   auto found = live_.find(segment.key);
   if (found == live_.end()) {
-    if (connections_.size() >= kMaxConnections) return void(++skipped_.notTcp);
+    if (connections_.size() >= kMaxConnections) return void(++skipped_.notFollowed);
     auto conn = std::make_unique<Conn>();
     conn->info.index = static_cast<int>(connections_.size());
     conn->info.client = segment.client;
@@ -310,7 +313,8 @@ void Reader::Tcp(const Segment& segment) {
     // A reset ends both directions; what is still missing in either is a gap.
     for (const Direction direction : {Direction::kToServer, Direction::kToClient}) {
       Stream& stream = conn.streams[static_cast<int>(direction)];
-      if (!stream.ended) Stop(stream, conn.info.index, direction, segment.time, !stream.pending.empty());
+      if (!stream.ended)
+        Stop(stream, conn.info.index, direction, segment.time, !stream.pending.empty());
     }
   }
   if (conn.streams[0].ended && conn.streams[1].ended) live_.erase(conn.key);
@@ -329,7 +333,8 @@ void Reader::Deliver(Conn& conn, Direction direction, const Segment& segment) {
   const uint32_t dataSeq = syn ? segment.seq + 1 : segment.seq;
   // The offset nearest to the one awaited: sequence numbers wrap at 2^32,
   // and a segment lies within 2^31 bytes of the stream's position.
-  const auto distance = static_cast<int32_t>(dataSeq - stream.base - static_cast<uint32_t>(stream.next));
+  const auto distance =
+      static_cast<int32_t>(dataSeq - stream.base - static_cast<uint32_t>(stream.next));
   int64_t offset = static_cast<int64_t>(stream.next) + distance;
   const uint8_t* bytes = segment.payload;
   size_t size = segment.size;
@@ -392,7 +397,8 @@ void Reader::Drain(Stream& stream, int index, Direction direction, Timestamp tim
       event.connection = index;
       event.direction = direction;
       event.offset = stream.next;
-      held_.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(stream.next - start), bytes.end());
+      held_.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(stream.next - start),
+                         bytes.end());
       event.data = held_.back().data();
       event.size = held_.back().size();
       event.time = time;
@@ -429,7 +435,8 @@ void Reader::Finish() {
     for (const Direction direction : {Direction::kToServer, Direction::kToClient}) {
       Stream& stream = conn->streams[static_cast<int>(direction)];
       if (stream.ended) continue;
-      const bool missing = !stream.pending.empty() || (stream.finSeen && stream.finAt > stream.next);
+      const bool missing =
+          !stream.pending.empty() || (stream.finSeen && stream.finAt > stream.next);
       Stop(stream, conn->info.index, direction, last_, missing);
     }
   }

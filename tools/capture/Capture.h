@@ -59,7 +59,7 @@ struct Event {
 
 // Counts of what the reader passed over.
 struct Skipped {
-  uint64_t notTcp = 0;         // other protocols, other ports, unknown link types
+  uint64_t notFollowed = 0;    // other protocols, other ports, unknown link types
   uint64_t truncated = 0;      // frames cut short by the capture's snap length or damaged
   uint64_t fragments = 0;      // IPv4 fragments: not reassembled
   uint64_t overflowBytes = 0;  // out-of-order bytes beyond the buffering limit

@@ -282,14 +282,15 @@ Node Analyser::Statistics() const {
                 return RequestName(static_cast<unsigned>(type));
               }));
   }
-  stats.Add("compressed", Node::Fields()
-                              .Add("messages", Node::Int(static_cast<int64_t>(compressed_.messages)))
-                              .Add("bytes", Node::Int(static_cast<int64_t>(compressed_.bytes))));
+  stats.Add("compressed",
+            Node::Fields()
+                .Add("messages", Node::Int(static_cast<int64_t>(compressed_.messages)))
+                .Add("bytes", Node::Int(static_cast<int64_t>(compressed_.bytes))));
   stats.Add("errors", Node::Int(static_cast<int64_t>(errors_)));
   stats.Add("securities", Node::Int(static_cast<int64_t>(securities_.size())));
   if (timed_) {
-    const int64_t span = (lastTime_[0] - firstTime_[0]) * kNanosecondsPerSecond +
-                         (lastTime_[1] - firstTime_[1]);
+    const int64_t span =
+        (lastTime_[0] - firstTime_[0]) * kNanosecondsPerSecond + (lastTime_[1] - firstTime_[1]);
     stats.Add("first", Node::Text(TimeText(firstTime_[0], firstTime_[1])));
     stats.Add("last", Node::Text(TimeText(lastTime_[0], lastTime_[1])));
     stats.Add("span_seconds", Node::Double(static_cast<double>(span) / kNanosecondsPerSecond));

@@ -60,9 +60,10 @@ class CaptureDumper {
           break;
       }
     }
-    if (!reader.ReadError().empty()) analyser_.Problem("reading the capture: " + reader.ReadError());
+    if (!reader.ReadError().empty())
+      analyser_.Problem("reading the capture: " + reader.ReadError());
     const kcap::Skipped& skipped = reader.skipped();
-    analyser_.Skipped("not_followed", skipped.notTcp);
+    analyser_.Skipped("not_followed", skipped.notFollowed);
     analyser_.Skipped("truncated", skipped.truncated);
     analyser_.Skipped("fragments", skipped.fragments);
     analyser_.Skipped("overflow_bytes", skipped.overflowBytes);
@@ -75,7 +76,8 @@ class CaptureDumper {
   }
 
   void Messages(Direction& direction, const kcap::Event& event, const Origin& origin) {
-    if (direction.framer == nullptr) direction.framer = std::make_unique<KestrelFramer>(options_.maxMessage);
+    if (direction.framer == nullptr)
+      direction.framer = std::make_unique<KestrelFramer>(options_.maxMessage);
     KestrelFramer& framer = *direction.framer;
     if (!framer.Feed(reinterpret_cast<const char*>(event.data), static_cast<int>(event.size)) &&
         framer.GetStatus() < kFramerBadLength) {
@@ -121,9 +123,10 @@ class CaptureDumper {
   }
 
   void End(Direction& direction, const kcap::Event& event, const Origin& origin) {
-    const size_t buffered = origin.fromClient
-                                ? direction.requests.size()
-                                : direction.framer ? static_cast<size_t>(direction.framer->GetBufferedBytes()) : 0;
+    const size_t buffered = origin.fromClient ? direction.requests.size()
+                            : direction.framer
+                                ? static_cast<size_t>(direction.framer->GetBufferedBytes())
+                                : 0;
     if (buffered > 0) {
       analyser_.Problem(Where(origin, event.offset - buffered) +
                         ": the stream ends inside a message (" + std::to_string(buffered) +

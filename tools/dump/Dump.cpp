@@ -68,13 +68,13 @@ int DumpStream(std::istream& in, const DumpOptions& options, std::ostream& out, 
     }
   }
   if (in.bad()) {
-    analyser.Problem("byte " + std::to_string(framer.GetStreamOffset()) + ": read error: " +
-                     std::strerror(errno));
+    analyser.Problem("byte " + std::to_string(framer.GetStreamOffset()) +
+                     ": read error: " + std::strerror(errno));
   } else if (!analyser.Stopped() && framer.GetBufferedBytes() > 0) {
     analyser.Problem("byte " +
                      std::to_string(framer.GetStreamOffset() - framer.GetBufferedBytes()) +
-                     ": input ends inside a message (" +
-                     std::to_string(framer.GetBufferedBytes()) + " of its bytes present)");
+                     ": input ends inside a message (" + std::to_string(framer.GetBufferedBytes()) +
+                     " of its bytes present)");
   }
   return analyser.Finish();
 }

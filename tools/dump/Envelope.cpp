@@ -62,7 +62,8 @@ std::string EnvelopeRefusal(const char* message, int size) {
     if (status == Z_STREAM_END) {
       reason = "the payload inflates to " + std::to_string(produced) +
                " bytes, but the message inside does not decode (or envelopes are nested more "
-               "than " + std::to_string(kLibraryNesting) + " deep)";
+               "than " +
+               std::to_string(kLibraryNesting) + " deep)";
       break;
     }
     if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_STREAM_ERROR) {

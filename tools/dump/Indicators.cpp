@@ -19,11 +19,11 @@ constexpr int kLow = 7;
 // settlement, open interest), trends and deals, open funds, level-2 deals
 // and orders.
 constexpr Named kNames[] = {
-    {1, "date"},        {2, "time"},       {kPrice, "price"},      {5, "open"},
-    {6, "high"},        {kLow, "low"},     {8, "volume"},          {56, "side"},
-    {59, "amount"},     {74, "settlement"}, {76, "open_interest"}, {79, "average"},
-    {131, "name"},      {230, "net_value"}, {102, "time"},         {330, "sequence"},
-    {331, "order"},     {332, "price"},    {333, "volume"},        {345, "side"},
+    {1, "date"},    {2, "time"},        {kPrice, "price"},     {5, "open"},
+    {6, "high"},    {kLow, "low"},      {8, "volume"},         {56, "side"},
+    {59, "amount"}, {74, "settlement"}, {76, "open_interest"}, {79, "average"},
+    {131, "name"},  {230, "net_value"}, {102, "time"},         {330, "sequence"},
+    {331, "order"}, {332, "price"},     {333, "volume"},       {345, "side"},
 };
 
 }  // namespace

@@ -22,8 +22,7 @@ int DumpCaptureFile(const std::string&, const DumpOptions&, std::ostream&, std::
   return Refuse(err);
 }
 
-int DumpCaptureBytes(const uint8_t*, size_t, const DumpOptions&, std::ostream&,
-                     std::ostream& err) {
+int DumpCaptureBytes(const uint8_t*, size_t, const DumpOptions&, std::ostream&, std::ostream& err) {
   return Refuse(err);
 }
 

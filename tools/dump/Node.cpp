@@ -163,7 +163,8 @@ bool WriteColumns(const Node& list, int indent, int maxRows, std::string* out) {
   }
   const size_t shown = Shown(rows, maxRows);
   std::vector<int> ids;
-  for (const Node& column : list.Items()) ids.push_back(static_cast<int>(column.Find("id")->AsInt()));
+  for (const Node& column : list.Items())
+    ids.push_back(static_cast<int>(column.Find("id")->AsInt()));
   Grid grid(shown + 1);
   for (size_t c = 0; c < list.Items().size(); ++c) {
     const Node& column = list.Items()[c];

@@ -145,7 +145,8 @@ int DumpStandardInput(const kdump::DumpOptions& options) {
   std::string head(kcap::kMagicBytes, '\0');
   std::cin.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<size_t>(std::cin.gcount()));
-  if (!kdump::IsCapture(head)) return kdump::DumpStream(std::cin, options, std::cout, std::cerr, head);
+  if (!kdump::IsCapture(head))
+    return kdump::DumpStream(std::cin, options, std::cout, std::cerr, head);
   if (options.port < 0) return Usage("a packet capture needs --port N, the quote server's port");
   // libpcap reads a capture from memory; standard input is read whole first.
   std::string bytes = head + std::string(std::istreambuf_iterator<char>(std::cin), {});
@@ -160,10 +161,10 @@ int main(int argc, char** argv) {
   kcli::CommandLine line;
   std::string error;
   const std::vector<kcli::Option> known = {
-      {"--hex", true},   {"--format", true},   {"--max-rows", true}, {"--max-message", true},
-      {"--port", true},  {"--type", true},     {"--code", true},     {"--count", true},
-      {"-c", true},      {"--stats", false},   {"--quiet", false},   {"-q", false},
-      {"--help", false}, {"-h", false},        {"--version", false}};
+      {"--hex", true},   {"--format", true}, {"--max-rows", true}, {"--max-message", true},
+      {"--port", true},  {"--type", true},   {"--code", true},     {"--count", true},
+      {"-c", true},      {"--stats", false}, {"--quiet", false},   {"-q", false},
+      {"--help", false}, {"-h", false},      {"--version", false}};
   if (!kcli::Parse(argc, argv, 1, known, &line, &error)) return Usage(error);
   if (line.Has("--help") || line.Has("-h")) {
     std::cout << kHelp;

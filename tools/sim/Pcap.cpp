@@ -86,7 +86,8 @@ void ConnectionBuilder::Add(bool toServer, uint8_t flags, Bytes payload) {
   segment.seq = next_[toServer ? 0 : 1];
   segment.flags = flags;
   segment.micros = micros_;
-  next_[toServer ? 0 : 1] += static_cast<uint32_t>(payload.size()) + ((flags & (kSyn | kFin)) ? 1 : 0);
+  next_[toServer ? 0 : 1] +=
+      static_cast<uint32_t>(payload.size()) + ((flags & (kSyn | kFin)) ? 1 : 0);
   segment.payload = std::move(payload);
   segments_.push_back(std::move(segment));
 }
@@ -103,9 +104,11 @@ void ConnectionBuilder::Send(bool toServer, const Bytes& bytes) {
     // Mostly full segments, some small ones and some of a single byte.
     const int64_t pick = random_.Between(0, 9);
     const size_t most = pick < 5 ? kMaxSegment : pick < 9 ? 200 : 1;
-    const size_t size = std::min<size_t>(bytes.size() - at, static_cast<size_t>(random_.Between(1, static_cast<int64_t>(most))));
-    Add(toServer, kAck | kPsh, Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                                     bytes.begin() + static_cast<std::ptrdiff_t>(at + size)));
+    const size_t size = std::min<size_t>(
+        bytes.size() - at, static_cast<size_t>(random_.Between(1, static_cast<int64_t>(most))));
+    Add(toServer, kAck | kPsh,
+        Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+              bytes.begin() + static_cast<std::ptrdiff_t>(at + size)));
     at += size;
   }
 }
@@ -143,7 +146,7 @@ Bytes FrameOf(const Segment& segment, const Endpoints& ends, LinkFrame link) {
     ip.push_back(0x45);
     ip.push_back(0);
     Be16(ip, static_cast<uint16_t>(kIpv4Header + tcp.size()));
-    Be16(ip, 0);  // identification
+    Be16(ip, 0);       // identification
     Be16(ip, 0x4000);  // don't fragment
     ip.push_back(kTtl);
     ip.push_back(kProtocolTcp);
@@ -191,7 +194,8 @@ Bytes FrameOf(const Segment& segment, const Endpoints& ends, LinkFrame link) {
 std::vector<CapturedFrame> Frames(const std::vector<Segment>& segments, const Endpoints& ends,
                                   LinkFrame link) {
   std::vector<CapturedFrame> frames;
-  for (const Segment& segment : segments) frames.push_back({segment.micros, FrameOf(segment, ends, link)});
+  for (const Segment& segment : segments)
+    frames.push_back({segment.micros, FrameOf(segment, ends, link)});
   return frames;
 }
 

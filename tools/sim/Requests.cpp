@@ -50,8 +50,9 @@ std::vector<Request> SessionRequests() {
   out.push_back({48, Take(CKestrelCode::EncodeRawDataRequest(ready, 5))});
   OwnedItems quotes({{"600000.SH", {2, 3, 8, 59}}, {"0700.HK", {2, 3, 57, 58}}});
   OwnedItems dropped({{"000001.SZ", {3}}});
-  out.push_back({64, Take(CKestrelCode::EncodeCommitRequest(quotes.items.data(), quotes.Count(),
-                                                            dropped.items.data(), dropped.Count()))});
+  out.push_back(
+      {64, Take(CKestrelCode::EncodeCommitRequest(quotes.items.data(), quotes.Count(),
+                                                  dropped.items.data(), dropped.Count()))});
   OwnedItems masked({{"600000.SH", {2, 3, 4, 8, 59, 131}}, {"000001.SZ", {2, 3, 4}}});
   out.push_back({24, Take(CKestrelCode::EncodeMaskedCommitRequest(masked.items.data(),
                                                                   masked.Count(), nullptr, 0))});
@@ -67,14 +68,13 @@ std::vector<Request> SessionRequests() {
     TKLinePeriod period;
     bool flag;
   } inits[] = {
-      {3, 2, kKLineDay, false},         {5, 2, kKLineMinuteBar5, false},
-      {130, 7, kKLineDay, false},       {17, 0, kKLineDay, false},
-      {18, 1, kKLineDay, false},        {6, 5, kKLineDay, false},
+      {3, 2, kKLineDay, false},  {5, 2, kKLineMinuteBar5, false}, {130, 7, kKLineDay, false},
+      {17, 0, kKLineDay, false}, {18, 1, kKLineDay, false},       {6, 5, kKLineDay, false},
       {21, 1, kKLineDay, true},
   };
   for (const auto& init : inits) {
-    out.push_back({init.reply, Take(CKestrelCode::EncodeInitRequest(share, init.kind, 20240101, 30,
-                                                                    init.period, init.flag, 0, 0))});
+    out.push_back({init.reply, Take(CKestrelCode::EncodeInitRequest(
+                                   share, init.kind, 20240101, 30, init.period, init.flag, 0, 0))});
   }
   char gainers[] = "Gainers";
   char sector[] = "all";
@@ -82,9 +82,8 @@ std::vector<Request> SessionRequests() {
   out.push_back({9, Take(CKestrelCode::EncodeTop8Request(1, gainers, sector, 1, 0, nullptr))});
   out.push_back({34, Take(CKestrelCode::EncodeRankListRequest(2, gainers, sector, 2, 1, 10,
                                                               kSortDirection0, 1, codes))});
-  out.push_back({40, Take(CKestrelCode::EncodePagedRankListRequest(3, gainers, 0, 20, sector, 3,
-                                                                   3, 5, kSortDirection1, 0,
-                                                                   nullptr))});
+  out.push_back({40, Take(CKestrelCode::EncodePagedRankListRequest(
+                         3, gainers, 0, 20, sector, 3, 3, 5, kSortDirection1, 0, nullptr))});
   return out;
 }
 

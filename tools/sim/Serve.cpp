@@ -134,7 +134,8 @@ std::vector<Wanted> CommitList(RequestReader& reader) {
     const Security* security = FindByWire(reader.Code());
     const uint64_t ids = reader.UInt();
     std::vector<uint32_t> asked;
-    for (uint64_t k = 0; k < ids && !reader.Done(); ++k) asked.push_back(static_cast<uint32_t>(reader.UInt()));
+    for (uint64_t k = 0; k < ids && !reader.Done(); ++k)
+      asked.push_back(static_cast<uint32_t>(reader.UInt()));
     if (security == nullptr) continue;
     auto same = std::find_if(found.begin(), found.end(),
                              [&](const Wanted& one) { return one.security == security; });

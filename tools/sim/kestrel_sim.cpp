@@ -11,11 +11,11 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "wire/MessageBuilder.h"
 #include "sim/Pcap.h"
 #include "sim/Requests.h"
 #include "sim/Serve.h"
 #include "sim/Session.h"
+#include "wire/MessageBuilder.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ bool WriteAll(const std::string& path, const Bytes& bytes) {
     std::fprintf(stderr, "kestrel-sim: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                       std::fflush(file) == 0;
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
   const int error = errno;
   const bool closed = path == "-" || std::fclose(file) == 0;
   if (!written || !closed) {
@@ -108,14 +108,16 @@ bool WriteAll(const std::string& path, const Bytes& bytes) {
 int Capture(const kcli::CommandLine& line) {
   long long seed = 1, port = 9100;
   if (!Number(line, "--seed", 0, 1LL << 62, &seed)) return Usage("--seed needs a number");
-  if (!Number(line, "--port", 1, 65535, &port)) return Usage("--port needs a number from 1 to 65535");
+  if (!Number(line, "--port", 1, 65535, &port))
+    return Usage("--port needs a number from 1 to 65535");
   const std::vector<ksim::Message> session = ksim::Session(static_cast<uint64_t>(seed)).Capture();
   std::set<uint32_t> types;
   if (line.Has("--types")) {
     std::stringstream list(line.Get("--types", ""));
     for (std::string item; std::getline(list, item, ',');) {
       long long type = 0;
-      if (!kcli::ParseNumber(item, 0, 1 << 20, &type)) return Usage("bad type in --types: \"" + item + "\"");
+      if (!kcli::ParseNumber(item, 0, 1 << 20, &type))
+        return Usage("bad type in --types: \"" + item + "\"");
       bool held = false;
       for (const ksim::Message& message : session) held = held || message.type == type;
       if (!held) return Usage("the session holds no message of type " + item);
@@ -134,10 +136,12 @@ int Capture(const kcli::CommandLine& line) {
   if (line.Has("--pcap")) {
     ksim::Endpoints ends;
     ends.serverPort = static_cast<uint16_t>(port);
-    ksim::ConnectionBuilder connection = ksim::SessionConnection(
-        chosen, ksim::SessionRequests(), ends, static_cast<uint64_t>(seed), ksim::kSessionStartMicros);
-    const Bytes capture = ksim::PcapFile(
-        ksim::Frames(connection.segments(), ends, ksim::LinkFrame::kEthernet), ksim::LinkFrame::kEthernet);
+    ksim::ConnectionBuilder connection =
+        ksim::SessionConnection(chosen, ksim::SessionRequests(), ends, static_cast<uint64_t>(seed),
+                                ksim::kSessionStartMicros);
+    const Bytes capture =
+        ksim::PcapFile(ksim::Frames(connection.segments(), ends, ksim::LinkFrame::kEthernet),
+                       ksim::LinkFrame::kEthernet);
     if (!WriteAll(line.Get("--pcap", ""), capture)) return 1;
     if (!line.Has("--out")) return 0;
   }
