@@ -183,7 +183,9 @@ ReadRequest ReadOneRequest(const uint8_t* bytes, size_t size) {
     const Form& form = *request.form;
     if (form.byScope) {
       ReadFields(cursor, Layout(form.bodies[0].fields, kRankingHead), 0, request);
-      // The range selector tells the scope, and so the rest of the body.
+      // The range selector tells the scope, and so the rest of the body. The
+      // encoders send a range for selectors 0 to 4 only; a request of another
+      // selector has none, and its first text's length is read as the range.
       request.scopeColumn = ScopeColumnOfRange(request.fields.back().number);
       ReadFields(cursor, form.bodies[request.scopeColumn], kRankingHead, request);
     } else {
