@@ -313,8 +313,7 @@ void Reader::Tcp(const Segment& segment) {
     // A reset ends both directions; what is still missing in either is a gap.
     for (const Direction direction : {Direction::kToServer, Direction::kToClient}) {
       Stream& stream = conn.streams[static_cast<int>(direction)];
-      if (!stream.ended)
-        Stop(stream, conn.info.index, direction, segment.time, !stream.pending.empty());
+      if (!stream.ended) Stop(stream, conn.info.index, direction, segment.time, Missing(stream));
     }
   }
   if (conn.streams[0].ended && conn.streams[1].ended) live_.erase(conn.key);
@@ -355,17 +354,7 @@ void Reader::Deliver(Conn& conn, Direction direction, const Segment& segment) {
     if (start <= stream.next) {
       // In order, possibly overlapping what was delivered: keep the new part.
       const size_t skip = static_cast<size_t>(stream.next - start);
-      Event event;
-      event.kind = Event::Kind::kData;
-      event.connection = conn.info.index;
-      event.direction = direction;
-      event.offset = stream.next;
-      held_.emplace_back(bytes + skip, bytes + size);
-      event.data = held_.back().data();
-      event.size = held_.back().size();
-      event.time = segment.time;
-      queue_.push_back(event);
-      stream.next = start + size;
+      Data(stream, conn.info.index, direction, bytes + skip, bytes + size, segment.time);
       Drain(stream, conn.info.index, direction, segment.time);
     } else if (stream.pendingBytes + size > maxPending_) {
       // Too much waits behind the hole: the missing segment is taken as lost.
@@ -392,22 +381,31 @@ void Reader::Drain(Stream& stream, int index, Direction direction, Timestamp tim
     std::vector<uint8_t>& bytes = first->second;
     const uint64_t end = start + bytes.size();
     if (end > stream.next) {
-      Event event;
-      event.kind = Event::Kind::kData;
-      event.connection = index;
-      event.direction = direction;
-      event.offset = stream.next;
-      held_.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(stream.next - start),
-                         bytes.end());
-      event.data = held_.back().data();
-      event.size = held_.back().size();
-      event.time = time;
-      queue_.push_back(event);
-      stream.next = end;
+      Data(stream, index, direction, bytes.data() + (stream.next - start),
+           bytes.data() + bytes.size(), time);
     }
     stream.pendingBytes -= bytes.size();
     stream.pending.erase(first);
   }
+}
+
+void Reader::Data(Stream& stream, int index, Direction direction, const uint8_t* begin,
+                  const uint8_t* end, Timestamp time) {
+  Event event;
+  event.kind = Event::Kind::kData;
+  event.connection = index;
+  event.direction = direction;
+  event.offset = stream.next;
+  held_.emplace_back(begin, end);
+  event.data = held_.back().data();
+  event.size = held_.back().size();
+  event.time = time;
+  queue_.push_back(event);
+  stream.next += event.size;
+}
+
+bool Reader::Missing(const Stream& stream) {
+  return !stream.pending.empty() || (stream.finSeen && stream.finAt > stream.next);
 }
 
 void Reader::Stop(Stream& stream, int index, Direction direction, Timestamp time, bool gap) {
@@ -435,9 +433,7 @@ void Reader::Finish() {
     for (const Direction direction : {Direction::kToServer, Direction::kToClient}) {
       Stream& stream = conn->streams[static_cast<int>(direction)];
       if (stream.ended) continue;
-      const bool missing =
-          !stream.pending.empty() || (stream.finSeen && stream.finAt > stream.next);
-      Stop(stream, conn->info.index, direction, last_, missing);
+      Stop(stream, conn->info.index, direction, last_, Missing(stream));
     }
   }
   live_.clear();

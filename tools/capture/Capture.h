@@ -105,6 +105,12 @@ class Reader {
   void Tcp(const Segment& segment);
   void Deliver(Conn& conn, Direction direction, const Segment& segment);
   void Drain(Stream& stream, int index, Direction direction, Timestamp time);
+  // Queues bytes [begin, end) as the next data of the stream.
+  void Data(Stream& stream, int index, Direction direction, const uint8_t* begin,
+            const uint8_t* end, Timestamp time);
+  // True when bytes of the stream are known to be missing: data waits behind
+  // a hole, or the FIN lies beyond what was delivered.
+  static bool Missing(const Stream& stream);
   void Stop(Stream& stream, int index, Direction direction, Timestamp time, bool gap);
   void Finish();
 
