@@ -12,8 +12,11 @@
 #include "codec/MessageTypes.h"
 #include "codec/Writers.h"
 #include "codes/TernCode.h"
+#include "encode/RequestLayouts.h"
 
 namespace {
+
+namespace rq = kestrel::requests;
 
 // The body forms, each written by one private writer of CKestrelCode.
 enum class InitBody {
@@ -86,7 +89,19 @@ constexpr int kKLineFirst = 1;
 // QE data bodies of this first number stop after b.
 constexpr int kShortQeDataFirst = 1;
 
-void WriteNumber(CCode& code, int value) { WriteUInt32(code, static_cast<uint32_t>(value)); }
+// The type and one body form of an init request; no field of these forms
+// is a list.
+void WriteInit(CCode& code, unsigned char type, const rq::Layout& layout,
+               const rq::Values& values) {
+  WriteByteValue(code, type);
+  rq::WriteLayout(code, layout, values, [](rq::Field) {});
+}
+
+rq::Values InitValues(int first, const char* text, int a, int b) {
+  rq::Values values;
+  values.Set(rq::F::kInitFirst, first).Set(rq::F::kCode, text).Set(rq::F::kA, a).Set(rq::F::kB, b);
+  return values;
+}
 
 }  // namespace
 
@@ -125,54 +140,42 @@ CCode* CKestrelCode::EncodeInitRequest(char* code, char kind, int a, int b, TKLi
 
 void CKestrelCode::EncodeInitTheFirstType(CCode& code, unsigned char type, int first, int a,
                                           char* text) {
-  WriteByteValue(code, type);
-  WriteNumber(code, first);
-  WriteNumber(code, a);
-  WriteTernCode(code, text);
+  WriteInit(code, type, rq::kInitFirstForm, InitValues(first, text, a, 0));
 }
 
 void CKestrelCode::EncodeInitTheFifthType(CCode& code, unsigned char type, int first, int a,
                                           char* text) {
-  WriteByteValue(code, type);
-  WriteNumber(code, first);
-  WriteTernCode(code, text);
-  WriteNumber(code, a);
+  WriteInit(code, type, rq::kInitFifthForm, InitValues(first, text, a, 0));
 }
 
 void CKestrelCode::EncodeInitTheSecondType(CCode& code, unsigned char type, int first, char* text,
                                            TKLinePeriod period, int a, int b) {
-  EncodeInitTheThirdType(code, type, first, text, period, a, b);
+  WriteInit(code, type, rq::kInitPeriodForm,
+            InitValues(first, text, a, b).Set(rq::F::kPeriod, static_cast<int>(period)));
 }
 
 void CKestrelCode::EncodeInitTheThirdType(CCode& code, unsigned char type, int first, char* text,
                                           int second, int a, int b) {
-  WriteByteValue(code, type);
-  WriteNumber(code, first);
-  WriteTernCode(code, text);
-  WriteNumber(code, second);
-  WriteNumber(code, a);
-  WriteNumber(code, b);
+  WriteInit(code, type, rq::kInitLevel2Form,
+            InitValues(first, text, a, b).Set(rq::F::kMarker, second));
 }
 
 void CKestrelCode::EncodeInitQEDataPlusType(CCode& code, unsigned char type, int first, char* text,
                                             int subKind, int a, int b, int c, int d) {
-  EncodeInitTheThirdType(code, type, first, text, subKind, a, b);
-  if (first == kShortQeDataFirst) return;
-  WriteNumber(code, c);
-  WriteNumber(code, d);
+  rq::Values values = InitValues(first, text, a, b);
+  values.Set(rq::F::kSubKind, subKind).Set(rq::F::kC, c).Set(rq::F::kD, d);
+  if (first == kShortQeDataFirst) values.Leave(rq::F::kC).Leave(rq::F::kD);
+  WriteInit(code, type, rq::kInitQeDataForm, values);
 }
 
 void CKestrelCode::EncodeInitDayKLine(CCode& code, char* text, int a, int b, TKLinePeriod period) {
   for (const MinuteBar& bar : kMinuteBars) {
     if (bar.period == period) {
-      EncodeInitTheThirdType(code, kMsgMinuteKLine, kKLineFirst, text, bar.barCode, a, b);
+      WriteInit(code, kMsgMinuteKLine, rq::kInitPeriodForm,
+                InitValues(kKLineFirst, text, a, b).Set(rq::F::kPeriod, bar.barCode));
       return;
     }
   }
   // Day K-lines: no period field.
-  WriteByteValue(code, kMsgDayKLine);
-  WriteNumber(code, kKLineFirst);
-  WriteTernCode(code, text);
-  WriteNumber(code, a);
-  WriteNumber(code, b);
+  WriteInit(code, kMsgDayKLine, rq::kInitDayForm, InitValues(kKLineFirst, text, a, b));
 }

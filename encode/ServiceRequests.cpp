@@ -3,18 +3,22 @@
 #include "KestrelCode.h"
 #include "codec/MessageTypes.h"
 #include "codec/Writers.h"
+#include "encode/RequestLayouts.h"
+
+namespace rq = kestrel::requests;
 
 CCode* CKestrelCode::EncodeLoginRequest(int first, int second, int* list, int count,
                                         const char* text) {
   if (list == nullptr || text == nullptr) return nullptr;
   CCode* code = EncodeNewRequest(kMsgLogin);
   if (code == nullptr) return nullptr;
-  WriteUInt32(*code, static_cast<uint32_t>(first));
-  WriteUInt32(*code, static_cast<uint32_t>(second));
-  // A negative count goes out as its 32-bit unsigned value, with no entries.
-  WriteUInt32(*code, static_cast<uint32_t>(count));
-  for (int i = 0; i < count; ++i) WriteUInt32(*code, static_cast<uint32_t>(list[i]));
-  WriteSizedString(*code, text);
+  rq::Values values;
+  values.Set(rq::F::kLoginFirst, first).Set(rq::F::kLoginSecond, second).Set(rq::F::kUser, text);
+  rq::WriteLayout(*code, rq::kLogin, values, [&](rq::Field) {
+    // A negative count goes out as its 32-bit unsigned value, with no entries.
+    WriteUInt32(*code, static_cast<uint32_t>(count));
+    for (int i = 0; i < count; ++i) WriteUInt32(*code, static_cast<uint32_t>(list[i]));
+  });
   return EncodeFinishRequest(code);
 }
 
@@ -23,7 +27,7 @@ CCode* CKestrelCode::EncodeRawDataRequest(char* data, int size) {
   CCode* code = EncodeNewRequest(kMsgRawData);
   if (code == nullptr) return nullptr;
   // No length field: the frame's length prefix is the only record of size.
-  WriteRawBytes(*code, data, size);
+  rq::WriteLayout(*code, rq::kRawData, {}, [&](rq::Field) { WriteRawBytes(*code, data, size); });
   return EncodeFinishRequest(code);
 }
 
@@ -37,10 +41,12 @@ CCode* CKestrelCode::EncodeKestrelTest(KestrelInfoSend* info) {
   CCode* code = EncodeNewRequest(kMsgStatusTest);
   if (code == nullptr) return nullptr;
   // The last two fields travel in the opposite order to the record.
-  WriteUInt32(*code, static_cast<uint32_t>(info->SendValue1));
-  WriteInt64(*code, info->SendValue2);
-  WriteUInt32(*code, static_cast<uint32_t>(info->SendValue3));
-  WriteUInt32(*code, static_cast<uint32_t>(info->SendValue5));
-  WriteUInt32(*code, static_cast<uint32_t>(info->SendValue4));
+  rq::Values values;
+  values.Set(rq::F::kValue1, info->SendValue1)
+      .Set(rq::F::kValue2, info->SendValue2)
+      .Set(rq::F::kValue3, info->SendValue3)
+      .Set(rq::F::kValue4, info->SendValue4)
+      .Set(rq::F::kValue5, info->SendValue5);
+  rq::WriteLayout(*code, rq::kStatusTest, values, [](rq::Field) {});
   return EncodeFinishRequest(code);
 }

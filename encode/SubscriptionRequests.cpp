@@ -14,6 +14,9 @@
 #include "codec/MessageTypes.h"
 #include "codec/Writers.h"
 #include "codes/TernCode.h"
+#include "encode/RequestLayouts.h"
+
+namespace rq = kestrel::requests;
 
 namespace {
 
@@ -126,17 +129,21 @@ CCode* CKestrelCode::EncodeTwoListRequest(unsigned char type, ListWriter writeLi
   if (first == nullptr && second == nullptr) return nullptr;
   CCode* code = EncodeNewRequest(type);
   if (code == nullptr) return nullptr;
-  const struct {
-    const WatchListItem* list;
-    int count;
-  } lists[] = {{second, secondCount}, {first, firstCount}};
-  for (const auto& list : lists) {
-    if (IsUsable(list.list, list.count)) {
-      writeList(list.list, list.count, *code);
+  const rq::Form* form = rq::FindForm(type);
+  if (form == nullptr) {
+    delete code;
+    return nullptr;
+  }
+  rq::WriteLayout(*code, form->bodies[0], {}, [&](rq::Field field) {
+    const bool unsubscribe = field == rq::F::kUnsubscribe || field == rq::F::kMaskedUnsubscribe;
+    const WatchListItem* list = unsubscribe ? second : first;
+    const int count = unsubscribe ? secondCount : firstCount;
+    if (IsUsable(list, count)) {
+      writeList(list, count, *code);
     } else {
       EncodeNoSubOrNoUnsub(*code);
     }
-  }
+  });
   return EncodeFinishRequest(code);
 }
 
@@ -166,8 +173,11 @@ CCode* CKestrelCode::EncodePeekRequest(const WatchListItem* list, int count) {
   // that many items; a negative count has none. A null list has no items to
   // write, so it goes out as an empty list.
   const int announced = list == nullptr ? 0 : count;
-  WriteUInt32(*code, static_cast<uint32_t>(announced));
-  WriteUInt32(*code, static_cast<uint32_t>(announced));
-  WritePlainItems(list, std::max(0, announced), *code);
+  rq::Values values;
+  values.Set(rq::F::kItemCount, announced);
+  rq::WriteLayout(*code, rq::kPeek, values, [&](rq::Field) {
+    WriteUInt32(*code, static_cast<uint32_t>(announced));
+    WritePlainItems(list, std::max(0, announced), *code);
+  });
   return EncodeFinishRequest(code);
 }

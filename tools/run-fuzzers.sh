@@ -23,6 +23,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_decode_message fuzz_compressed fuzz_roundtrip fuzz_records
            fuzz_family_realtime fuzz_family_level2 fuzz_family_klines
            fuzz_family_trends fuzz_family_envelopes fuzz_family_service)
+  # The capture reader's target exists only when libpcap was found.
+  [ -x build/fuzz/fuzz/fuzz_capture ] && targets+=(fuzz_capture)
 fi
 for target in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$target

@@ -11,6 +11,7 @@
 #include "KestrelUtils.h"
 #include "support/Decoded.h"
 #include "support/MessageBuilder.h"
+#include "support/WatchItems.h"
 
 namespace {
 
@@ -77,28 +78,7 @@ TEST(RequestEnvelope, LengthPrefixAndCheckByteForEverySize) {
   }
 }
 
-// Items the test owns; the records' destructor must not free these ids.
-struct Items {
-  Items(std::initializer_list<std::pair<const char*, std::vector<uint16_t>>> rows) {
-    for (const auto& row : rows) ids.push_back(row.second);
-    items.resize(ids.size());
-    size_t i = 0;
-    for (const auto& row : rows) {
-      std::memset(items[i].TernCode, 0, sizeof items[i].TernCode);
-      std::strncpy(items[i].TernCode, row.first, sizeof items[i].TernCode - 1);
-      items[i].IndIndex = ids[i].empty() ? nullptr : ids[i].data();
-      items[i].IndIndexNum = static_cast<int>(ids[i].size());
-      ++i;
-    }
-  }
-  ~Items() {
-    for (WatchListItem& item : items) item.IndIndex = nullptr;
-  }
-  WatchListItem* data() { return items.data(); }
-  int size() const { return static_cast<int>(items.size()); }
-  std::vector<std::vector<uint16_t>> ids;
-  std::vector<WatchListItem> items;
-};
+using kt::Items;
 
 TEST(SubscriptionRequests, PlainMaskedAndUnusableLists) {
   Items first{{"600000.SH", {2, 3}}};

@@ -38,6 +38,16 @@ endforeach()
 if(EXISTS ${prefix}/include/KestrelUtils/codec OR NOT EXISTS ${prefix}/include/KestrelUtils/KestrelResult.hpp)
   message(FATAL_ERROR "the installed headers are not the exported ones")
 endif()
+# The documents, and the tools' man pages where the tools were built.
+if(NOT EXISTS ${prefix}/share/doc/KestrelUtils/README.md OR
+   NOT EXISTS ${prefix}/share/doc/KestrelUtils/docs/message-reference.md)
+  message(FATAL_ERROR "the documents are not installed under share/doc/KestrelUtils")
+endif()
+foreach(tool kestrel-dump kestrel-sim)
+  if(EXISTS ${prefix}/bin/${tool} AND NOT EXISTS ${prefix}/share/man/man1/${tool}.1)
+    message(FATAL_ERROR "${tool} is installed without its man page")
+  endif()
+endforeach()
 
 foreach(mode find_package pkg-config)
   set(build ${WORK_DIR}/consumer-${mode})

@@ -1,4 +1,6 @@
 # Runs one tool and checks what it did:
+#   -DBEFORE="tool|arg|..."   a command run first, which must succeed (it
+#                             makes the input of COMMAND)
 #   -DCOMMAND="tool|arg|..."  the command line, its words apart by |
 #   -DSTATUS=N                the exit status it must end with (default 0)
 #   -DMATCH=regex             must occur in its standard output or error
@@ -6,6 +8,13 @@
 #   -DACTUAL=file             where its standard output is kept (needed
 #                             with EXPECTED; a golden file is refreshed by
 #                             copying it over)
+if(DEFINED BEFORE)
+  string(REPLACE "|" ";" BEFORE "${BEFORE}")
+  execute_process(COMMAND ${BEFORE} RESULT_VARIABLE status ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the command before failed with ${status}\n${err}")
+  endif()
+endif()
 string(REPLACE "|" ";" COMMAND "${COMMAND}")
 if(NOT DEFINED STATUS)
   set(STATUS 0)

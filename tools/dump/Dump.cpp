@@ -1,12 +1,16 @@
-// Decoding and printing a capture, message by message.
+// The bare byte stream of the server: cut into messages as they arrive.
 #include "dump/Dump.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <ostream>
 #include <vector>
 
 #include "KestrelUtils.h"
-#include "dump/Results.h"
+#include "capture/Magic.h"
+#include "dump/Analyser.h"
 
 namespace kdump {
 
@@ -16,80 +20,63 @@ namespace {
 // message, not the size of the capture.
 constexpr int kChunk = 64 * 1024;
 
-void PrintMessage(const KestrelFrame& frame, const DumpOptions& options, std::ostream& out) {
-  int type = -1;
-  char* result = CKestrelCode::DecodeOneMessage(frame.Message, &type);
-  const Node node = ResultNode(result, type);
-  CKestrelCode::ClearDecodeMessage(result, type);
-  const bool compressed = frame.Type == 54 && type != 54;
-
-  std::string text;
-  if (options.table) {
-    text = "@" + std::to_string(frame.Offset) + "  " + TypeName(type) + " (" +
-           std::to_string(type) + ")" + (compressed ? " in a compressed envelope" : "") + ", " +
-           std::to_string(frame.Size) + " bytes\n";
-    if (node.kind() == Node::Kind::kNull) {
-      text += "  no result\n";
-    } else {
-      WriteTable(node, 2, options.maxRows, &text);
-    }
-    text += "\n";
-  } else {
-    Node line = Node::Fields();
-    line.Add("offset", Node::Int(frame.Offset));
-    line.Add("size", Node::Int(frame.Size));
-    line.Add("type", Node::Int(type));
-    line.Add("name", Node::Text(TypeName(type)));
-    line.Add("compressed", Node::Bool(compressed));
-    line.Add("result", node);
-    WriteJson(line, &text);
-    text += "\n";
-  }
-  out << text;
-}
-
 }  // namespace
 
-int DumpStream(std::istream& in, const DumpOptions& options, std::ostream& out, std::ostream& err) {
+bool IsCapture(const std::string& bytes) {
+  return kcap::LooksLikeCapture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+int DumpStream(std::istream& in, const DumpOptions& options, std::ostream& out, std::ostream& err,
+               const std::string& head) {
   CKestrelCode::StartUp();
+  Analyser analyser(options, out, err);
   KestrelFramer framer(options.maxMessage);
   std::vector<char> chunk(kChunk);
   KestrelFrame frame{};
-  for (;;) {
-    // One byte waits for input; the rest is what has already arrived, so a
-    // message is printed as soon as it is whole, also from a pipe.
-    in.read(chunk.data(), 1);
-    if (in.gcount() < 1) break;
-    const auto got = static_cast<int>(1 + in.readsome(chunk.data() + 1, kChunk - 1));
-    if (!framer.Feed(chunk.data(), got) && framer.GetStatus() < kFramerBadLength) {
-      err << "kestrel-dump: byte " << framer.GetStreamOffset() << ": out of memory\n";
-      return kDumpMalformed;
+  bool first = true;
+  while (!analyser.Stopped()) {
+    int got = 0;
+    if (first && !head.empty()) {
+      got = static_cast<int>(head.size());
+      chunk.assign(head.begin(), head.end());
+      chunk.resize(std::max<size_t>(head.size(), kChunk));
+    } else {
+      // One byte waits for input; the rest is what has already arrived, so
+      // a message is printed as soon as it is whole, also from a pipe.
+      in.read(chunk.data(), 1);
+      if (in.gcount() < 1) break;
+      got = static_cast<int>(1 + in.readsome(chunk.data() + 1, kChunk - 1));
     }
-    while (framer.Next(&frame) == kFramerMessage) PrintMessage(frame, options, out);
+    first = false;
+    if (!framer.Feed(chunk.data(), got) && framer.GetStatus() < kFramerBadLength) {
+      analyser.Problem("byte " + std::to_string(framer.GetStreamOffset()) + ": out of memory");
+      return analyser.Finish();
+    }
+    while (!analyser.Stopped() && framer.Next(&frame) == kFramerMessage) {
+      analyser.ServerMessage(frame, nullptr);
+    }
     if (framer.GetStatus() == kFramerBadLength) {
-      err << "kestrel-dump: byte " << framer.GetErrorOffset()
-          << ": length prefix of five bytes without a stop bit\n";
-      return kDumpMalformed;
+      analyser.Problem("byte " + std::to_string(framer.GetErrorOffset()) +
+                       ": length prefix of five bytes without a stop bit");
+      return analyser.Finish();
     }
     if (framer.GetStatus() == kFramerTooLong) {
-      err << "kestrel-dump: byte " << framer.GetErrorOffset()
-          << ": length prefix announces more than " << framer.GetMaxMessage()
-          << " bytes (see --max-message)\n";
-      return kDumpMalformed;
+      analyser.Problem("byte " + std::to_string(framer.GetErrorOffset()) +
+                       ": length prefix announces more than " +
+                       std::to_string(framer.GetMaxMessage()) + " bytes (see --max-message)");
+      return analyser.Finish();
     }
   }
   if (in.bad()) {
-    err << "kestrel-dump: byte " << framer.GetStreamOffset() << ": read error\n";
-    return kDumpMalformed;
+    analyser.Problem("byte " + std::to_string(framer.GetStreamOffset()) +
+                     ": read error: " + std::strerror(errno));
+  } else if (!analyser.Stopped() && framer.GetBufferedBytes() > 0) {
+    analyser.Problem("byte " +
+                     std::to_string(framer.GetStreamOffset() - framer.GetBufferedBytes()) +
+                     ": input ends inside a message (" + std::to_string(framer.GetBufferedBytes()) +
+                     " of its bytes present)");
   }
-  if (framer.GetBufferedBytes() > 0) {
-    err << "kestrel-dump: byte " << framer.GetStreamOffset() - framer.GetBufferedBytes()
-        << ": input ends inside a message (" << framer.GetBufferedBytes()
-        << " of its bytes present)\n";
-    return kDumpMalformed;
-  }
-  out.flush();
-  return kDumpOk;
+  return analyser.Finish();
 }
 
 }  // namespace kdump

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "dump/Indicators.h"
+
 namespace kdump {
 
 Node Node::Bool(bool value) {
@@ -150,7 +152,8 @@ size_t Shown(size_t total, int maxRows) {
 }
 
 // Series columns (fields "id" and "values" each) side by side: one header
-// row of ids, then one row per time point.
+// row of indicator names (ids where a column has no name), then one row per
+// time point.
 bool WriteColumns(const Node& list, int indent, int maxRows, std::string* out) {
   size_t rows = 0;
   for (const Node& column : list.Items()) {
@@ -159,10 +162,14 @@ bool WriteColumns(const Node& list, int indent, int maxRows, std::string* out) {
     rows = std::max(rows, values->Items().size());
   }
   const size_t shown = Shown(rows, maxRows);
+  std::vector<int> ids;
+  for (const Node& column : list.Items())
+    ids.push_back(static_cast<int>(column.Find("id")->AsInt()));
   Grid grid(shown + 1);
-  for (const Node& column : list.Items()) {
+  for (size_t c = 0; c < list.Items().size(); ++c) {
+    const Node& column = list.Items()[c];
     const auto& values = column.Find("values")->Items();
-    grid[0].push_back(Scalar(*column.Find("id")));
+    grid[0].push_back(ColumnName(ids[c], ids));
     for (size_t r = 0; r < shown; ++r)
       grid[r + 1].push_back(r < values.size() ? Scalar(values[r]) : "");
   }

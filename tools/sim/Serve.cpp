@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -111,10 +113,17 @@ Cut NextRequest(Bytes* in, Request* request) {
   return Cut::kWhole;
 }
 
-// The codes of one list of a commit request; the empty-list marker (a zero
-// count and two more bytes) gives none.
-std::vector<const Security*> CommitList(RequestReader& reader) {
-  std::vector<const Security*> found;
+// A subscribed code and the indicator ids asked for it.
+struct Wanted {
+  const Security* security;
+  std::vector<uint32_t> ids;
+};
+
+// The codes of one list of a commit request with their ids; the empty-list
+// marker (a zero count and two more bytes) gives none. A code named twice
+// asks for the ids of both.
+std::vector<Wanted> CommitList(RequestReader& reader) {
+  std::vector<Wanted> found;
   const uint64_t count = reader.UInt();
   if (count == 0) {
     reader.UInt();
@@ -124,9 +133,16 @@ std::vector<const Security*> CommitList(RequestReader& reader) {
   for (uint64_t i = 0; i < count && !reader.Done(); ++i) {
     const Security* security = FindByWire(reader.Code());
     const uint64_t ids = reader.UInt();
-    for (uint64_t k = 0; k < ids && !reader.Done(); ++k) reader.UInt();
-    if (security != nullptr && std::find(found.begin(), found.end(), security) == found.end()) {
-      found.push_back(security);
+    std::vector<uint32_t> asked;
+    for (uint64_t k = 0; k < ids && !reader.Done(); ++k)
+      asked.push_back(static_cast<uint32_t>(reader.UInt()));
+    if (security == nullptr) continue;
+    auto same = std::find_if(found.begin(), found.end(),
+                             [&](const Wanted& one) { return one.security == security; });
+    if (same == found.end()) {
+      found.push_back({security, asked});
+    } else {
+      same->ids.insert(same->ids.end(), asked.begin(), asked.end());
     }
   }
   return found;
@@ -144,6 +160,12 @@ bool SendAll(int socket, const Bytes& bytes) {
 
 int Fail(const char* what) {
   std::fprintf(stderr, "kestrel-sim: %s\n", what);
+  return 1;
+}
+
+// A failed system call: what failed and the system's reason.
+int FailWithReason(const char* what) {
+  std::fprintf(stderr, "kestrel-sim: %s: %s\n", what, std::strerror(errno));
   return 1;
 }
 
@@ -173,7 +195,7 @@ class Conversation {
       const Clock::time_point wake = pushing ? std::min(deadline, nextPush_) : deadline;
       pollfd poller{socket_, POLLIN, 0};
       const int ready = poll(&poller, 1, MillisecondsUntil(wake));
-      if (ready < 0) return Fail("poll failed");
+      if (ready < 0) return FailWithReason("poll failed");
       if (ready > 0) {
         uint8_t buffer[4096];
         const ssize_t n = recv(socket_, buffer, sizeof buffer, 0);
@@ -185,7 +207,7 @@ class Conversation {
         Request request;
         Cut cut;
         while ((cut = NextRequest(&pending, &request)) == Cut::kWhole) {
-          if (!Answer(request)) return Fail("cannot send to the client");
+          if (!Answer(request)) return FailWithReason("cannot send to the client");
         }
         if (cut == Cut::kMalformed) return Fail("malformed request; closing");
       }
@@ -195,8 +217,8 @@ class Conversation {
           std::fprintf(stderr, "kestrel-sim: session played to its end\n");
           return 0;
         }
-        if (!subscribed_.empty() && !SendAll(socket_, session_.QuotePush(subscribed_))) {
-          return Fail("cannot send to the client");
+        if (!subscribed_.empty() && !SendAll(socket_, session_.QuotePush(Securities(), Ids()))) {
+          return FailWithReason("cannot send to the client");
         }
         ++pushed_;
         nextPush_ = Clock::now() + std::chrono::milliseconds(options_.intervalMs);
@@ -217,7 +239,7 @@ class Conversation {
         return SendAll(socket_, session_.LoginReplyTo(reader.Sized()));
       }
       case 26:
-        return SendAll(socket_, session_.WatchListOf(subscribed_));
+        return SendAll(socket_, session_.WatchListOf(Securities()));
       case 59: {  // status test: the five numbers come back in the reply's order
         const auto v1 = static_cast<uint32_t>(reader.UInt());
         const int64_t v2 = reader.Int();
@@ -231,19 +253,23 @@ class Conversation {
       case 32: {
         // The second list travels first; the simulator takes the first list
         // as the codes to quote and drops those of the second.
-        const std::vector<const Security*> dropped = CommitList(reader);
-        for (const Security* security : CommitList(reader)) {
-          if (std::find(subscribed_.begin(), subscribed_.end(), security) == subscribed_.end()) {
-            subscribed_.push_back(security);
+        const std::vector<Wanted> dropped = CommitList(reader);
+        for (const Wanted& wanted : CommitList(reader)) {
+          auto same = Find(wanted.security);
+          if (same == subscribed_.end()) {
+            subscribed_.push_back(wanted);
+          } else {
+            same->ids = wanted.ids;  // a new commit of a code replaces its ids
           }
         }
-        for (const Security* security : dropped) {
-          subscribed_.erase(std::remove(subscribed_.begin(), subscribed_.end(), security),
-                            subscribed_.end());
+        for (const Wanted& wanted : dropped) {
+          auto same = Find(wanted.security);
+          if (same != subscribed_.end()) subscribed_.erase(same);
         }
         committed_ = true;
         nextPush_ = Clock::now();
-        std::fprintf(stderr, "kestrel-sim: quoting %zu codes\n", subscribed_.size());
+        std::fprintf(stderr, "kestrel-sim: quoting %zu code%s\n", subscribed_.size(),
+                     subscribed_.size() == 1 ? "" : "s");
         return true;
       }
       default:
@@ -252,10 +278,25 @@ class Conversation {
     }
   }
 
+  std::vector<Wanted>::iterator Find(const Security* security) {
+    return std::find_if(subscribed_.begin(), subscribed_.end(),
+                        [&](const Wanted& one) { return one.security == security; });
+  }
+  std::vector<const Security*> Securities() const {
+    std::vector<const Security*> out;
+    for (const Wanted& wanted : subscribed_) out.push_back(wanted.security);
+    return out;
+  }
+  std::vector<std::vector<uint32_t>> Ids() const {
+    std::vector<std::vector<uint32_t>> out;
+    for (const Wanted& wanted : subscribed_) out.push_back(wanted.ids);
+    return out;
+  }
+
   int socket_;
   const ServeOptions& options_;
   Session session_;
-  std::vector<const Security*> subscribed_;
+  std::vector<Wanted> subscribed_;
   bool committed_ = false;
   int pushed_ = 0;
   Clock::time_point nextPush_ = Clock::now();
@@ -266,7 +307,7 @@ class Conversation {
 int Serve(const ServeOptions& options) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
   Socket listener{socket(AF_INET, SOCK_STREAM, 0)};
-  if (listener.fd < 0) return Fail("cannot make a socket");
+  if (listener.fd < 0) return FailWithReason("cannot make a socket");
   const int on = 1;
   setsockopt(listener.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
@@ -274,12 +315,13 @@ int Serve(const ServeOptions& options) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(options.port));
   if (bind(listener.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    return Fail("cannot bind 127.0.0.1 to that port");
+    const std::string what = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
+    return FailWithReason(what.c_str());
   }
   socklen_t length = sizeof address;
   if (listen(listener.fd, 1) != 0 ||
       getsockname(listener.fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    return Fail("cannot listen");
+    return FailWithReason("cannot listen");
   }
   std::printf("listening on 127.0.0.1:%d\n", ntohs(address.sin_port));
   std::fflush(stdout);
@@ -287,7 +329,7 @@ int Serve(const ServeOptions& options) {
   pollfd poller{listener.fd, POLLIN, 0};
   if (poll(&poller, 1, MillisecondsUntil(deadline)) <= 0) return Fail("no client came; closing");
   Socket client{accept(listener.fd, nullptr, nullptr)};
-  if (client.fd < 0) return Fail("accept failed");
+  if (client.fd < 0) return FailWithReason("accept failed");
   return Conversation(client.fd, options).Run(deadline);
 }
 

@@ -429,9 +429,22 @@ Bytes Session::WatchListOf(const std::vector<const Security*>& securities) {
   return WatchList(items);
 }
 
-Bytes Session::QuotePush(const std::vector<const Security*>& securities) {
+Bytes Session::QuotePush(const std::vector<const Security*>& securities,
+                         const std::vector<std::vector<uint32_t>>& wanted) {
   std::vector<Block> blocks;
-  for (const Security* security : securities) blocks.push_back(QuoteBlock(*security));
+  for (size_t i = 0; i < securities.size(); ++i) {
+    Block block = QuoteBlock(*securities[i]);
+    if (i < wanted.size() && !wanted[i].empty()) {
+      const std::vector<uint32_t>& ids = wanted[i];
+      block.entries.erase(std::remove_if(block.entries.begin(), block.entries.end(),
+                                         [&](const Entry& entry) {
+                                           return std::find(ids.begin(), ids.end(), entry.id) ==
+                                                  ids.end();
+                                         }),
+                          block.entries.end());
+    }
+    blocks.push_back(block);
+  }
   clock_ = TimeAfter(clock_, 60);
   const Bytes message = QuoteUpdate(blocks);
   return pushes_++ % 2 == 0 ? kwire::Compressed(message) : message;

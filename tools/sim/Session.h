@@ -56,8 +56,11 @@ class Session {
   Bytes LoginReplyTo(const std::string& user);
   Bytes WatchListOf(const std::vector<const Security*>& securities);
   // A quote update for the securities, each a minute further on; every
-  // other one goes out compressed.
-  Bytes QuotePush(const std::vector<const Security*>& securities);
+  // other one goes out compressed. With `wanted` (one id list per
+  // security), each security carries only the indicators asked for that it
+  // has; an empty list asks for all.
+  Bytes QuotePush(const std::vector<const Security*>& securities,
+                  const std::vector<std::vector<uint32_t>>& wanted = {});
 
  private:
   // The next quote of a security: time, prices, volume and amount.
