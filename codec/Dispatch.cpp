@@ -34,7 +34,8 @@ struct ResultOps {
   void (*print)(char* result);
 };
 
-void FreeRawBytes(char* result) { ReleaseArray(result); }
+// Raw data is made with array new (NewZeroedArray).
+void FreeRawBytes(char* result) { ReleaseArray<kestrel::HostArrays>(result); }
 void FreeStatusTest(char* result) { delete reinterpret_cast<KestrelInfoReceive*>(result); }
 
 // Records: destructor, then scalar delete; printed with their PrintLog.

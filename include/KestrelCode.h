@@ -324,7 +324,8 @@ class KESTREL_API CKestrelCode {
   static void DecodeLevel2Block(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
                                 int id, int index, std::string& securityType, Level2Series series,
                                 int* trailing, CDecodeCode& cursor);
-  // The coded comment of a corporate action as GBK text (a new array).
+  // The coded comment of a corporate action as GBK text, in a block of the
+  // result memory (null when no memory is left).
   static char* DecodeHQAFComment(const char* text);
 
   // History init requests, day K-lines (type 3) and minute K-lines (type 5).

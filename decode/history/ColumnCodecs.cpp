@@ -13,6 +13,8 @@
 // Codecs whose first row is read before the count is looked at still read
 // that field for a count below 1, but store nothing: no array of at least one
 // element is promised then.
+#include <algorithm>
+
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -129,7 +131,11 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
     instant += Low32(static_cast<uint64_t>(ReadInt64(code)));
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
-    if (!localTime.Convert(instant, &local)) return;  // later rows stay unwritten
+    if (!localTime.Convert(instant, &local)) {
+      // Later rows read 0.
+      std::fill(rows + i, rows + count, 0);
+      return;
+    }
     rows[i] = TimeOf(local);
   }
 }
