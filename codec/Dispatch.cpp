@@ -229,6 +229,8 @@ void CKestrelCode::ClearDecodeMessage(char* result, int type) {
   if (const auto clear = OpsOf(route->kind).clear) clear(result);
 }
 
+void CKestrelCode::ClearDecodeMemory() { kestrel::ReleaseThreadResultMemory(); }
+
 void CKestrelCode::PrintDecodeMessage(char* result, int type) {
   if (result == nullptr || type < 0) return;
   const MessageRoute* route = FindRoute(static_cast<unsigned int>(type));
