@@ -47,8 +47,8 @@ inline constexpr bool kResultCacheEnabled = true;
 #endif
 
 // The most bytes (headers included) a thread keeps cached. A minute K-line
-// of 100,000 rows (the largest series a host asks for at once) takes about
-// 7.9 MiB of blocks in their size classes; twice that leaves room for a
+// of 100,000 rows (the largest series a host asks for at once) leaves 16
+// blocks of 7.4 MiB in their size classes; twice that leaves room for a
 // second kind of message decoded in turn.
 inline constexpr size_t kThreadCacheCeiling = size_t{16} << 20;
 // Blocks above this size (half a million doubles) are never cached.
