@@ -14,8 +14,10 @@
 // ratio to the reference (x_ref) and to other baselines.
 //
 // Counters of every benchmark: msgs/s, values/s (fields/s for the
-// reference), MB/s of wire bytes, allocs/msg and alloc_bytes/msg, and the
-// per-message constants values and bytes; x_ref on all but the reference.
+// reference), MB/s of wire bytes, allocs/msg and alloc_bytes/msg (calls of
+// the global allocation functions), blocks/msg (blocks the result memory
+// handed out, from its cache or new), and the per-message constants values
+// and bytes; x_ref on all but the reference.
 #ifndef KESTREL_BENCH_BENCHSUPPORT_H
 #define KESTREL_BENCH_BENCHSUPPORT_H
 
@@ -120,6 +122,15 @@ int64_t CountKestrelDataValues(char* result, int type);
 // with ClearDecodeMessage, as a host does. Skips with an error unless the
 // first decode yields exactly the case's values.
 Subject DecodeSubject(ValueCounter count = CountKestrelDataValues);
+
+// Decodes as DecodeSubject does, then reads every value of the result (adds
+// up the bits of every quote value and every series element) before freeing
+// it: the loop of a host that uses what it decodes.
+Subject HostLoopSubject(ValueCounter count = CountKestrelDataValues);
+
+// RegisterCase with the subjects `decode` and `host` (HostLoopSubject).
+void RegisterHostLoopCase(const std::string& name, std::function<CaseData()> build,
+                          ValueCounter count = CountKestrelDataValues);
 
 // A message case: RegisterCase with the one subject `decode`. For a
 // compressed case, `plainCase` names the case of the message inside: its

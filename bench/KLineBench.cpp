@@ -59,8 +59,8 @@ CaseData MinuteKLine() {
 }  // namespace
 
 void RegisterKLineCases() {
-  RegisterMessageCase("day_kline", DayKLine);
-  RegisterMessageCase("minute_kline", MinuteKLine);
+  RegisterHostLoopCase("day_kline", DayKLine);
+  RegisterHostLoopCase("minute_kline", MinuteKLine);
 }
 
 }  // namespace kbench

@@ -32,6 +32,6 @@ CaseData DealHistory() {
 
 }  // namespace
 
-void RegisterLevel2Cases() { RegisterMessageCase("l2_deals", DealHistory); }
+void RegisterLevel2Cases() { RegisterHostLoopCase("l2_deals", DealHistory); }
 
 }  // namespace kbench

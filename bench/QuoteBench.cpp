@@ -113,7 +113,7 @@ int64_t CheckedQuoteValues(char* result, int type) {
 }  // namespace
 
 void RegisterQuoteCases() {
-  RegisterMessageCase("quote_update", QuoteUpdate, CheckedQuoteValues);
+  RegisterHostLoopCase("quote_update", QuoteUpdate, CheckedQuoteValues);
   RegisterMessageCase(
       "quote_update_zlib", [] { return CompressedMessage(QuoteUpdate()); }, CheckedQuoteValues,
       "quote_update");

@@ -34,7 +34,8 @@ struct ResultOps {
   void (*print)(char* result);
 };
 
-void FreeRawBytes(char* result) { ReleaseArray(result); }
+// Raw data is made with array new (NewZeroedArray).
+void FreeRawBytes(char* result) { ReleaseArray<kestrel::HostArrays>(result); }
 void FreeStatusTest(char* result) { delete reinterpret_cast<KestrelInfoReceive*>(result); }
 
 // Records: destructor, then scalar delete; printed with their PrintLog.
@@ -227,6 +228,8 @@ void CKestrelCode::ClearDecodeMessage(char* result, int type) {
   if (route == nullptr) return;
   if (const auto clear = OpsOf(route->kind).clear) clear(result);
 }
+
+void CKestrelCode::ClearDecodeMemory() { kestrel::ReleaseThreadResultMemory(); }
 
 void CKestrelCode::PrintDecodeMessage(char* result, int type) {
   if (result == nullptr || type < 0) return;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "KestrelUtils.h"
+#include "model/OwnedArray.h"
 
 namespace {
 
@@ -27,10 +28,10 @@ void FillEntry(CIndexToValue& c, int i, int type, int count) {
   CIndexValue& v = c.GetIndexValue()[i];
   if (type == 21 && v.ppcValue != nullptr) {
     for (int k = 0; k < c.GetOneIndexValueNum()[i]; k += 2) {
-      v.ppcValue[k] = new char[4]{'a', 'b', 'c', '\0'};
+      v.ppcValue[k] = TryNewText<kestrel::ResultArrays>("abc");
     }
   }
-  if (type == 11 && v.pcValue == nullptr) v.pcValue = new char[1]{'\0'};
+  if (type == 11 && v.pcValue == nullptr) v.pcValue = TryNewText<kestrel::ResultArrays>("");
   if (type < 10) c.SetOneNoPointerIndexValueByDouble(i, count * 1.5);
 }
 

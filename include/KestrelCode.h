@@ -68,6 +68,11 @@ class CKestrelCode {
   KESTREL_API static char* DecodeOneMessage(char* message, int* type);
   // Frees a result of DecodeOneMessage by its reported type; null is ignored.
   KESTREL_API static void ClearDecodeMessage(char* result, int type);
+  // The arrays of freed market-data results are kept per thread for the
+  // next decode, up to 16 MiB a thread, and given back to the system when
+  // the thread ends. This gives back now what the calling thread keeps;
+  // results still held stay valid. Cheap when nothing is kept.
+  KESTREL_API static void ClearDecodeMemory();
   // Calls the result's diagnostic PrintLog by type; null is ignored.
   KESTREL_API static void PrintDecodeMessage(char* result, int type);
 
@@ -279,7 +284,8 @@ class CKestrelCode {
   static void Decode_93_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
                                  int id, int index, std::string& securityType, int* trailing,
                                  CDecodeCode& cursor);
-  // The coded comment of a corporate action as GBK text (a new array).
+  // The coded comment of a corporate action as GBK text, in a block of the
+  // result memory (null when no memory is left).
   static char* DecodeHQAFComment(const char* text);
 
   // History init requests, day K-lines (type 3) and minute K-lines (type 5).

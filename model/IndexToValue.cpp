@@ -8,15 +8,19 @@
 
 #include "model/OwnedArray.h"
 #include "model/StoreValue.h"
+#include "model/ValueStorage.h"
 #include "model/ValueTypes.h"
 
 namespace {
+
+// Every array of the container comes from the result memory layer.
+using Arrays = kestrel::ResultArrays;
 
 // Stores in `dst` a copy of the `count` elements at `src`. False when a copy
 // was due but could not be obtained.
 template <typename T>
 bool CopyElements(T*& dst, T* src, int count) {
-  dst = TryNewArrayCopy(src, count);
+  dst = TryNewArrayCopy<Arrays>(src, count);
   return dst != nullptr || src == nullptr || count < 1;
 }
 
@@ -31,7 +35,7 @@ bool CopyValue(CIndexValue& dst, const CIndexValue& src, int type, int count) {
       dst = src;
       return true;
     case kValueText:
-      dst.pcValue = TryNewTextCopy(src.pcValue);
+      dst.pcValue = TryNewTextCopy<Arrays>(src.pcValue);
       return dst.pcValue != nullptr || src.pcValue == nullptr;
     case kValueIntArray:
       return CopyElements(dst.pnValue, src.pnValue, count);
@@ -40,7 +44,7 @@ bool CopyValue(CIndexValue& dst, const CIndexValue& src, int type, int count) {
     case kValueInt64Array:
       return CopyElements(dst.pllValue, src.pllValue, count);
     case kValueTextArray:
-      dst.ppcValue = TryNewTextArrayCopy(src.ppcValue, count);
+      dst.ppcValue = TryNewTextArrayCopy<Arrays>(src.ppcValue, count);
       return dst.ppcValue != nullptr || src.ppcValue == nullptr || count < 1;
     default:
       // Code 1 and unknown codes carry nothing: the destination is not set.
@@ -53,19 +57,19 @@ bool CopyValue(CIndexValue& dst, const CIndexValue& src, int type, int count) {
 void ReleaseValue(CIndexValue& value, int type, int count) {
   switch (type) {
     case kValueText:
-      ReleaseArray(value.pcValue);
+      ReleaseArray<Arrays>(value.pcValue);
       break;
     case kValueIntArray:
-      ReleaseArray(value.pnValue);
+      ReleaseArray<Arrays>(value.pnValue);
       break;
     case kValueDoubleArray:
-      ReleaseArray(value.pdValue);
+      ReleaseArray<Arrays>(value.pdValue);
       break;
     case kValueInt64Array:
-      ReleaseArray(value.pllValue);
+      ReleaseArray<Arrays>(value.pllValue);
       break;
     case kValueTextArray:
-      ReleaseTextArray(value.ppcValue, count);
+      ReleaseTextArray<Arrays>(value.ppcValue, count);
       break;
     default:
       break;
@@ -76,8 +80,8 @@ void ReleaseValue(CIndexValue& value, int type, int count) {
 // False when they could not be obtained.
 template <typename T>
 bool RenewColumn(T*& column, int num) {
-  ReleaseArray(column);
-  column = TryNewArray<T>(num);
+  ReleaseArray<Arrays>(column);
+  column = TryNewArray<Arrays, T>(num);
   return column != nullptr || num < 1;
 }
 
@@ -99,6 +103,70 @@ void CopyEntries(int* dstIds, CIndexValue* dstValues, int* dstCounts, int* dstTy
 }
 
 }  // namespace
+
+void kestrel::MakeValueStorage(CIndexToValue& values, int index, Fill fill) {
+  int* types = values.GetValueType();
+  int* counts = values.GetOneIndexValueNum();
+  if (types == nullptr || values.GetIndexValue() == nullptr || index < 0 ||
+      index >= values.GetNum()) {
+    return;
+  }
+  const int count = counts != nullptr ? counts[index] : 0;
+  CIndexValue& value = values.GetIndexValue()[index];
+  bool made = true;
+  switch (types[index]) {
+    case kValueText:
+      made = (value.pcValue = TryNewArray<Arrays, char>(count)) != nullptr;
+      break;
+    case kValueIntArray:
+      made = (value.pnValue = TryNewArray<Arrays, int>(count, fill)) != nullptr;
+      break;
+    case kValueDoubleArray:
+      made = (value.pdValue = TryNewArray<Arrays, double>(count, fill)) != nullptr;
+      break;
+    case kValueInt64Array:
+      made = (value.pllValue = TryNewArray<Arrays, int64_t>(count, fill)) != nullptr;
+      break;
+    case kValueTextArray:
+      // Text pointers are always cleared: Clear releases every non-null one.
+      made = (value.ppcValue = TryNewArray<Arrays, char*>(count)) != nullptr;
+      break;
+    default:
+      return;
+  }
+  // No storage for a positive count: the entry says it holds nothing.
+  if (!made && count > 0) counts[index] = 0;
+}
+
+void kestrel::ClearNumberArrays(CIndexToValue& values, int first, int n) {
+  const int* types = values.GetValueType();
+  const int* counts = values.GetOneIndexValueNum();
+  CIndexValue* cells = values.GetIndexValue();
+  if (types == nullptr || counts == nullptr || cells == nullptr || first < 0) return;
+  const int end = n < values.GetNum() - first ? first + n : values.GetNum();
+  for (int i = first; i < end; ++i) {
+    const auto count = static_cast<size_t>(counts[i] > 0 ? counts[i] : 0);
+    void* array = nullptr;
+    size_t width = 0;
+    switch (types[i]) {
+      case kValueIntArray:
+        array = cells[i].pnValue;
+        width = sizeof(int);
+        break;
+      case kValueDoubleArray:
+        array = cells[i].pdValue;
+        width = sizeof(double);
+        break;
+      case kValueInt64Array:
+        array = cells[i].pllValue;
+        width = sizeof(int64_t);
+        break;
+      default:
+        break;
+    }
+    if (array != nullptr) std::memset(array, 0, count * width);
+  }
+}
 
 CIndexToValue::CIndexToValue()
     : Num(0),
@@ -150,31 +218,7 @@ void CIndexToValue::SetOneIndexValueNumWithValue(int count) {
 }
 
 void CIndexToValue::SetIndexValueMemory(int index) {
-  if (ValueType == nullptr || IndexValue == nullptr || index < 0 || index >= Num) return;
-  const int count = OneIndexValueNum != nullptr ? OneIndexValueNum[index] : 0;
-  CIndexValue& value = IndexValue[index];
-  bool made = true;
-  switch (ValueType[index]) {
-    case kValueText:
-      made = (value.pcValue = TryNewArray<char>(count)) != nullptr;
-      break;
-    case kValueIntArray:
-      made = (value.pnValue = TryNewArray<int>(count)) != nullptr;
-      break;
-    case kValueDoubleArray:
-      made = (value.pdValue = TryNewArray<double>(count)) != nullptr;
-      break;
-    case kValueInt64Array:
-      made = (value.pllValue = TryNewArray<int64_t>(count)) != nullptr;
-      break;
-    case kValueTextArray:
-      made = (value.ppcValue = TryNewArray<char*>(count)) != nullptr;
-      break;
-    default:
-      return;
-  }
-  // No storage for a positive count: the entry says it holds nothing.
-  if (!made && count > 0) OneIndexValueNum[index] = 0;
+  kestrel::MakeValueStorage(*this, index, kestrel::Fill::kZero);
 }
 
 void CIndexToValue::AddLength(int add) {
@@ -276,10 +320,10 @@ void CIndexToValue::Clear() {
       ReleaseValue(IndexValue[i], ValueType[i], count);
     }
   }
-  ReleaseArray(IndexValue);
-  ReleaseArray(IndexId);
-  ReleaseArray(ValueType);
-  ReleaseArray(OneIndexValueNum);
+  ReleaseArray<Arrays>(IndexValue);
+  ReleaseArray<Arrays>(IndexId);
+  ReleaseArray<Arrays>(ValueType);
+  ReleaseArray<Arrays>(OneIndexValueNum);
   Num = 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "KestrelCode.h"
 #include "KestrelRecords.h"
+#include "model/ValueStorage.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -40,14 +41,15 @@ void PrepareQuoteColumns(CKestrelQuoteData* quote, int num, const int* ids) {
   columns.SetOneIndexValueNumWithValue(1);
 }
 
-void PrepareSeriesColumns(CKestrelHisData* his, int num, const int* ids, int count) {
+void PrepareSeriesColumns(CKestrelHisData* his, int num, const int* ids, int count,
+                          kestrel::Fill fill) {
   if (his == nullptr) return;
   CIndexToValue& columns = *his->GetIndexToValue();
   const int made = SizeColumnsForIds(columns, num, ids, true);
   // Below one time point an entry has count 0 and keeps its null value.
   columns.SetOneIndexValueNumWithValue(count > 0 ? count : 0);
   if (count < 1) return;
-  for (int i = 0; i < made; ++i) columns.SetIndexValueMemory(i);
+  for (int i = 0; i < made; ++i) kestrel::MakeValueStorage(columns, i, fill);
 }
 
 int SelectMaskedIds(const int* ids, int num, const char* mask, int* selected) {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/OwnedArray.h"
 #include "model/ValueTypes.h"
 
 class CKestrelQuoteData;
@@ -142,10 +143,12 @@ inline int IndicatorValueType(int id, bool series) {
 void PrepareQuoteColumns(CKestrelQuoteData* quote, int num, const int* ids);
 // Sizes the series record's container for `num` indicators with `count`
 // time points each: ids from `ids`, series value types and, when count is at
-// least 1, a zeroed array of `count` elements per entry; with a smaller count
-// every entry has count 0 and no array. What the container held before is
-// released.
-void PrepareSeriesColumns(CKestrelHisData* his, int num, const int* ids, int count);
+// least 1, an array of `count` elements per entry (zeroed, unless `fill`
+// is kestrel::Fill::kNone and the caller writes every element of the number
+// arrays); with a smaller count every entry has count 0 and no array. What
+// the container held before is released.
+void PrepareSeriesColumns(CKestrelHisData* his, int num, const int* ids, int count,
+                          kestrel::Fill fill = kestrel::Fill::kZero);
 // Copies to `selected`, in order, the first `num` ids whose bit is set in
 // `mask` (the first id is bit 0x80 of mask[0], the ninth bit 0x80 of
 // mask[1]) and returns how many it copied. `selected` needs room for num

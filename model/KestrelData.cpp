@@ -7,6 +7,9 @@
 namespace {
 constexpr int kNoError = -1;
 
+// The lists and the events' field items come from the result memory layer.
+using Arrays = kestrel::ResultArrays;
+
 // Calls PrintLog on the `count` records of a list; nothing for a null list.
 template <typename T>
 void PrintEach(T* list, int count) {
@@ -18,7 +21,7 @@ void PrintEach(T* list, int count) {
 CKestrelMarketEventData::CKestrelMarketEventData()
     : EventInfo{}, FieldItemNum(0), FieldItem(nullptr), TernCode{}, EventText{} {}
 
-CKestrelMarketEventData::~CKestrelMarketEventData() { ReleaseArray(FieldItem); }
+CKestrelMarketEventData::~CKestrelMarketEventData() { ReleaseArray<Arrays>(FieldItem); }
 
 CKestrelData::CKestrelData()
     : ErrorCode(kNoError),
@@ -61,32 +64,32 @@ void CKestrelData::SetL2OrderQueueNum(int num) { L2OrderQueueNum = num; }
 
 void CKestrelData::SetMarketEventListLen(int len) { MarketEventListLen = len; }
 
-void CKestrelData::SetHisData() { RenewCountedArray(HisData, HisDataNum); }
+void CKestrelData::SetHisData() { RenewCountedArray<Arrays>(HisData, HisDataNum); }
 
-void CKestrelData::SetQuoteData() { RenewCountedArray(QuoteData, QuoteDataNum); }
+void CKestrelData::SetQuoteData() { RenewCountedArray<Arrays>(QuoteData, QuoteDataNum); }
 
-void CKestrelData::SetL2OrderQueue() { RenewCountedArray(L2OrderQueue, L2OrderQueueNum); }
+void CKestrelData::SetL2OrderQueue() { RenewCountedArray<Arrays>(L2OrderQueue, L2OrderQueueNum); }
 
-void CKestrelData::SetMarketEventList() { RenewCountedArray(MarketEventList, MarketEventListLen); }
+void CKestrelData::SetMarketEventList() { RenewCountedArray<Arrays>(MarketEventList, MarketEventListLen); }
 
 bool CKestrelData::AddHisData(CKestrelHisData& record) {
-  return AppendCopies(HisData, HisDataNum, &record, 1);
+  return AppendCopies<Arrays>(HisData, HisDataNum, &record, 1);
 }
 
 bool CKestrelData::AddL2OrderQueue(CKestrelL2OrderQueue& queue) {
-  return AppendCopies(L2OrderQueue, L2OrderQueueNum, &queue, 1);
+  return AppendCopies<Arrays>(L2OrderQueue, L2OrderQueueNum, &queue, 1);
 }
 
 bool CKestrelData::AddNumHisDatas(CKestrelHisData* records, int num) {
-  return AppendCopies(HisData, HisDataNum, records, num);
+  return AppendCopies<Arrays>(HisData, HisDataNum, records, num);
 }
 
 bool CKestrelData::AddNumQuoteDatas(CKestrelQuoteData* records, int num) {
-  return AppendCopies(QuoteData, QuoteDataNum, records, num);
+  return AppendCopies<Arrays>(QuoteData, QuoteDataNum, records, num);
 }
 
 bool CKestrelData::AddNumL2OrderQueues(CKestrelL2OrderQueue* records, int num) {
-  return AppendCopies(L2OrderQueue, L2OrderQueueNum, records, num);
+  return AppendCopies<Arrays>(L2OrderQueue, L2OrderQueueNum, records, num);
 }
 
 bool CKestrelData::AppendL2OrderQueue(CKestrelL2OrderQueue* queue) {
@@ -110,13 +113,13 @@ bool CKestrelData::AddKestrelData(CKestrelData* other) {
 }
 
 void CKestrelData::Clear() {
-  ReleaseArray(HisData);
+  ReleaseArray<Arrays>(HisData);
   HisDataNum = 0;
-  ReleaseArray(QuoteData);
+  ReleaseArray<Arrays>(QuoteData);
   QuoteDataNum = 0;
-  ReleaseArray(L2OrderQueue);
+  ReleaseArray<Arrays>(L2OrderQueue);
   L2OrderQueueNum = 0;
-  ReleaseArray(MarketEventList);
+  ReleaseArray<Arrays>(MarketEventList);
   MarketEventListLen = 0;
   ErrorCode = kNoError;
 }

@@ -10,6 +10,8 @@ static_assert(kKestrelTernCodeSize == static_cast<int>(kTernCodeSize),
 
 namespace {
 constexpr int kNoIndicator = -1;
+// The security type text comes from the result memory layer.
+using Arrays = kestrel::ResultArrays;
 }  // namespace
 
 CKestrelQuoteData::CKestrelQuoteData() : TernCode{} {}
@@ -77,8 +79,8 @@ void CKestrelHisData::SetIndIndex(int indIndex) { IndIndex = indIndex; }
 char* CKestrelHisData::GetSecurityType() { return SecurityType; }
 
 void CKestrelHisData::SetSecurityType(const char* text, int len) {
-  ReleaseArray(SecurityType);
-  SecurityType = TryNewPaddedText(text, len);
+  ReleaseArray<Arrays>(SecurityType);
+  SecurityType = TryNewPaddedText<Arrays>(text, len);
 }
 
 void CKestrelHisData::SetDatas(char* code, int len, TPeriodType period, THisType hisType,
@@ -102,7 +104,7 @@ void CKestrelHisData::appendIndexToValue(CIndexToValue& other) {
 }
 
 void CKestrelHisData::Clear() {
-  ReleaseArray(SecurityType);
+  ReleaseArray<Arrays>(SecurityType);
   IndexToValue.Clear();
 }
 
@@ -114,7 +116,7 @@ CKestrelHisData& CKestrelHisData::operator=(CKestrelHisData& src) {
   HisType = src.HisType;
   StatusNew = src.StatusNew;
   StatusOld = src.StatusOld;
-  SecurityType = TryNewTextCopy(src.SecurityType);
+  SecurityType = TryNewTextCopy<Arrays>(src.SecurityType);
   IndexToValue = src.IndexToValue;
   IndIndex = src.IndIndex;
   return *this;

@@ -8,6 +8,8 @@
 namespace {
 // The price a level reports until its decoder stores the real one.
 constexpr double kPlaceholderPrice = 0.011;
+// Levels and items come from the result memory layer.
+using Arrays = kestrel::ResultArrays;
 }  // namespace
 
 CL2OrderQueueItem::CL2OrderQueueItem() : Operator(0), Position(0), Volume(0) {}
@@ -42,12 +44,12 @@ void CL2OrderQueuePriceLevel::SetL2OrderQueueItemNum(int num) { L2OrderQueueItem
 CL2OrderQueueItem* CL2OrderQueuePriceLevel::GetL2OrderQueueItem() { return L2OrderQueueItem; }
 
 void CL2OrderQueuePriceLevel::SetL2OrderQueueItem() {
-  RenewCountedArray(L2OrderQueueItem, L2OrderQueueItemNum);
+  RenewCountedArray<Arrays>(L2OrderQueueItem, L2OrderQueueItemNum);
 }
 
 void CL2OrderQueuePriceLevel::Clear() {
   Price.Clear();
-  ReleaseArray(L2OrderQueueItem);
+  ReleaseArray<Arrays>(L2OrderQueueItem);
   L2OrderQueueItemNum = 0;
 }
 
@@ -57,7 +59,7 @@ CL2OrderQueuePriceLevel& CL2OrderQueuePriceLevel::operator=(CL2OrderQueuePriceLe
   PriceLevelOperator = src.PriceLevelOperator;
   NumOfOrders = src.NumOfOrders;
   Price = src.Price;
-  CopyCountedArray(L2OrderQueueItem, L2OrderQueueItemNum, src.L2OrderQueueItem,
+  CopyCountedArray<Arrays>(L2OrderQueueItem, L2OrderQueueItemNum, src.L2OrderQueueItem,
                    src.L2OrderQueueItemNum);
   return *this;
 }
@@ -101,11 +103,11 @@ CL2OrderQueuePriceLevel* CKestrelL2OrderQueue::GetL2OrderQueuePriceLevel() {
 }
 
 void CKestrelL2OrderQueue::SetL2OrderQueuePriceLevel() {
-  RenewCountedArray(L2OrderQueuePriceLevel, L2OrderQueuePriceLevelNum);
+  RenewCountedArray<Arrays>(L2OrderQueuePriceLevel, L2OrderQueuePriceLevelNum);
 }
 
 void CKestrelL2OrderQueue::Clear() {
-  ReleaseArray(L2OrderQueuePriceLevel);
+  ReleaseArray<Arrays>(L2OrderQueuePriceLevel);
   L2OrderQueuePriceLevelNum = 0;
 }
 
@@ -116,7 +118,7 @@ CKestrelL2OrderQueue& CKestrelL2OrderQueue::operator=(CKestrelL2OrderQueue& src)
   DateTimeStamp = src.DateTimeStamp;
   Side = src.Side;
   ImageStatus = src.ImageStatus;
-  CopyCountedArray(L2OrderQueuePriceLevel, L2OrderQueuePriceLevelNum, src.L2OrderQueuePriceLevel,
+  CopyCountedArray<Arrays>(L2OrderQueuePriceLevel, L2OrderQueuePriceLevelNum, src.L2OrderQueuePriceLevel,
                    src.L2OrderQueuePriceLevelNum);
   return *this;
 }

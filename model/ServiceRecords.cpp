@@ -4,9 +4,14 @@
 #include "model/OwnedArray.h"
 
 namespace {
+// Hosts hand these records arrays made with array new (adopted texts,
+// WatchListItem::IndIndex, the public Codes and Values), so every array here
+// is made and released with array new and delete.
+using Arrays = kestrel::HostArrays;
+
 // Releases an adopted or copied text and installs its successor.
 void ReplaceText(char*& held, char* next) {
-  ReleaseArray(held);
+  ReleaseArray<Arrays>(held);
   held = next;
 }
 }  // namespace
@@ -32,27 +37,27 @@ void CLoginInfo::SetServerIP(char* text) { ReplaceText(ServerIP, text); }
 
 void CLoginInfo::SetServerName(char* text) { ReplaceText(ServerName, text); }
 
-void CLoginInfo::CloneUserId(char* text) { ReplaceText(UserId, TryNewTextCopy(text)); }
+void CLoginInfo::CloneUserId(char* text) { ReplaceText(UserId, TryNewTextCopy<Arrays>(text)); }
 
-void CLoginInfo::CloneServerIP(char* text) { ReplaceText(ServerIP, TryNewTextCopy(text)); }
+void CLoginInfo::CloneServerIP(char* text) { ReplaceText(ServerIP, TryNewTextCopy<Arrays>(text)); }
 
-void CLoginInfo::CloneServerName(char* text) { ReplaceText(ServerName, TryNewTextCopy(text)); }
+void CLoginInfo::CloneServerName(char* text) { ReplaceText(ServerName, TryNewTextCopy<Arrays>(text)); }
 
 void CLoginInfo::SetClientType(int64_t clientType) { ClientType = clientType; }
 
 void CLoginInfo::SetMaxSubIndicator(int64_t maxSubIndicator) { MaxSubIndicator = maxSubIndicator; }
 
 void CLoginInfo::Clear() {
-  ReleaseArray(UserId);
-  ReleaseArray(ServerIP);
-  ReleaseArray(ServerName);
+  ReleaseArray<Arrays>(UserId);
+  ReleaseArray<Arrays>(ServerIP);
+  ReleaseArray<Arrays>(ServerName);
   ClientType = 0;
   MaxSubIndicator = 0;
 }
 
 void CLoginInfo::PrintLog() {}
 
-WatchListItem::~WatchListItem() { ReleaseArray(IndIndex); }
+WatchListItem::~WatchListItem() { ReleaseArray<Arrays>(IndIndex); }
 
 CWatchList::CWatchList() : WatchListItemNum(0), WatchListItem(nullptr) {}
 
@@ -66,11 +71,11 @@ void CWatchList::SetWatchListItemNum(int num) { WatchListItemNum = num; }
 
 void CWatchList::SetWatchListItem(int num) {
   WatchListItemNum = num;
-  RenewCountedArray(WatchListItem, WatchListItemNum);
+  RenewCountedArray<Arrays>(WatchListItem, WatchListItemNum);
 }
 
 void CWatchList::Clear() {
-  ReleaseArray(WatchListItem);
+  ReleaseArray<Arrays>(WatchListItem);
   WatchListItemNum = 0;
 }
 
@@ -90,11 +95,11 @@ void CSectorChartItem::SetChartItemNum(int num) { ChartItemNum = num; }
 
 CChartItem* CSectorChartItem::GetChartItem() { return ChartItem; }
 
-void CSectorChartItem::SetChartItem() { RenewCountedArray(ChartItem, ChartItemNum); }
+void CSectorChartItem::SetChartItem() { RenewCountedArray<Arrays>(ChartItem, ChartItemNum); }
 
 void CSectorChartItem::Clear() {
   IndIndex = 0;
-  ReleaseArray(ChartItem);
+  ReleaseArray<Arrays>(ChartItem);
   ChartItemNum = 0;
 }
 
@@ -112,7 +117,7 @@ void CTop8Info::SetModuleId(int moduleId) { ModuleId = moduleId; }
 char* CTop8Info::GetSectorName() { return SectorName; }
 
 void CTop8Info::SetSectorName(char* name, int len) {
-  ReplaceText(SectorName, TryNewPaddedText(name, len));
+  ReplaceText(SectorName, TryNewPaddedText<Arrays>(name, len));
 }
 
 int CTop8Info::GetSectorChartItemNum() { return SectorChartItemNum; }
@@ -121,12 +126,12 @@ void CTop8Info::SetSectorChartItemNum(int num) { SectorChartItemNum = num; }
 
 CSectorChartItem* CTop8Info::GetSectorChartItem() { return SectorChartItem; }
 
-void CTop8Info::SetSectorChartItem() { RenewCountedArray(SectorChartItem, SectorChartItemNum); }
+void CTop8Info::SetSectorChartItem() { RenewCountedArray<Arrays>(SectorChartItem, SectorChartItemNum); }
 
 void CTop8Info::Clear() {
   ModuleId = 0;
-  ReleaseArray(SectorName);
-  ReleaseArray(SectorChartItem);
+  ReleaseArray<Arrays>(SectorName);
+  ReleaseArray<Arrays>(SectorChartItem);
   SectorChartItemNum = 0;
 }
 
@@ -139,7 +144,7 @@ CSectorQuotesOrder::~CSectorQuotesOrder() { Clear(); }
 
 void CSectorQuotesOrder::Clear() {
   ModuleId = 0;
-  ReleaseTextArray(Codes, CodeNum);
+  ReleaseTextArray<Arrays>(Codes, CodeNum);
   CodeNum = 0;
 }
 
@@ -149,7 +154,7 @@ CPagedRankList::~CPagedRankList() { Clear(); }
 
 void CPagedRankList::Clear() {
   // Values first: the base's Clear resets the CodeNum that counts both.
-  ReleaseTextArray(Values, CodeNum);
+  ReleaseTextArray<Arrays>(Values, CodeNum);
   CSectorQuotesOrder::Clear();
 }
 

@@ -13,6 +13,8 @@
 // Codecs whose first row is read before the count is looked at still read
 // that field for a count below 1, but store nothing: no array of at least one
 // element is promised then.
+#include <algorithm>
+
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -25,7 +27,15 @@ namespace {
 int32_t Low32(uint64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 constexpr int kBitsPerFlagByte = 8;
-constexpr int64_t kThousand = 1000;
+constexpr int kTen = 10;
+constexpr int kHundred = 100;
+constexpr int kThousand = 1000;
+
+// A 64-bit product read as signed and divided by a constant (toward zero).
+template <int kDivisor>
+int64_t DivideBy(uint64_t product) {
+  return static_cast<int64_t>(product) / kDivisor;
+}
 constexpr uint8_t kFirstFlagBit = 0x80;
 constexpr int kBuyFlag = 0;   // a set bit: "B"
 constexpr int kSellFlag = 1;  // a clear bit: "S"
@@ -129,7 +139,11 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
     instant += Low32(static_cast<uint64_t>(ReadInt64(code)));
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
-    if (!localTime.Convert(instant, &local)) return;  // later rows stay unwritten
+    if (!localTime.Convert(instant, &local)) {
+      // Later rows read 0.
+      std::fill(rows + i, rows + count, 0);
+      return;
+    }
     rows[i] = TimeOf(local);
   }
 }
@@ -221,16 +235,28 @@ void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count,
     RunningSum(column->pllValue, first, count, code,
                [factor, divide](uint64_t running, int) { return divide(running * factor); });
   };
-  // The layouts' divisors are 1 and 1000: those divide by a constant the
+  // The layouts' divisors (1, 10, 100 and 1000) divide by a constant the
   // compiler knows, without a division instruction per row.
-  if (divisor == 0 || divisor == 1) {
-    run([](uint64_t product) { return static_cast<int64_t>(product); });
-  } else if (divisor == -1) {
-    run([](uint64_t product) { return static_cast<int64_t>(0 - product); });
-  } else if (divisor == kThousand) {
-    run([](uint64_t product) { return static_cast<int64_t>(product) / kThousand; });
-  } else {
-    run([divisor](uint64_t product) { return static_cast<int64_t>(product) / divisor; });
+  switch (divisor) {
+    case 0:
+    case 1:
+      run([](uint64_t product) { return static_cast<int64_t>(product); });
+      break;
+    case -1:
+      run([](uint64_t product) { return static_cast<int64_t>(0 - product); });
+      break;
+    case kTen:
+      run(DivideBy<kTen>);
+      break;
+    case kHundred:
+      run(DivideBy<kHundred>);
+      break;
+    case kThousand:
+      run(DivideBy<kThousand>);
+      break;
+    default:
+      run([divisor](uint64_t product) { return static_cast<int64_t>(product) / divisor; });
+      break;
   }
 }
 

@@ -7,6 +7,8 @@
 #include "KestrelCode.h"
 #include "KestrelRecords.h"
 #include "codec/DecodeCode.h"
+#include "model/IndicatorCatalogue.h"
+#include "model/ValueStorage.h"
 
 using kestrel::ColumnCodec;
 using kestrel::ColumnSpec;
@@ -54,11 +56,17 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
   for (const ColumnSpec& column : layout) {
     for (int k = 0; k < kestrel::ColumnSpan(column.codec); ++k) ids[idCount++] = column.ids[k];
   }
-  SetHisDataIndexToValue(record, idCount, ids, rows);
+  // The codecs write every row of their columns, so the arrays are not
+  // cleared first.
+  PrepareSeriesColumns(record, idCount, ids, rows, kestrel::Fill::kNone);
   CIndexToValue* values = record->GetIndexToValue();
+  if (values->GetNum() != idCount) return 0;
   // Every column must have its storage and the element type its codec
-  // writes; otherwise nothing is decoded.
-  if (values->GetNum() != idCount || !ColumnsReady(*values, 0, layout, rows)) return 0;
+  // writes; otherwise nothing is decoded and the columns read 0.
+  if (!ColumnsReady(*values, 0, layout, rows)) {
+    kestrel::ClearNumberArrays(*values, 0, idCount);
+    return 0;
+  }
   DecodeLayoutColumns(values->GetIndexValue(), layout, rows, factor, code);
   return rows;
 }
@@ -77,12 +85,16 @@ int CKestrelCode::AppendColumnLayout(CKestrelHisData* record, const kestrel::Col
       values->GetIndexId()[entry] = column.ids[k];
       values->GetValueType()[entry] = FindValueTypeByIndexId(column.ids[k], true);
       values->GetOneIndexValueNum()[entry] = rows;
-      if (rows > 0) values->SetIndexValueMemory(entry);
+      if (rows > 0) kestrel::MakeValueStorage(*values, entry, kestrel::Fill::kNone);
     }
   }
-  // Without rows the columns stand empty; with storage or types missing the
-  // columns keep their zeros and nothing is read.
-  if (rows < 1 || !ColumnsReady(*values, at, layout, rows)) return 0;
+  // Without rows the columns stand empty; with storage or types missing
+  // nothing is read and the columns read 0.
+  if (rows < 1) return 0;
+  if (!ColumnsReady(*values, at, layout, rows)) {
+    kestrel::ClearNumberArrays(*values, at, layout.IdCount());
+    return 0;
+  }
   DecodeLayoutColumns(values->GetIndexValue() + at, layout, rows, factor, code);
   return rows;
 }
@@ -90,8 +102,12 @@ int CKestrelCode::AppendColumnLayout(CKestrelHisData* record, const kestrel::Col
 int CKestrelCode::DecodeLayoutColumns(CIndexToValue* values, const kestrel::ColumnLayout& layout,
                                       int rows, int factor, CDecodeCode& code) {
   // Columns sized and typed by their caller: decoded only when every one has
-  // `rows` elements of its codec's type.
-  if (rows < 1 || !ColumnsReady(*values, 0, layout, rows)) return 0;
+  // `rows` elements of its codec's type; otherwise they read 0.
+  if (rows < 1) return 0;
+  if (!ColumnsReady(*values, 0, layout, rows)) {
+    kestrel::ClearNumberArrays(*values, 0, layout.IdCount());
+    return 0;
+  }
   DecodeLayoutColumns(values->GetIndexValue(), layout, rows, factor, code);
   return rows;
 }

@@ -21,6 +21,8 @@
 #include "codes/TernCode.h"
 #include "decode/history/ColumnLayout.h"
 #include "decode/realtime/WireCounts.h"
+#include "model/OwnedArray.h"
+#include "model/ValueStorage.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -167,12 +169,14 @@ void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDeco
   series->GetValueType()[0] = form->layout != nullptr
                                   ? kestrel::ColumnValueType(form->layout->columns[0].codec)
                                   : kValueTextArray;
-  series->SetIndexValueMemory(0);
+  // A layout's codec writes every row (DecodeLayoutColumns clears the column
+  // when it cannot); text pointers are always cleared.
+  kestrel::MakeValueStorage(*series, 0, kestrel::Fill::kNone);
   if (form->layout != nullptr) {
     DecodeLayoutColumns(series, *form->layout, rows, decimals, code);
     return;
   }
   char** texts = series->GetIndexValue()[0].ppcValue;
   const int made = texts != nullptr ? series->GetOneIndexValueNum()[0] : 0;
-  for (int i = 0; i < made; ++i) texts[i] = ReadNewSizedString(code);
+  for (int i = 0; i < made; ++i) texts[i] = TryNewText<kestrel::ResultArrays>(ReadSizedText(code));
 }

@@ -100,7 +100,7 @@ char* CKestrelCode::DecodeHQAFComment(const char* text) {
       out.push_back(*c);
     }
   }
-  return NewTextCopy(out.data(), out.size());
+  return TryNewText<kestrel::ResultArrays>(out);
 }
 
 void CKestrelCode::DecodeCountedSeries(CKestrelHisData* record, CKestrelQuoteData* quote,
@@ -173,10 +173,10 @@ void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteDat
   for (int k = 0; k < rows; ++k) {
     const auto days = static_cast<int32_t>(ReadUInt32(cursor));
     const auto amount = static_cast<int32_t>(ReadUInt32(cursor));
-    const std::unique_ptr<char[]> comment(ReadNewSizedString(cursor));
+    const std::string comment = ReadSizedText(cursor);
     dates[k] = kestrel::AddDaysToDate(kActionEpoch, days);
     amounts[k] = GetFloat(amount, kActionAmountDecimals);
-    comments[k] = DecodeHQAFComment(comment.get());
+    comments[k] = DecodeHQAFComment(comment.c_str());
   }
 }
 
@@ -192,7 +192,7 @@ void CKestrelCode::Decode_String_IndIndex(CKestrelQuoteData* quote, int id, int 
   values->GetIndexId()[index] = id;
   values->GetValueType()[index] = kValueText;
   values->GetOneIndexValueNum()[index] = 1;
-  values->GetIndexValue()[index].pcValue = ReadNewSizedString(cursor);
+  values->GetIndexValue()[index].pcValue = TryNewText<kestrel::ResultArrays>(ReadSizedText(cursor));
 }
 
 void CKestrelCode::Decode_other_IndIndex(CKestrelQuoteData* quote, char* code, int id, int index,

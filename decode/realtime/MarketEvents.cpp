@@ -46,7 +46,7 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
     ReadSizedString(code, event.TernCode);
     const int factor = GetPriceUnitFactor(event.TernCode);
     event.FieldItemNum = BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kFieldMinBytes, code);
-    event.FieldItem = TryNewArray<CMarketEventFieldItem>(event.FieldItemNum);
+    event.FieldItem = TryNewArray<kestrel::ResultArrays, CMarketEventFieldItem>(event.FieldItemNum);
     if (event.FieldItem == nullptr) event.FieldItemNum = 0;
     for (int k = 0; k < event.FieldItemNum; ++k) {
       CMarketEventFieldItem& field = event.FieldItem[k];

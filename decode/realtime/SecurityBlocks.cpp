@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <string_view>
 
@@ -15,6 +14,7 @@
 #include "codes/IndicatorDecimals.h"
 #include "codes/TernCode.h"
 #include "model/IndicatorCatalogue.h"
+#include "model/OwnedArray.h"
 #include "model/StoreValue.h"
 #include "model/ValueTypes.h"
 
@@ -97,9 +97,12 @@ void AddCopies(const std::vector<Record*>& records, CKestrelData* result,
                bool (CKestrelData::*addNum)(Record*, int)) {
   if (records.empty()) return;
   const auto n = static_cast<int>(records.size());
-  std::unique_ptr<Record[]> batch(new Record[records.size()]);
+  // A working array of the result memory: the next message's batch reuses it.
+  Record* batch = TryNewArray<kestrel::ResultArrays, Record>(n);
+  if (batch == nullptr) return;  // no room: the records are left out
   for (int i = 0; i < n; ++i) batch[i] = *records[static_cast<size_t>(i)];
-  (result->*addNum)(batch.get(), n);
+  (result->*addNum)(batch, n);
+  ReleaseArray<kestrel::ResultArrays>(batch);
 }
 
 }  // namespace

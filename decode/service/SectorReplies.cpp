@@ -95,7 +95,7 @@ CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
   order->ModuleId = static_cast<int>(ReadUInt32(code));
   const int count =
       kestrel::BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kMinCodeBytes, code);
-  order->Codes = TryNewArray<char*>(count);
+  order->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
   if (order->Codes == nullptr) return order.release();  // CodeNum 0
   order->CodeNum = count;
   DecodeRankedCodes(*order, nullptr, code);
@@ -120,11 +120,11 @@ CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
   list->StartIndex = start;
   list->EndIndex = end;
   const int count = kestrel::BoundedCount(entries, kMinRankEntryBytes, code);
-  list->Codes = TryNewArray<char*>(count);
-  list->Values = TryNewArray<char*>(count);
+  list->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
+  list->Values = TryNewArray<kestrel::HostArrays, char*>(count);
   if (list->Codes == nullptr || list->Values == nullptr) {
-    ReleaseArray(list->Codes);
-    ReleaseArray(list->Values);
+    ReleaseArray<kestrel::HostArrays>(list->Codes);
+    ReleaseArray<kestrel::HostArrays>(list->Values);
     return list.release();  // CodeNum 0
   }
   list->CodeNum = count;
@@ -134,11 +134,11 @@ CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
 
 void CKestrelCode::DecodeRankedCodes(CSectorQuotesOrder& record, char** values, CDecodeCode& code) {
   for (int i = 0; i < record.CodeNum; ++i) {
-    char* text = TryNewArray<char>(kKestrelTernCodeSize);
-    char* value = values != nullptr ? TryNewArray<char>(kKestrelTernCodeSize) : nullptr;
+    char* text = TryNewArray<kestrel::HostArrays, char>(kKestrelTernCodeSize);
+    char* value = values != nullptr ? TryNewArray<kestrel::HostArrays, char>(kKestrelTernCodeSize) : nullptr;
     if (text == nullptr || (values != nullptr && value == nullptr)) {
-      ReleaseArray(text);
-      ReleaseArray(value);
+      ReleaseArray<kestrel::HostArrays>(text);
+      ReleaseArray<kestrel::HostArrays>(value);
       record.CodeNum = i;  // the entries complete so far
       return;
     }

@@ -32,4 +32,31 @@ TEST(HostApi, StatusTestRoundTripThroughTheSharedLibrary) {
   CKestrelCode::ClearDecodeMessage(result, type);
 }
 
+// One quote freed, another still held when the thread's kept memory is given
+// back: the release call gives back only freed arrays, never a result still
+// held.
+TEST(HostApi, ClearDecodeMemoryLeavesHeldResultsAlone) {
+  CKestrelCode::StartUp();
+  kt::MessageBuilder b;
+  b.UInt(1).Code(60, 0).UInt(2).UInt(3).UInt(1025).UInt(8).Int(5000);
+  const kt::Bytes message = kt::Frame(64, b.Bytes());
+  std::string first(message.begin(), message.end());
+  std::string second(message.begin(), message.end());
+  int type = 0;
+  char* freed = CKestrelCode::DecodeOneMessage(first.data(), &type);
+  ASSERT_NE(freed, nullptr);
+  CKestrelCode::ClearDecodeMessage(freed, type);
+  char* held = CKestrelCode::DecodeOneMessage(second.data(), &type);
+  ASSERT_NE(held, nullptr);
+  CKestrelCode::ClearDecodeMemory();
+  CKestrelCode::ClearDecodeMemory();  // nothing kept: nothing to do
+  auto* data = reinterpret_cast<CKestrelData*>(held);
+  ASSERT_EQ(data->GetQuoteDataNum(), 1);
+  CIndexToValue* values = data->GetKestrelQuoteData()[0].GetIndexToValue();
+  ASSERT_EQ(values->GetNum(), 2);
+  EXPECT_EQ(values->GetIndexId()[0], 3);
+  EXPECT_EQ(values->GetIndexId()[1], 8);
+  CKestrelCode::ClearDecodeMessage(held, type);
+}
+
 }  // namespace

@@ -7,11 +7,13 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <thread>
 #include <cstdlib>
 #include <new>
 #include <vector>
 
 #include "KestrelUtils.h"
+#include "model/ResultMemory.h"
 #include "support/Corpus.h"
 #include "support/Decoded.h"
 
@@ -92,6 +94,8 @@ TEST(MemoryBound, ListRecordsJoinTheResultInOneGrowth) {
       b.UInt(10250).UInt(1).UInt(1).UInt(100);         // of one order
     }
     const kt::Bytes message = kt::Frame(64, b.Bytes());
+    // Counted from an empty cache, so every block is a new allocation.
+    CKestrelCode::ClearDecodeMemory();
     const int64_t before = gAllocations.load();
     { kt::Decoded d(message); }
     return gAllocations.load() - before;
@@ -117,6 +121,50 @@ TEST(MemoryBound, EnvelopesPastTheInflateCeilingAreRefusedEarly) {
   EXPECT_EQ(CKestrelCode::DecodeOneMessage(message.data(), &type), nullptr);
   EXPECT_LE(gPeak.load() - before, 2 * static_cast<int64_t>(kCeiling) + kFixedBytes +
                                        static_cast<int64_t>(envelope.size()));
+}
+
+// A day K-line of `rows` rows: seven columns of 4 or 8 bytes a row.
+kt::Bytes DayKLine(int rows) {
+  kt::MessageBuilder b;
+  b.Code(60, 0).UInt(2).UInt(0x11).UInt(static_cast<uint32_t>(rows)).UInt(20000104);
+  for (int i = 1; i < rows; ++i) b.UInt(1);
+  b.UInt(1000);
+  for (int i = 0; i < rows; ++i) b.Int(i % 7 - 3).UInt(5).UInt(9).UInt(2);
+  for (int c = 0; c < 2; ++c) {
+    b.Int(50000);
+    for (int i = 1; i < rows; ++i) b.Int(i % 11 - 5);
+  }
+  return kt::Frame(3, b.Bytes());
+}
+
+// Decodes series of several lengths, together far more than a thread keeps.
+void DecodeSeriesOfManySizes() {
+  for (int rows = 20000; rows <= 200000; rows += 30000) {
+    kt::Decoded d(DayKLine(rows));
+  }
+}
+
+// Freed results are kept for reuse by the thread that freed them, within the
+// thread's ceiling; the release call gives them back, and so does the end of
+// the thread.
+TEST(MemoryBound, KeptResultMemoryStaysUnderTheCeilingAndIsGivenBack) {
+  // The allocator's own rounding of each kept block.
+  constexpr int64_t kRoundingPerBlock = 64;
+  CKestrelCode::ClearDecodeMemory();
+  const int64_t before = gLive.load();
+  DecodeSeriesOfManySizes();
+  const int64_t kept = gLive.load() - before;
+  const auto blocks = static_cast<int64_t>(kestrel::ThreadResultMemoryStats().cachedBlocks);
+  EXPECT_LE(kept, static_cast<int64_t>(kestrel::kThreadCacheCeiling) + kRoundingPerBlock * blocks);
+  if (kestrel::kResultCacheEnabled) {
+    EXPECT_GT(kept, static_cast<int64_t>(kestrel::kThreadCacheCeiling / 2));
+  }
+  CKestrelCode::ClearDecodeMemory();
+  EXPECT_EQ(gLive.load(), before);
+
+  std::thread other(DecodeSeriesOfManySizes);
+  other.join();
+  EXPECT_EQ(gLive.load(), before);
 }
 
 }  // namespace

@@ -153,12 +153,14 @@ TEST(IndexToValue, GrowthKeepsOldEntriesAndAddsZeroedOnes) {
 TEST(IndexToValue, ClearReleasesOnlyCountedTexts) {
   CIndexToValue columns;
   MakeOneEntry(columns, 21, 2);
-  char** texts = new char* [3] { NewText("counted"), nullptr, NewText("beyond the count") };
+  char** texts = TryNewArray<kestrel::ResultArrays, char*>(3);
+  texts[0] = ResultText("counted");
+  texts[2] = ResultText("beyond the count");
   columns.GetIndexValue()[0].ppcValue = texts;
   char* beyond = texts[2];
   columns.Clear();
   // Not released by Clear: releasing it here must not be a double free.
-  delete[] beyond;
+  ReleaseArray<kestrel::ResultArrays>(beyond);
 }
 
 TEST(IndicatorCatalogue, ValueTypesById) {

@@ -126,7 +126,7 @@ TEST(KestrelData, MemberWiseCopiesShareStorage) {
   data.SetMarketEventList();
   CKestrelMarketEventData& event = data.GetMarketEventList()[0];
   event.FieldItemNum = 2;
-  event.FieldItem = new CMarketEventFieldItem[2]{{150, 1.5}, {152, 2.5}};
+  event.FieldItem = ResultFields({{150, 1.5}, {152, 2.5}});
 
   SharedView<CKestrelData> view;  // never destroyed: `data` owns the lists
   *view = data;

@@ -6,19 +6,37 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <string>
 
 #include "IndexToValue.h"
+#include "KestrelData.h"
 #include "KestrelSizes.h"
+#include "model/OwnedArray.h"
 
 namespace model_test {
 
 // Entry positions of FillAllKinds.
 enum : int { kText = 0, kInts, kDoubles, kInt64s, kTexts, kScalar, kEntryCount };
 
-// A text made with array new, as the container releases it.
+// A text of the result memory, as decoders make the texts of a container.
+inline char* ResultText(const std::string& text) {
+  return TryNewText<kestrel::ResultArrays>(text);
+}
+
+// Market-event fields of the result memory, as the decoder makes them.
+inline CMarketEventFieldItem* ResultFields(std::initializer_list<CMarketEventFieldItem> fields) {
+  auto* items = TryNewArray<kestrel::ResultArrays, CMarketEventFieldItem>(
+      static_cast<int>(fields.size()));
+  std::copy(fields.begin(), fields.end(), items);
+  return items;
+}
+
+// A text made with array new, as a host hands it to the records that adopt
+// texts (CLoginInfo).
 inline char* NewText(const std::string& text) {
   char* copy = new char[text.size() + 1];
   std::memcpy(copy, text.c_str(), text.size() + 1);
@@ -51,14 +69,14 @@ inline void FillAllKinds(CIndexToValue& columns, int seed) {
     if (k != kText) columns.SetIndexValueMemory(i);
   }
   CIndexValue* v = columns.GetIndexValue() + base;
-  v[kText].pcValue = NewText(LongText(seed));
+  v[kText].pcValue = ResultText(LongText(seed));
   for (int e = 0; e < 3; ++e) {
     v[kInts].pnValue[e] = seed + e;
     v[kDoubles].pdValue[e] = seed + e + 0.5;
     v[kInt64s].pllValue[e] = (int64_t{seed} << 40) + e;
   }
-  v[kTexts].ppcValue[0] = NewText("first " + std::to_string(seed));
-  v[kTexts].ppcValue[2] = NewText("third " + std::to_string(seed));
+  v[kTexts].ppcValue[0] = ResultText("first " + std::to_string(seed));
+  v[kTexts].ppcValue[2] = ResultText("third " + std::to_string(seed));
   v[kScalar].dValue = seed * 2.0;
 }
 

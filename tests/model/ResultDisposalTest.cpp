@@ -25,7 +25,7 @@ char* NewKestrelData() {
   data->GetKestrelL2OrderQueue()[0].SetL2OrderQueuePriceLevel();
   data->SetMarketEventListLen(1);
   data->SetMarketEventList();
-  data->GetMarketEventList()[0].FieldItem = new CMarketEventFieldItem[1]{{155, 1.0}};
+  data->GetMarketEventList()[0].FieldItem = ResultFields({{155, 1.0}});
   return reinterpret_cast<char*>(data);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KestrelUtils.h"
+#include "model/OwnedArray.h"
 #include "support/Decoded.h"
 #include "support/KestrelCodeAccess.h"
 #include "support/MessageBuilder.h"
@@ -177,14 +178,14 @@ TEST(CorporateActionComments, MarkersExpandAndOtherBytesPass) {
   for (const auto& row : rows) {
     char* text = KestrelCodeAccess::DecodeHQAFComment(row.coded);
     EXPECT_STREQ(text, row.text) << row.coded;
-    delete[] text;
+    ReleaseArray<kestrel::ResultArrays>(text);
   }
   EXPECT_EQ(KestrelCodeAccess::DecodeHQAFComment(nullptr), nullptr);
   // A comment of markers only expands eightfold without overflowing.
   const std::string many(500, '^');
   char* long_text = KestrelCodeAccess::DecodeHQAFComment(many.c_str());
   EXPECT_EQ(std::strlen(long_text), 4000u);
-  delete[] long_text;
+  ReleaseArray<kestrel::ResultArrays>(long_text);
 }
 
 // The masked form of a message: the id list once, then per security a mask.
