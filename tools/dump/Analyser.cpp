@@ -277,9 +277,8 @@ Node Analyser::Statistics() const {
   };
   Node stats = Node::Fields();
   stats.Add("server", total(serverTypes_));
-  stats.Add("server_types", table(serverTypes_, [](int type) {
-              return TypeName(static_cast<MessageType>(type));
-            }));
+  stats.Add("server_types",
+            table(serverTypes_, [](int type) { return TypeName(static_cast<MessageType>(type)); }));
   if (!clientTypes_.empty()) {
     stats.Add("client", total(clientTypes_));
     stats.Add("client_types", table(clientTypes_, [](int type) {

@@ -262,9 +262,8 @@ Node RankingNode(CPagedRankList& ranking) {
   const kestrel::Span<char*> values = kestrel::values(ranking);
   Node entries = Node::List();
   for (size_t k = 0; !codes.empty() && k < values.size(); ++k) {
-    entries.Add(Node::Fields()
-                    .Add("code", Node::Text(codes[k]))
-                    .Add("value", Node::Text(values[k])));
+    entries.Add(
+        Node::Fields().Add("code", Node::Text(codes[k])).Add("value", Node::Text(values[k])));
   }
   Node node = Node::Fields();
   node.Add("module", Node::Int(ranking.ModuleId));
