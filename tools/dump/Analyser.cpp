@@ -15,25 +15,24 @@ namespace kdump {
 
 namespace {
 
-constexpr int kHeartBeat = 58;
-constexpr int kHeartBeatAlt = 63;
+using kestrel::MessageType;
+
 constexpr int64_t kNanosecondsPerSecond = 1000000000;
 
 // What the library made of one server message.
 struct Decoded {
-  int type = -1;  // the type it reported (the inner type of an envelope)
+  MessageType type = MessageType::None;  // as reported: the inner type of an envelope
   Node result = Node::Null();
   std::string refusal;  // why an envelope gave nothing
 };
 
-// The one call of the library's decoder: the result is turned into a value
-// tree and freed at once, by the type the decoder reported.
+// The one place that decodes: the result is turned into a value tree and
+// freed when it goes out of scope.
 Decoded Decode(const KestrelFrame& frame) {
-  Decoded decoded;
-  char* result = CKestrelCode::DecodeOneMessage(frame.Message, &decoded.type);
-  decoded.result = ResultNode(result, decoded.type);
-  CKestrelCode::ClearDecodeMessage(result, decoded.type);
-  if (result == nullptr && frame.Type == kCompressedType && decoded.type == kCompressedType) {
+  const kestrel::Result result = kestrel::decode(frame.Message, static_cast<size_t>(frame.Size));
+  Decoded decoded{result.type(), ResultNode(result), {}};
+  if (!result.HasRecord() && static_cast<MessageType>(frame.Type) == MessageType::Compressed &&
+      result.type() == MessageType::Compressed) {
     decoded.refusal = EnvelopeRefusal(frame.Message, frame.Size);
   }
   return decoded;
@@ -131,24 +130,27 @@ void Analyser::Write(const std::string& text) {
 void Analyser::ServerMessage(const KestrelFrame& frame, const Origin* origin) {
   if (Stopped()) return;
   const Decoded decoded = Decode(frame);
-  const int type = decoded.type;
+  const int type = static_cast<int>(decoded.type);
   if (!Wanted(type, decoded.result)) return;
-  const bool compressed = frame.Type == kCompressedType && type != kCompressedType;
+  const bool enveloped = static_cast<MessageType>(frame.Type) == MessageType::Compressed;
+  const bool compressed = enveloped && decoded.type != MessageType::Compressed;
   Tally& tally = serverTypes_[type];
   ++tally.messages;
   tally.bytes += static_cast<uint64_t>(frame.Size);
-  if (frame.Type == kCompressedType) {
+  if (enveloped) {
     ++compressed_.messages;
     compressed_.bytes += static_cast<uint64_t>(frame.Size);
   }
   const bool none = decoded.result.kind() == Node::Kind::kNull;
-  if (none && type != kHeartBeat && type != kHeartBeatAlt) ++errors_;
+  const bool heartbeat =
+      decoded.type == MessageType::HeartBeat || decoded.type == MessageType::HeartBeatAlt;
+  if (none && !heartbeat) ++errors_;
   Count(origin, decoded.result);
 
   std::string text;
   if (options_.table) {
     text = (origin != nullptr ? OriginText(*origin) : "") + "@" + std::to_string(frame.Offset) +
-           "  " + TypeName(type) + " (" + std::to_string(type) + ")" +
+           "  " + TypeName(decoded.type) + " (" + std::to_string(type) + ")" +
            (compressed ? " in a compressed envelope" : "") + ", " + std::to_string(frame.Size) +
            " bytes\n";
     if (!none) {
@@ -163,7 +165,7 @@ void Analyser::ServerMessage(const KestrelFrame& frame, const Origin* origin) {
     line.Add("offset", Node::Int(frame.Offset));
     line.Add("size", Node::Int(frame.Size));
     line.Add("type", Node::Int(type));
-    line.Add("name", Node::Text(TypeName(type)));
+    line.Add("name", Node::Text(TypeName(decoded.type)));
     line.Add("compressed", Node::Bool(compressed));
     if (!decoded.refusal.empty()) line.Add("refused", Node::Text(decoded.refusal));
     line.Add("result", decoded.result);
@@ -275,7 +277,8 @@ Node Analyser::Statistics() const {
   };
   Node stats = Node::Fields();
   stats.Add("server", total(serverTypes_));
-  stats.Add("server_types", table(serverTypes_, TypeName));
+  stats.Add("server_types",
+            table(serverTypes_, [](int type) { return TypeName(static_cast<MessageType>(type)); }));
   if (!clientTypes_.empty()) {
     stats.Add("client", total(clientTypes_));
     stats.Add("client_types", table(clientTypes_, [](int type) {

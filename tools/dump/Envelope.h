@@ -7,11 +7,8 @@
 
 namespace kdump {
 
-// The message type of a compressed envelope.
-inline constexpr int kCompressedType = 54;
-
 // A reason, for people, why the compressed envelope `message` (length
-// prefix, type 54, zlib payload; `size` bytes in all) was refused: an empty
+// prefix, the compressed type, zlib payload; `size` bytes in all) was refused: an empty
 // payload, a payload that is not a zlib stream or is cut short, one that
 // inflates beyond what the library accepts, or an inner message that did not
 // decode.

@@ -1,7 +1,11 @@
 // Every exported result record as a value tree.
 #include "dump/Results.h"
 
+#include <cstdint>
+#include <iterator>
 #include <string>
+#include <type_traits>
+#include <variant>
 
 #include "KestrelUtils.h"
 
@@ -9,107 +13,124 @@ namespace kdump {
 
 namespace {
 
+using kestrel::MessageType;
+using kestrel::ValueType;
+
 struct TypeRow {
-  int type;
+  MessageType type;
   const char* name;
 };
 
-// The received message types.
+// The received message types, named as the dump has always printed them.
 constexpr TypeRow kTypes[] = {
-    {3, "day K-lines"},
-    {5, "minute K-lines"},
-    {6, "history trend"},
-    {9, "sector charts"},
-    {17, "formalized trend"},
-    {18, "formalized deals"},
-    {21, "QE data"},
-    {24, "masked indicators"},
-    {25, "masked data"},
-    {26, "subscription list"},
-    {33, "simple indicators"},
-    {34, "sector quotes order"},
-    {40, "paged ranking"},
-    {48, "raw data"},
-    {54, "compressed envelope"},
-    {58, "heartbeat"},
-    {59, "status test"},
-    {63, "heartbeat"},
-    {64, "quote update"},
-    {80, "login"},
-    {130, "level-2 transaction history"},
+    {MessageType::DayKLine, "day K-lines"},
+    {MessageType::MinuteKLine, "minute K-lines"},
+    {MessageType::HisTrend, "history trend"},
+    {MessageType::SectorCharts, "sector charts"},
+    {MessageType::FormalizedTrend, "formalized trend"},
+    {MessageType::FormalizedDeal, "formalized deals"},
+    {MessageType::QEDataPlus, "QE data"},
+    {MessageType::MaskedIndicators, "masked indicators"},
+    {MessageType::MaskedData, "masked data"},
+    {MessageType::ServerSubInfo, "subscription list"},
+    {MessageType::SimpleIndicators, "simple indicators"},
+    {MessageType::SectorQuotesOrder, "sector quotes order"},
+    {MessageType::PagedRankingList, "paged ranking"},
+    {MessageType::RawData, "raw data"},
+    {MessageType::Compressed, "compressed envelope"},
+    {MessageType::HeartBeat, "heartbeat"},
+    {MessageType::StatusTest, "status test"},
+    {MessageType::HeartBeatAlt, "heartbeat"},
+    {MessageType::QuoteUpdate, "quote update"},
+    {MessageType::Login, "login"},
+    {MessageType::Level2TransactionsHistory, "level-2 transaction history"},
 };
 
-const char* ValueTypeName(int code) {
-  switch (code) {
-    case 1:
+const char* ValueTypeName(ValueType type) {
+  switch (type) {
+    case ValueType::Char:
       return "char";
-    case 2:
+    case ValueType::Int:
       return "int";
-    case 3:
+    case ValueType::Double:
       return "double";
-    case 4:
+    case ValueType::Int64:
       return "int64";
-    case 11:
+    case ValueType::Text:
       return "text";
-    case 12:
+    case ValueType::IntArray:
       return "int[]";
-    case 13:
+    case ValueType::DoubleArray:
       return "double[]";
-    case 14:
+    case ValueType::Int64Array:
       return "int64[]";
-    case 21:
+    case ValueType::TextArray:
       return "text[]";
-    default:
-      return "none";
   }
+  return "none";
 }
 
-// The elements of an array (records or values), each made a tree by `make`.
-template <typename Record, typename Make>
-Node ListOf(Record* records, int count, Make make) {
+// The elements of a record's array, each made a tree by `make`.
+template <typename T, typename Make>
+Node ListOf(kestrel::Span<T> elements, Make make) {
   Node list = Node::List();
-  for (int k = 0; records != nullptr && k < count; ++k) list.Add(make(records[k]));
+  for (T& element : elements) list.Add(make(element));
   return list;
 }
 
-// Entry i of a container: id, type name, and its value (single types) or
-// values (array types).
-Node EntryNode(CIndexToValue& values, int i) {
-  const int code = values.GetValueType() ? values.GetValueType()[i] : 0;
-  const int count = values.GetOneIndexValueNum() ? values.GetOneIndexValueNum()[i] : 0;
-  const CIndexValue* value = values.GetIndexValue() ? &values.GetIndexValue()[i] : nullptr;
-  Node entry = Node::Fields();
-  entry.Add("id", Node::Int(values.GetIndexId() ? values.GetIndexId()[i] : 0));
-  entry.Add("type", Node::Text(ValueTypeName(code)));
-  if (value == nullptr) return entry.Add("value", Node::Null());
-  switch (code) {
-    case 1:
-      return entry.Add("value", Node::Int(value->cValue));
-    case 2:
-      return entry.Add("value", Node::Int(value->nValue));
-    case 3:
-      return entry.Add("value", Node::Double(value->dValue));
-    case 4:
-      return entry.Add("value", Node::Int(value->llValue));
-    case 11:
-      return entry.Add("value", Node::Text(value->pcValue));
-    case 12:
-      return entry.Add("values", ListOf(value->pnValue, count, Node::Int));
-    case 13:
-      return entry.Add("values", ListOf(value->pdValue, count, Node::Double));
-    case 14:
-      return entry.Add("values", ListOf(value->pllValue, count, Node::Int));
-    case 21:
-      return entry.Add("values",
-                       ListOf(value->ppcValue, count, [](char* text) { return Node::Text(text); }));
+Node TextOf(const char* text) { return Node::Text(text); }
+
+// A single value as a tree. A null text stays null rather than empty.
+Node ValueNode(const kestrel::Entry& entry) {
+  if (entry.type == ValueType::Text) return TextOf(entry.raw->pcValue);
+  return std::visit(
+      [](auto value) {
+        using T = decltype(value);
+        if constexpr (std::is_same_v<T, double>) {
+          return Node::Double(value);
+        } else if constexpr (std::is_integral_v<T>) {
+          return Node::Int(value);
+        } else {
+          return Node::Null();
+        }
+      },
+      entry.value);
+}
+
+// The rows of a series entry.
+Node RowsNode(const kestrel::Entry& entry) {
+  const kestrel::Column rows(entry.id, entry.type, entry.count, entry.raw);
+  switch (entry.type) {
+    case ValueType::IntArray:
+      return ListOf(rows.as<int>(), Node::Int);
+    case ValueType::DoubleArray:
+      return ListOf(rows.as<double>(), Node::Double);
+    case ValueType::Int64Array:
+      return ListOf(rows.as<std::int64_t>(), Node::Int);
     default:
-      return entry.Add("value", Node::Null());
+      return ListOf(rows.as<char*>(), TextOf);
   }
+}
+
+bool IsSeries(ValueType type) {
+  return type == ValueType::IntArray || type == ValueType::DoubleArray ||
+         type == ValueType::Int64Array || type == ValueType::TextArray;
+}
+
+// One entry of a container: id, type name, and its value (single types) or
+// values (series types).
+Node EntryNode(const kestrel::Entry& entry) {
+  Node node = Node::Fields();
+  node.Add("id", Node::Int(entry.id));
+  node.Add("type", Node::Text(ValueTypeName(entry.type)));
+  if (IsSeries(entry.type)) return node.Add("values", RowsNode(entry));
+  return node.Add("value", ValueNode(entry));
 }
 
 Node Entries(CIndexToValue* values) {
   Node list = Node::List();
-  for (int i = 0; values != nullptr && i < values->GetNum(); ++i) list.Add(EntryNode(*values, i));
+  if (values == nullptr) return list;
+  for (const kestrel::Entry& entry : kestrel::entries(*values)) list.Add(EntryNode(entry));
   return list;
 }
 
@@ -132,12 +153,12 @@ Node QuoteNode(CKestrelQuoteData& quote) {
 }
 
 Node LevelNode(CL2OrderQueuePriceLevel& level) {
-  CIndexToValue* price = level.GetPrice();
-  const bool hasPrice = price->GetNum() > 0 && price->GetIndexValue() && price->GetValueType() &&
-                        price->GetValueType()[0] == 3;
+  // The price is the first entry of the level's container, when it is a double.
+  const kestrel::Entries prices = kestrel::entries(*level.GetPrice());
+  const bool hasPrice = !prices.empty() && prices[0].type == ValueType::Double;
   Node node = Node::Fields();
   node.Add("operator", Node::Int(level.GetPriceLevelOperator()));
-  node.Add("price", hasPrice ? Node::Double(price->GetIndexValue()[0].dValue) : Node::Null());
+  node.Add("price", hasPrice ? ValueNode(prices[0]) : Node::Null());
   node.Add("orders", Node::Int(level.GetNumOfOrders()));
   auto item = [](CL2OrderQueueItem& one) {
     return Node::Fields()
@@ -145,8 +166,7 @@ Node LevelNode(CL2OrderQueuePriceLevel& level) {
         .Add("position", Node::Int(one.Position))
         .Add("volume", Node::Int(one.Volume));
   };
-  return node.Add("items",
-                  ListOf(level.GetL2OrderQueueItem(), level.GetL2OrderQueueItemNum(), item));
+  return node.Add("items", ListOf(kestrel::orders(level), item));
 }
 
 Node QueueNode(CKestrelL2OrderQueue& queue) {
@@ -155,34 +175,29 @@ Node QueueNode(CKestrelL2OrderQueue& queue) {
   node.Add("time", Node::Int(queue.GetDateTimeStamp()));
   node.Add("side", Node::Int(queue.GetSide()));
   node.Add("image", Node::Int(queue.GetImageStatus()));
-  return node.Add("levels", ListOf(queue.GetL2OrderQueuePriceLevel(),
-                                   queue.GetL2OrderQueuePriceLevelNum(), LevelNode));
+  return node.Add("levels", ListOf(kestrel::levels(queue), LevelNode));
 }
 
 Node EventNode(CKestrelMarketEventData& event) {
   Node info = Node::List();
   for (const int number : event.EventInfo) info.Add(Node::Int(number));
-  Node fields = Node::List();
-  for (int k = 0; event.FieldItem != nullptr && k < event.FieldItemNum; ++k) {
-    fields.Add(Node::Fields()
-                   .Add("id", Node::Int(event.FieldItem[k].IndIndex))
-                   .Add("value", Node::Double(event.FieldItem[k].Value)));
-  }
+  auto field = [](CMarketEventFieldItem& one) {
+    return Node::Fields().Add("id", Node::Int(one.IndIndex)).Add("value", Node::Double(one.Value));
+  };
   Node node = Node::Fields();
   node.Add("code", Node::Text(event.TernCode));
   node.Add("info", std::move(info));
-  node.Add("fields", std::move(fields));
+  node.Add("fields", ListOf(kestrel::fields(event), field));
   return node.Add("text", Node::Text(event.EventText));
 }
 
 Node DataNode(CKestrelData& data) {
   Node node = Node::Fields();
   node.Add("error", Node::Int(data.GetErrorCode()));
-  node.Add("series", ListOf(data.GetKestrelHisData(), data.GetHisDataNum(), SeriesNode));
-  node.Add("quotes", ListOf(data.GetKestrelQuoteData(), data.GetQuoteDataNum(), QuoteNode));
-  node.Add("queues", ListOf(data.GetKestrelL2OrderQueue(), data.GetL2OrderQueueNum(), QueueNode));
-  return node.Add("events",
-                  ListOf(data.GetMarketEventList(), data.GetMarketEventListLen(), EventNode));
+  node.Add("series", ListOf(kestrel::series(data), SeriesNode));
+  node.Add("quotes", ListOf(kestrel::quotes(data), QuoteNode));
+  node.Add("queues", ListOf(kestrel::orderQueues(data), QueueNode));
+  return node.Add("events", ListOf(kestrel::marketEvents(data), EventNode));
 }
 
 Node LoginNode(CLoginInfo& login) {
@@ -196,14 +211,12 @@ Node LoginNode(CLoginInfo& login) {
 
 Node WatchListNode(CWatchList& list) {
   auto item = [](WatchListItem& one) {
-    Node ids = Node::List();
-    for (int k = 0; one.IndIndex != nullptr && k < one.IndIndexNum; ++k) {
-      ids.Add(Node::Int(one.IndIndex[k]));
-    }
-    return Node::Fields().Add("code", Node::Text(one.TernCode)).Add("ids", std::move(ids));
+    auto id = [](std::uint16_t number) { return Node::Int(number); };
+    return Node::Fields()
+        .Add("code", Node::Text(one.TernCode))
+        .Add("ids", ListOf(kestrel::ids(one), id));
   };
-  return Node::Fields().Add("items",
-                            ListOf(list.GetWatchListItem(), list.GetWatchListItemNum(), item));
+  return Node::Fields().Add("items", ListOf(kestrel::items(list), item));
 }
 
 Node StatusNode(const KestrelInfoReceive& info) {
@@ -211,7 +224,9 @@ Node StatusNode(const KestrelInfoReceive& info) {
                             info.ReceiveValue4, info.ReceiveValue5, info.ReceiveValue6,
                             info.ReceiveValue7, info.ReceiveValue8};
   Node node = Node::Fields();
-  for (int k = 0; k < 8; ++k) node.Add("value" + std::to_string(k + 1), Node::Int(values[k]));
+  for (size_t k = 0; k < std::size(values); ++k) {
+    node.Add("value" + std::to_string(k + 1), Node::Int(values[k]));
+  }
   return node;
 }
 
@@ -226,34 +241,29 @@ Node SectorChartsNode(CTop8Info& charts) {
   auto sector = [&entry](CSectorChartItem& one) {
     return Node::Fields()
         .Add("indicator", Node::Int(one.GetIndIndex()))
-        .Add("entries", ListOf(one.GetChartItem(), one.GetChartItemNum(), entry));
+        .Add("entries", ListOf(kestrel::chartItems(one), entry));
   };
   Node node = Node::Fields();
   node.Add("module", Node::Int(charts.GetModuleId()));
   node.Add("name", Node::Text(charts.GetSectorName()));
-  return node.Add("sectors",
-                  ListOf(charts.GetSectorChartItem(), charts.GetSectorChartItemNum(), sector));
-}
-
-Node CodesNode(char** codes, int count) {
-  Node list = Node::List();
-  for (int k = 0; codes != nullptr && k < count; ++k) list.Add(Node::Text(codes[k]));
-  return list;
+  return node.Add("sectors", ListOf(kestrel::sectors(charts), sector));
 }
 
 Node QuotesOrderNode(CSectorQuotesOrder& order) {
   return Node::Fields()
       .Add("module", Node::Int(order.ModuleId))
-      .Add("codes", CodesNode(order.Codes, order.CodeNum));
+      .Add("codes", ListOf(kestrel::codes(order), TextOf));
 }
 
 Node RankingNode(CPagedRankList& ranking) {
+  // Codes and values are parallel arrays of CodeNum texts; without both
+  // there are no entries.
+  const kestrel::Span<char*> codes(ranking.Codes, ranking.CodeNum);
+  const kestrel::Span<char*> values = kestrel::values(ranking);
   Node entries = Node::List();
-  for (int k = 0; ranking.Codes != nullptr && ranking.Values != nullptr && k < ranking.CodeNum;
-       ++k) {
-    entries.Add(Node::Fields()
-                    .Add("code", Node::Text(ranking.Codes[k]))
-                    .Add("value", Node::Text(ranking.Values[k])));
+  for (size_t k = 0; !codes.empty() && k < values.size(); ++k) {
+    entries.Add(
+        Node::Fields().Add("code", Node::Text(codes[k])).Add("value", Node::Text(values[k])));
   }
   Node node = Node::Fields();
   node.Add("module", Node::Int(ranking.ModuleId));
@@ -265,53 +275,26 @@ Node RankingNode(CPagedRankList& ranking) {
   return node.Add("entries", std::move(entries));
 }
 
-template <typename Record>
-Record& As(char* result) {
-  return *reinterpret_cast<Record*>(result);
-}
-
 }  // namespace
 
-const char* TypeName(int type) {
+const char* TypeName(MessageType type) {
   for (const TypeRow& row : kTypes) {
     if (row.type == type) return row.name;
   }
   return "unknown type";
 }
 
-Node ResultNode(char* result, int type) {
-  if (result == nullptr) return Node::Null();
-  switch (type) {
-    case 3:
-    case 5:
-    case 6:
-    case 17:
-    case 18:
-    case 21:
-    case 24:
-    case 25:
-    case 33:
-    case 64:
-    case 130:
-      return DataNode(As<CKestrelData>(result));
-    case 9:
-      return SectorChartsNode(As<CTop8Info>(result));
-    case 26:
-      return WatchListNode(As<CWatchList>(result));
-    case 34:
-      return QuotesOrderNode(As<CSectorQuotesOrder>(result));
-    case 40:
-      return RankingNode(As<CPagedRankList>(result));
-    case 48:
-      // The payload and a terminating zero: the text up to the first zero.
-      return Node::Fields().Add("text", Node::Text(result));
-    case 59:
-      return StatusNode(As<KestrelInfoReceive>(result));
-    case 80:
-      return LoginNode(As<CLoginInfo>(result));
-    default:
-      return Node::Null();
-  }
+Node ResultNode(const kestrel::Result& result) {
+  if (auto* data = result.as<CKestrelData>()) return DataNode(*data);
+  if (auto* charts = result.as<CTop8Info>()) return SectorChartsNode(*charts);
+  if (auto* list = result.as<CWatchList>()) return WatchListNode(*list);
+  if (auto* order = result.as<CSectorQuotesOrder>()) return QuotesOrderNode(*order);
+  if (auto* ranking = result.as<CPagedRankList>()) return RankingNode(*ranking);
+  // Raw data: the payload and a terminating zero, shown up to the first zero.
+  if (auto* raw = result.as<char>()) return Node::Fields().Add("text", Node::Text(raw));
+  if (auto* status = result.as<KestrelInfoReceive>()) return StatusNode(*status);
+  if (auto* login = result.as<CLoginInfo>()) return LoginNode(*login);
+  return Node::Null();
 }
 
 }  // namespace kdump

@@ -11,7 +11,6 @@ using kwire::DateTimeColumns;
 using kwire::DeltaColumn;
 using kwire::FlagColumn;
 using kwire::Form;
-using kwire::Frame;
 using kwire::PlainColumn;
 using kwire::PriceColumns;
 using kwire::TimeColumn;
@@ -146,6 +145,8 @@ void QueueLevels(MessageBuilder& out, const QueueLevel& level, bool update) {
 
 }  // namespace
 
+Bytes Framed(MessageType type, const Bytes& body) { return kwire::Frame(WireType(type), body); }
+
 bool StopBitTimes(Market market) { return DatedSeries(market); }
 
 Entry Plain(uint32_t id, int64_t value) { return {id, Entry::Kind::kPlain, value, {}, {}}; }
@@ -221,12 +222,14 @@ Bytes QuoteUpdate(const std::vector<Block>& blocks) {
       }
     }
   }
-  return Frame(64, out.Bytes());
+  return Framed(MessageType::QuoteUpdate, out.Bytes());
 }
 
-Bytes QuoteError(uint32_t error) { return Frame(64, MessageBuilder().UInt(0).UInt(error).Bytes()); }
+Bytes QuoteError(uint32_t error) {
+  return Framed(MessageType::QuoteUpdate, MessageBuilder().UInt(0).UInt(error).Bytes());
+}
 
-Bytes Masked(uint32_t type, const std::vector<uint32_t>& ids, const std::vector<Block>& blocks) {
+Bytes Masked(MessageType type, const std::vector<uint32_t>& ids, const std::vector<Block>& blocks) {
   MessageBuilder out;
   out.UInt(ids.size());
   for (const uint32_t id : ids) out.UInt(id);
@@ -247,13 +250,13 @@ Bytes Masked(uint32_t type, const std::vector<uint32_t>& ids, const std::vector<
     out.Raw(block.security->wire).Raw(mask).UInt(ordered.size());
     for (const Entry* entry : ordered) SignedValue(out, *entry);
   }
-  return Frame(type, out.Bytes());
+  return Framed(type, out.Bytes());
 }
 
 Bytes SimpleIndicators(const std::vector<Block>& blocks) {
   MessageBuilder out;
   SignedBlocks(out, blocks);
-  return Frame(33, out.Bytes());
+  return Framed(MessageType::SimpleIndicators, out.Bytes());
 }
 
 Bytes LoginReply(const Login& login) {
@@ -261,7 +264,7 @@ Bytes LoginReply(const Login& login) {
   out.Sized(login.userId).Int(login.clientType).Int(login.maxSubIndicators);
   for (int unused = 0; unused < 5; ++unused) out.Int(0);
   out.Sized(login.serverName).Sized(login.serverIp);
-  return Frame(80, out.Bytes());
+  return Framed(MessageType::Login, out.Bytes());
 }
 
 Bytes WatchList(const std::vector<std::pair<const Security*, std::vector<uint32_t>>>& items) {
@@ -271,28 +274,31 @@ Bytes WatchList(const std::vector<std::pair<const Security*, std::vector<uint32_
     out.Raw(security->wire).UInt(ids.size());
     for (const uint32_t id : ids) out.UInt(id);
   }
-  return Frame(26, out.Bytes());
+  return Framed(MessageType::ServerSubInfo, out.Bytes());
 }
 
 Bytes StatusReply(uint32_t v2, int64_t v3, int64_t v4, uint32_t v8, uint32_t v5, uint32_t v7) {
-  return Frame(59, MessageBuilder().UInt(v2).Int(v3).Int(v4).UInt(v8).UInt(v5).UInt(v7).Bytes());
+  return Framed(MessageType::StatusTest,
+                MessageBuilder().UInt(v2).Int(v3).Int(v4).UInt(v8).UInt(v5).UInt(v7).Bytes());
 }
 
-Bytes Heartbeat() { return Frame(58, {}); }
+Bytes Heartbeat() { return Framed(MessageType::HeartBeat, {}); }
+
+Bytes RawData(const Bytes& payload) { return Framed(MessageType::RawData, payload); }
 
 Bytes DayKLine(const Security& security, uint32_t status, const std::vector<Bar>& bars) {
   MessageBuilder out;
   out.Raw(security.wire).UInt(static_cast<uint32_t>(security.factor));
   if (security.factor != 0) out.UInt(status);
   out.UInt(bars.size());
-  if (bars.empty()) return Frame(3, out.Bytes());
+  if (bars.empty()) return Framed(MessageType::DayKLine, out.Bytes());
   DateColumn(out, Ints(bars, &Bar::date));
   if (security.market == Market::kOpenFund) {
     // Net values only: one column of id 230.
     std::vector<int64_t> values;
     for (const Bar& bar : bars) values.push_back(bar.prices[2]);
     Running(out, values);
-    return Frame(3, out.Bytes());
+    return Framed(MessageType::DayKLine, out.Bytes());
   }
   std::vector<std::array<int64_t, 4>> prices;
   for (const Bar& bar : bars) prices.push_back(bar.prices);
@@ -305,14 +311,14 @@ Bytes DayKLine(const Security& security, uint32_t status, const std::vector<Bar>
     Running(out, settlement);
     Running(out, Column(bars, &Bar::extra));
   }
-  return Frame(3, out.Bytes());
+  return Framed(MessageType::DayKLine, out.Bytes());
 }
 
 Bytes MinuteKLine(const Security& security, uint32_t barLength, const std::vector<Bar>& bars) {
   MessageBuilder out;
   out.Raw(security.wire).UInt(barLength).UInt(static_cast<uint32_t>(security.factor));
   out.UInt(bars.size());
-  if (bars.empty()) return Frame(5, out.Bytes());
+  if (bars.empty()) return Framed(MessageType::MinuteKLine, out.Bytes());
   DateTimeColumns(out, Ints(bars, &Bar::date), Ints(bars, &Bar::time));
   std::vector<std::array<int64_t, 4>> prices;
   for (const Bar& bar : bars) prices.push_back(bar.prices);
@@ -325,7 +331,7 @@ Bytes MinuteKLine(const Security& security, uint32_t barLength, const std::vecto
     Running(out, settlement);
     Running(out, Column(bars, &Bar::extra));
   }
-  return Frame(5, out.Bytes());
+  return Framed(MessageType::MinuteKLine, out.Bytes());
 }
 
 Bytes Level2History(const Security& security, uint32_t kind, const Columns& series,
@@ -335,7 +341,7 @@ Bytes Level2History(const Security& security, uint32_t kind, const Columns& seri
   out.UInt(kind).Raw(security.wire).UInt(1).UInt(0).UInt(0).UInt(1);
   out.Raw(Level2Series(series));
   if (kind == 1) out.UInt(trailing).Int(trailingLong);
-  return Frame(130, out.Bytes());
+  return Framed(MessageType::Level2TransactionsHistory, out.Bytes());
 }
 
 Bytes FormalizedTrend(const Security& security, const std::vector<Minute>& minutes,
@@ -343,7 +349,8 @@ Bytes FormalizedTrend(const Security& security, const std::vector<Minute>& minut
   MessageBuilder out;
   out.UInt(1).Raw(security.wire);
   const Market market = security.market;
-  if (market == Market::kOpenFund) return Frame(17, out.Bytes());  // no trend for open funds
+  if (market == Market::kOpenFund)
+    return Framed(MessageType::FormalizedTrend, out.Bytes());  // no trend for open funds
   TrendPart(out, market, minutes);
   DealPart(out, market, deals);
   if (market == Market::kHongKong || market == Market::kFutures) {
@@ -355,7 +362,7 @@ Bytes FormalizedTrend(const Security& security, const std::vector<Minute>& minut
     out.UInt(deals.size());
     if (!deals.empty()) SignedRunning(out, Column(deals, &Deal::amount));
   }
-  return Frame(17, out.Bytes());
+  return Framed(MessageType::FormalizedTrend, out.Bytes());
 }
 
 Bytes FormalizedDeal(const Security& security, const std::vector<Deal>& deals) {
@@ -372,7 +379,7 @@ Bytes FormalizedDeal(const Security& security, const std::vector<Deal>& deals) {
       DealPart(out, security.market, deals);
       break;
   }
-  return Frame(18, out.Bytes());
+  return Framed(MessageType::FormalizedDeal, out.Bytes());
 }
 
 Bytes HisTrend(const Security& security, const std::vector<Block>& symbols, const Bytes& nested) {
@@ -381,7 +388,7 @@ Bytes HisTrend(const Security& security, const std::vector<Block>& symbols, cons
   out.UInt(1).Raw(security.wire).UInt(0).UInt(1).UInt(6);
   SignedBlocks(out, symbols);
   out.Raw(nested);
-  return Frame(6, out.Bytes());
+  return Framed(MessageType::HisTrend, out.Bytes());
 }
 
 Bytes QeData(const Security& security, uint32_t hisType, uint32_t periodCode,
@@ -404,7 +411,7 @@ Bytes QeData(const Security& security, uint32_t hisType, uint32_t periodCode,
   }
   out.UInt(parameters.size());
   for (const QeParameter& p : parameters) out.UInt(p.id).UInt(p.decimals).Int(p.value);
-  return Frame(21, out.Bytes());
+  return Framed(MessageType::QEDataPlus, out.Bytes());
 }
 
 Bytes QeQueues(const Security& security, const std::array<OrderQueue, 2>& sides) {
@@ -421,7 +428,7 @@ Bytes QeQueues(const Security& security, const std::array<OrderQueue, 2>& sides)
       }
     }
   }
-  return Frame(21, out.Bytes());
+  return Framed(MessageType::QEDataPlus, out.Bytes());
 }
 
 Bytes SectorCharts(uint32_t module, const std::string& name,
@@ -431,21 +438,21 @@ Bytes SectorCharts(uint32_t module, const std::string& name,
   out.Raw(Bytes(name.begin(), name.end()));
   const size_t entries = sectors.empty() ? 0 : sectors[0].entries.size();
   out.UInt(entries);
-  if (entries == 0) return Frame(9, out.Bytes());
+  if (entries == 0) return Framed(MessageType::SectorCharts, out.Bytes());
   for (const ChartSector& sector : sectors) {
     out.UInt(sector.indicator);
     for (const ChartEntry& entry : sector.entries) {
       out.Raw(entry.security->wire).Int(entry.price).Int(entry.previous).Int(entry.value);
     }
   }
-  return Frame(9, out.Bytes());
+  return Framed(MessageType::SectorCharts, out.Bytes());
 }
 
 Bytes SectorQuotesOrder(uint32_t module, const std::vector<const Security*>& codes) {
   MessageBuilder out;
   out.UInt(module).UInt(codes.size());
   for (const Security* security : codes) out.Raw(security->wire);
-  return Frame(34, out.Bytes());
+  return Framed(MessageType::SectorQuotesOrder, out.Bytes());
 }
 
 Bytes PagedRanking(uint32_t module, uint32_t total, uint32_t start,
@@ -454,7 +461,7 @@ Bytes PagedRanking(uint32_t module, uint32_t total, uint32_t start,
   const uint32_t end = start + static_cast<uint32_t>(entries.size()) - 1;
   out.UInt(module).UInt(total).UInt(0).UInt(0).UInt(start).UInt(end);
   for (const auto& [security, value] : entries) out.Raw(security->wire).Sized(value);
-  return Frame(40, out.Bytes());
+  return Framed(MessageType::PagedRankingList, out.Bytes());
 }
 
 }  // namespace ksim

@@ -13,13 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "KestrelUtils.h"
 #include "wire/Columns.h"
 #include "wire/MessageBuilder.h"
 
 namespace ksim {
 
+using kestrel::MessageType;
 using kwire::Bytes;
 using kwire::MessageBuilder;
+
+// The number a message type travels as, and a whole message of that type
+// around `body`.
+constexpr uint32_t WireType(MessageType type) { return static_cast<uint32_t>(type); }
+Bytes Framed(MessageType type, const Bytes& body);
 
 // The kinds of security whose messages differ on the wire.
 enum class Market {
@@ -102,12 +109,12 @@ struct MarketEvent {
 };
 Bytes MarketEvents(const std::vector<MarketEvent>& events);
 
-// Real-time messages.
-Bytes QuoteUpdate(const std::vector<Block>& blocks);           // 64
-Bytes QuoteError(uint32_t error);                              // 64, no securities
-Bytes Masked(uint32_t type, const std::vector<uint32_t>& ids,  // 24, 25
-             const std::vector<Block>& blocks);
-Bytes SimpleIndicators(const std::vector<Block>& blocks);  // 33
+// Real-time messages. Masked writes MaskedIndicators or MaskedData.
+Bytes QuoteUpdate(const std::vector<Block>& blocks);
+// A quote update without securities: an error code.
+Bytes QuoteError(uint32_t error);
+Bytes Masked(MessageType type, const std::vector<uint32_t>& ids, const std::vector<Block>& blocks);
+Bytes SimpleIndicators(const std::vector<Block>& blocks);
 
 // Service messages.
 struct Login {
@@ -117,11 +124,12 @@ struct Login {
   std::string serverName;
   std::string serverIp;
 };
-Bytes LoginReply(const Login& login);                                                          // 80
-Bytes WatchList(const std::vector<std::pair<const Security*, std::vector<uint32_t>>>& items);  // 26
-Bytes StatusReply(uint32_t v2, int64_t v3, int64_t v4, uint32_t v8, uint32_t v5,
-                  uint32_t v7);  // 59
-Bytes Heartbeat();               // 58
+Bytes LoginReply(const Login& login);
+Bytes WatchList(const std::vector<std::pair<const Security*, std::vector<uint32_t>>>& items);
+Bytes StatusReply(uint32_t v2, int64_t v3, int64_t v4, uint32_t v8, uint32_t v5, uint32_t v7);
+Bytes Heartbeat();
+// The host's own bytes.
+Bytes RawData(const Bytes& payload);
 
 // A bar of a K-line series.
 struct Bar {
@@ -132,14 +140,13 @@ struct Bar {
   int64_t amount;
   int64_t extra;  // futures: 74 (settlement price) and 76 (open interest)
 };
-Bytes DayKLine(const Security& security, uint32_t status, const std::vector<Bar>& bars);  // 3
-Bytes MinuteKLine(const Security& security, uint32_t barLength,
-                  const std::vector<Bar>& bars);  // 5
+Bytes DayKLine(const Security& security, uint32_t status, const std::vector<Bar>& bars);
+Bytes MinuteKLine(const Security& security, uint32_t barLength, const std::vector<Bar>& bars);
 
 // Level-2 transaction history: kind 1 deals (with the two trailing
 // numbers), kind 2 reverted deals.
 Bytes Level2History(const Security& security, uint32_t kind, const Columns& series,
-                    uint32_t trailing, int64_t trailingLong);  // 130
+                    uint32_t trailing, int64_t trailingLong);
 
 // A minute of the intraday trend, and a deal.
 struct Minute {
@@ -160,11 +167,10 @@ struct Deal {
   int64_t interest;  // open interest of futures; a running number of A shares
 };
 Bytes FormalizedTrend(const Security& security, const std::vector<Minute>& minutes,
-                      const std::vector<Deal>& deals);                           // 17
-Bytes FormalizedDeal(const Security& security, const std::vector<Deal>& deals);  // 18
+                      const std::vector<Deal>& deals);
+Bytes FormalizedDeal(const Security& security, const std::vector<Deal>& deals);
 // A symbols block and a nested whole message.
-Bytes HisTrend(const Security& security, const std::vector<Block>& symbols,
-               const Bytes& nested);  // 6
+Bytes HisTrend(const Security& security, const std::vector<Block>& symbols, const Bytes& nested);
 
 // QE data: series of one security, then parameters (id, decimals, value).
 struct QeSeries {
@@ -180,10 +186,9 @@ struct QeParameter {
   int64_t value;
 };
 Bytes QeData(const Security& security, uint32_t hisType, uint32_t periodCode,
-             const std::vector<QeSeries>& series,
-             const std::vector<QeParameter>& parameters);  // 21
+             const std::vector<QeSeries>& series, const std::vector<QeParameter>& parameters);
 // QE data of history type 11: both sides of the level-2 order queue.
-Bytes QeQueues(const Security& security, const std::array<OrderQueue, 2>& sides);  // 21
+Bytes QeQueues(const Security& security, const std::array<OrderQueue, 2>& sides);
 
 // Rankings.
 struct ChartEntry {
@@ -196,11 +201,12 @@ struct ChartSector {
   uint32_t indicator;
   std::vector<ChartEntry> entries;
 };
+// Nine sectors of equal sizes.
 Bytes SectorCharts(uint32_t module, const std::string& name,
-                   const std::vector<ChartSector>& sectors);  // 9 (nine sectors, equal sizes)
-Bytes SectorQuotesOrder(uint32_t module, const std::vector<const Security*>& codes);  // 34
+                   const std::vector<ChartSector>& sectors);
+Bytes SectorQuotesOrder(uint32_t module, const std::vector<const Security*>& codes);
 Bytes PagedRanking(uint32_t module, uint32_t total, uint32_t start,
-                   const std::vector<std::pair<const Security*, std::string>>& entries);  // 40
+                   const std::vector<std::pair<const Security*, std::string>>& entries);
 
 }  // namespace ksim
 

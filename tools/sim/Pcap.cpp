@@ -20,7 +20,6 @@ constexpr uint16_t kArpHardwareEthernet = 1;
 constexpr uint8_t kProtocolTcp = 6;
 constexpr uint8_t kTtl = 64;
 constexpr size_t kIpv4Header = 20;
-constexpr size_t kIpv6Header = 40;
 constexpr size_t kTcpHeader = 20;
 constexpr uint16_t kWindow = 65535;
 constexpr size_t kMaxSegment = 1460;

@@ -1,8 +1,7 @@
 // The requests of a simulated terminal.
 #include "sim/Requests.h"
 
-#include <cstring>
-#include <string>
+#include <string_view>
 
 #include "KestrelUtils.h"
 
@@ -10,80 +9,66 @@ namespace ksim {
 
 namespace {
 
-// Takes the bytes of an encoded request and deletes it.
-Bytes Take(CCode* code) {
-  Bytes bytes;
-  if (code == nullptr) return bytes;
-  const auto* content = reinterpret_cast<const uint8_t*>(code->GetContent());
-  bytes.assign(content, content + code->GetLength());
-  delete code;
-  return bytes;
+// The bytes of an encoded request; none when the encoder refused it.
+Bytes Take(const kestrel::Request& request) {
+  const std::string_view bytes = request.bytes();
+  return Bytes(bytes.begin(), bytes.end());
 }
-
-// Items of a subscription list; each owns its id array.
-struct OwnedItems {
-  explicit OwnedItems(const std::vector<std::pair<const char*, std::vector<uint16_t>>>& entries)
-      : items(entries.size()) {
-    for (size_t i = 0; i < entries.size(); ++i) {
-      std::memset(items[i].TernCode, 0, sizeof items[i].TernCode);
-      std::strncpy(items[i].TernCode, entries[i].first, sizeof items[i].TernCode - 1);
-      items[i].IndIndexNum = static_cast<int>(entries[i].second.size());
-      items[i].IndIndex = new uint16_t[entries[i].second.size()];
-      std::copy(entries[i].second.begin(), entries[i].second.end(), items[i].IndIndex);
-    }
-  }
-  std::vector<WatchListItem> items;
-  int Count() const { return static_cast<int>(items.size()); }
-};
 
 }  // namespace
 
 std::vector<Request> SessionRequests() {
   CKestrelCode::StartUp();
   std::vector<Request> out;
-  int services[] = {5, 7};
-  out.push_back({80, Take(CKestrelCode::EncodeLoginRequest(1, 2, services, 2, "demo"))});
-  out.push_back({26, Take(CKestrelCode::EncodeServerSubInfoRequest())});
-  KestrelInfoSend info{1, -2, 1700000000, 4, 5};
-  out.push_back({59, Take(CKestrelCode::EncodeKestrelTest(&info))});
-  char ready[] = "ready";
-  out.push_back({48, Take(CKestrelCode::EncodeRawDataRequest(ready, 5))});
-  OwnedItems quotes({{"600000.SH", {2, 3, 8, 59}}, {"0700.HK", {2, 3, 57, 58}}});
-  OwnedItems dropped({{"000001.SZ", {3}}});
-  out.push_back(
-      {64, Take(CKestrelCode::EncodeCommitRequest(quotes.items.data(), quotes.Count(),
-                                                  dropped.items.data(), dropped.Count()))});
-  OwnedItems masked({{"600000.SH", {2, 3, 4, 8, 59, 131}}, {"000001.SZ", {2, 3, 4}}});
-  out.push_back({24, Take(CKestrelCode::EncodeMaskedCommitRequest(masked.items.data(),
-                                                                  masked.Count(), nullptr, 0))});
-  out.push_back({25, Take(CKestrelCode::EncodeMaskedVerifyRequest(masked.items.data(),
-                                                                  masked.Count(), nullptr, 0))});
-  OwnedItems peek({{"000001.SH", {3, 131}}, {"510050.SH", {3, 131}}});
-  out.push_back({33, Take(CKestrelCode::EncodePeekRequest(peek.items.data(), peek.Count()))});
+  auto add = [&out](MessageType reply, const kestrel::Request& request) {
+    out.push_back({reply, Take(request)});
+  };
+  add(MessageType::Login, kestrel::encodeLogin(1, 2, {5, 7}, "demo"));
+  add(MessageType::ServerSubInfo, kestrel::encodeServerSubInfo());
+  add(MessageType::StatusTest, kestrel::encodeStatusTest({1, -2, 1700000000, 4, 5}));
+  add(MessageType::RawData, kestrel::encodeRawData("ready"));
+  const kestrel::SubscriptionList quotes{{"600000.SH", {2, 3, 8, 59}}, {"0700.HK", {2, 3, 57, 58}}};
+  const kestrel::SubscriptionList dropped{{"000001.SZ", {3}}};
+  add(MessageType::QuoteUpdate, kestrel::encodeCommit(quotes, dropped));
+  const kestrel::SubscriptionList masked{{"600000.SH", {2, 3, 4, 8, 59, 131}},
+                                         {"000001.SZ", {2, 3, 4}}};
+  add(MessageType::MaskedIndicators, kestrel::encodeMaskedCommit(masked));
+  add(MessageType::MaskedData, kestrel::encodeMaskedVerify(masked));
+  const kestrel::SubscriptionList peek{{"000001.SH", {3, 131}}, {"510050.SH", {3, 131}}};
+  add(MessageType::SimpleIndicators, kestrel::encodePeek(peek));
 
+  // The history and ranking requests have no helpers of their own; their
+  // encoders take mutable texts.
   char share[] = "600000.SH";
   const struct {
-    uint32_t reply;
+    MessageType reply;
     char kind;
     TKLinePeriod period;
     bool flag;
   } inits[] = {
-      {3, 2, kKLineDay, false},  {5, 2, kKLineMinuteBar5, false}, {130, 7, kKLineDay, false},
-      {17, 0, kKLineDay, false}, {18, 1, kKLineDay, false},       {6, 5, kKLineDay, false},
-      {21, 1, kKLineDay, true},
+      {MessageType::DayKLine, 2, kKLineDay, false},
+      {MessageType::MinuteKLine, 2, kKLineMinuteBar5, false},
+      {MessageType::Level2TransactionsHistory, 7, kKLineDay, false},
+      {MessageType::FormalizedTrend, 0, kKLineDay, false},
+      {MessageType::FormalizedDeal, 1, kKLineDay, false},
+      {MessageType::HisTrend, 5, kKLineDay, false},
+      {MessageType::QEDataPlus, 1, kKLineDay, true},
   };
   for (const auto& init : inits) {
-    out.push_back({init.reply, Take(CKestrelCode::EncodeInitRequest(
-                                   share, init.kind, 20240101, 30, init.period, init.flag, 0, 0))});
+    add(init.reply, kestrel::Request(CKestrelCode::EncodeInitRequest(
+                        share, init.kind, 20240101, 30, init.period, init.flag, 0, 0)));
   }
   char gainers[] = "Gainers";
   char sector[] = "all";
   char* codes[] = {share};
-  out.push_back({9, Take(CKestrelCode::EncodeTop8Request(1, gainers, sector, 1, 0, nullptr))});
-  out.push_back({34, Take(CKestrelCode::EncodeRankListRequest(2, gainers, sector, 2, 1, 10,
-                                                              kSortDirection0, 1, codes))});
-  out.push_back({40, Take(CKestrelCode::EncodePagedRankListRequest(
-                         3, gainers, 0, 20, sector, 3, 3, 5, kSortDirection1, 0, nullptr))});
+  add(MessageType::SectorCharts,
+      kestrel::Request(CKestrelCode::EncodeTop8Request(1, gainers, sector, 1, 0, nullptr)));
+  add(MessageType::SectorQuotesOrder,
+      kestrel::Request(CKestrelCode::EncodeRankListRequest(2, gainers, sector, 2, 1, 10,
+                                                           kSortDirection0, 1, codes)));
+  add(MessageType::PagedRankingList,
+      kestrel::Request(CKestrelCode::EncodePagedRankListRequest(3, gainers, 0, 20, sector, 3, 3, 5,
+                                                                kSortDirection1, 0, nullptr)));
   return out;
 }
 
@@ -95,7 +80,7 @@ ConnectionBuilder SessionConnection(const std::vector<Message>& messages,
   std::vector<bool> sent(requests.size(), false);
   for (const Message& message : messages) {
     for (size_t i = 0; i < requests.size(); ++i) {
-      if (!sent[i] && requests[i].replyType == message.type) {
+      if (!sent[i] && WireType(requests[i].replyType) == message.type) {
         connection.Send(true, requests[i].bytes);
         sent[i] = true;
       }

@@ -15,7 +15,7 @@ namespace ksim {
 // A request and the type of the server message it asks for (the reply
 // follows the request in a session).
 struct Request {
-  uint32_t replyType;
+  MessageType replyType;
   Bytes bytes;
 };
 

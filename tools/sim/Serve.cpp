@@ -230,17 +230,19 @@ class Conversation {
  private:
   bool Answer(const Request& request) {
     RequestReader reader(request.body.data(), request.body.size());
-    switch (request.type) {
-      case 80: {  // login: two numbers, a counted list, then the user's text
+    switch (static_cast<MessageType>(static_cast<int>(request.type))) {
+      case MessageType::Login: {
+        // Two numbers, a counted list, then the user's text.
         reader.UInt();
         reader.UInt();
         const uint64_t count = reader.UInt();
         for (uint64_t i = 0; i < count && !reader.Done(); ++i) reader.UInt();
         return SendAll(socket_, session_.LoginReplyTo(reader.Sized()));
       }
-      case 26:
+      case MessageType::ServerSubInfo:
         return SendAll(socket_, session_.WatchListOf(Securities()));
-      case 59: {  // status test: the five numbers come back in the reply's order
+      case MessageType::StatusTest: {
+        // The five numbers come back in the reply's order.
         const auto v1 = static_cast<uint32_t>(reader.UInt());
         const int64_t v2 = reader.Int();
         const uint64_t v3 = reader.UInt();
@@ -248,9 +250,9 @@ class Conversation {
         const auto v4 = static_cast<uint32_t>(reader.UInt());
         return SendAll(socket_, StatusReply(v1, v2, static_cast<int64_t>(v3), v5, v4, 0));
       }
-      case 48:
-        return SendAll(socket_, kwire::Frame(48, request.body));
-      case 32: {
+      case MessageType::RawData:
+        return SendAll(socket_, RawData(request.body));
+      case MessageType::Commit: {
         // The second list travels first; the simulator takes the first list
         // as the codes to quote and drops those of the second.
         const std::vector<Wanted> dropped = CommitList(reader);

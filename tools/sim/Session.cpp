@@ -2,10 +2,14 @@
 #include "sim/Session.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ksim {
 
 namespace {
+
+// A message of a session, with the number its decoder reports.
+Message Of(MessageType type, Bytes bytes) { return {WireType(type), std::move(bytes)}; }
 
 // The trading day of every simulated session.
 constexpr int kSessionDate = 20240315;
@@ -325,33 +329,39 @@ std::vector<Deal> Session::Deals(const Security& security, int count) {
 std::vector<Message> Session::History() {
   const Security& share = *FindByCode("600000.SH");
   std::vector<Message> out;
-  out.push_back({3, kwire::Compressed(DayKLine(share, 0x11, DayBars(share, 20)))});
+  out.push_back(
+      Of(MessageType::DayKLine, kwire::Compressed(DayKLine(share, 0x11, DayBars(share, 20)))));
   for (const char* code : {"0700.HK", "IF2406.CFE", "AU9999.SGE", "000001.OF"}) {
     const Security& security = *FindByCode(code);
-    out.push_back({3, DayKLine(security, 0x11, DayBars(security, 6))});
+    out.push_back(Of(MessageType::DayKLine, DayKLine(security, 0x11, DayBars(security, 6))));
   }
-  out.push_back({5, MinuteKLine(share, 0, MinuteBars(share, 12, 1))});
+  out.push_back(Of(MessageType::MinuteKLine, MinuteKLine(share, 0, MinuteBars(share, 12, 1))));
   const Security& future = *FindByCode("IF2406.CFE");
-  out.push_back({5, MinuteKLine(future, 2, MinuteBars(future, 6, 5))});
-  out.push_back({130, Level2History(share, 1, Level2Deals(share, 10), 10, 90000)});
-  out.push_back({130, Level2History(share, 2, Level2Reverts(share, 5), 0, 0)});
+  out.push_back(Of(MessageType::MinuteKLine, MinuteKLine(future, 2, MinuteBars(future, 6, 5))));
+  out.push_back(Of(MessageType::Level2TransactionsHistory,
+                   Level2History(share, 1, Level2Deals(share, 10), 10, 90000)));
+  out.push_back(Of(MessageType::Level2TransactionsHistory,
+                   Level2History(share, 2, Level2Reverts(share, 5), 0, 0)));
   for (const char* code : {"600000.SH", "0700.HK", "IF2406.CFE", "000001.SH", "AU9999.SGE"}) {
     const Security& security = *FindByCode(code);
-    out.push_back({17, FormalizedTrend(security, Minutes(security, 10), Deals(security, 6))});
+    out.push_back(Of(MessageType::FormalizedTrend,
+                     FormalizedTrend(security, Minutes(security, 10), Deals(security, 6))));
   }
   for (const char* code : {"600000.SH", "USDCNY.FX"}) {
     const Security& security = *FindByCode(code);
-    out.push_back({18, FormalizedDeal(security, Deals(security, 5))});
+    out.push_back(Of(MessageType::FormalizedDeal, FormalizedDeal(security, Deals(security, 5))));
   }
-  out.push_back(
-      {6, HisTrend(share, {QuoteBlock(share)}, DayKLine(share, 0x11, DayBars(share, 4)))});
+  out.push_back(Of(MessageType::HisTrend,
+                   HisTrend(share, {QuoteBlock(share)}, DayKLine(share, 0x11, DayBars(share, 4)))));
   std::vector<QeSeries> series = {
       {1, 2, 0, {20240311, 20240312, 20240313, 20240314, 20240315}, {}},
       {3, 0, 2, {1021, 1024, 1019, 1030, 1025}, {}},
       {131, 4, 0, {}, {"flat", "up", "down", "up", "flat"}},
   };
-  out.push_back({21, QeData(share, 3, 0, series, {{3, 2, 1025}, {8, 0, 1250000}})});
-  out.push_back({21, QeQueues(share, {Queue(share, 1, 1), Queue(share, 2, 1)})});
+  out.push_back(
+      Of(MessageType::QEDataPlus, QeData(share, 3, 0, series, {{3, 2, 1025}, {8, 0, 1250000}})));
+  out.push_back(
+      Of(MessageType::QEDataPlus, QeQueues(share, {Queue(share, 1, 1), Queue(share, 2, 1)})));
   return out;
 }
 
@@ -371,31 +381,31 @@ std::vector<Message> Session::Rankings() {
   for (size_t k = 0; k < 5; ++k) {
     ranked.push_back({&all[k], std::to_string(10 - k) + "." + std::to_string(k * 7 % 10) + "%"});
   }
-  return {{9, SectorCharts(1, "Gainers", sectors)},
-          {34, SectorQuotesOrder(2, {&all[0], &all[1], &all[3]})},
-          {40, PagedRanking(3, 40, 1, ranked)}};
+  return {Of(MessageType::SectorCharts, SectorCharts(1, "Gainers", sectors)),
+          Of(MessageType::SectorQuotesOrder, SectorQuotesOrder(2, {&all[0], &all[1], &all[3]})),
+          Of(MessageType::PagedRankingList, PagedRanking(3, 40, 1, ranked))};
 }
 
 std::vector<Message> Session::Capture() {
   std::vector<Message> out;
-  out.push_back({80, LoginReplyTo("demo")});
+  out.push_back(Of(MessageType::Login, LoginReplyTo("demo")));
   std::vector<const Security*> everything;
   for (const Security& security : Universe()) everything.push_back(&security);
-  out.push_back({26, WatchListOf(everything)});
-  out.push_back({59, StatusReply(1, -2, 1700000000000LL, 4, 5, 6)});
-  out.push_back({48, kwire::Frame(48, {'r', 'e', 'a', 'd', 'y'})});
-  out.push_back({64, QuotePush(everything)});
+  out.push_back(Of(MessageType::ServerSubInfo, WatchListOf(everything)));
+  out.push_back(Of(MessageType::StatusTest, StatusReply(1, -2, 1700000000000LL, 4, 5, 6)));
+  out.push_back(Of(MessageType::RawData, RawData({'r', 'e', 'a', 'd', 'y'})));
+  out.push_back(Of(MessageType::QuoteUpdate, QuotePush(everything)));
 
   const Security& share = *FindByCode("600000.SH");
   const Security& hk = *FindByCode("0700.HK");
-  out.push_back({64, Level2Quote(share)});
+  out.push_back(Of(MessageType::QuoteUpdate, Level2Quote(share)));
   Block hkBlock = QuoteBlock(hk);
   hkBlock.entries.push_back(Written(57, CountedList({1002, 1015, 2210})));
   hkBlock.entries.push_back(Written(58, CountedList({3301, 3302})));
-  out.push_back({64, QuoteUpdate({hkBlock})});
+  out.push_back(Of(MessageType::QuoteUpdate, QuoteUpdate({hkBlock})));
 
   const std::vector<uint32_t> maskedIds = {2, 3, 4, 8, 59, 131};
-  for (const uint32_t type : {24u, 25u}) {
+  for (const MessageType type : {MessageType::MaskedIndicators, MessageType::MaskedData}) {
     std::vector<Block> blocks;
     for (const char* code : {"600000.SH", "000001.SZ", "0700.HK"}) {
       Block block = QuoteBlock(*FindByCode(code));
@@ -403,19 +413,20 @@ std::vector<Message> Session::Capture() {
       blocks.push_back(block);
     }
     blocks[1].entries.resize(3);  // the second security has news of 2, 3 and 4 only
-    out.push_back({type, Masked(type, maskedIds, blocks)});
+    out.push_back(Of(type, Masked(type, maskedIds, blocks)));
   }
   std::vector<Block> simple;
   for (const char* code : {"000001.SH", "510050.SH"}) {
     const Security& security = *FindByCode(code);
     simple.push_back({&security, {Plain(3, Walk(security)), Text(131, NameOf(security))}});
   }
-  out.push_back({33, SimpleIndicators(simple)});
+  out.push_back(Of(MessageType::SimpleIndicators, SimpleIndicators(simple)));
 
   for (Message& message : History()) out.push_back(std::move(message));
   for (Message& message : Rankings()) out.push_back(std::move(message));
-  for (int round = 0; round < 3; ++round) out.push_back({64, QuotePush(everything)});
-  out.push_back({58, Heartbeat()});
+  for (int round = 0; round < 3; ++round)
+    out.push_back(Of(MessageType::QuoteUpdate, QuotePush(everything)));
+  out.push_back(Of(MessageType::HeartBeat, Heartbeat()));
   return out;
 }
 

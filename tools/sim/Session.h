@@ -37,7 +37,8 @@ const Security* FindByWire(const Bytes& wire);
 const Security* FindByCode(const std::string& code);
 
 // One message of a session and the type a host's decoder reports for it (the
-// inner type for a compressed envelope).
+// inner type for a compressed envelope), as its number: WireType of a
+// MessageType.
 struct Message {
   uint32_t type;
   Bytes bytes;
