@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if ((data[0] & 1) == 0) {
     linkType = kLinkTypes[data[1] % (sizeof kLinkTypes / sizeof kLinkTypes[0])];
     while (at < size) {
-      const size_t length = std::min<size_t>(data[at++], size - at);
+      const size_t wanted = data[at++];
+      const size_t length = std::min(wanted, size - at);
       frames.emplace_back(data + at, data + at + length);
       at += length;
     }
