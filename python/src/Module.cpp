@@ -111,7 +111,10 @@ double cppRecordSeconds(const py::buffer& data, int rounds) {
 }
 
 bool decodeFailed(const kestrel::Result& result) {
-  return !result.HasRecord() && kestrel::kindOf(result.type()) != kestrel::ResultKind::None;
+  // An envelope that inflates reports the inner type; one that reports its
+  // own type did not inflate.
+  return !result.HasRecord() && (kestrel::kindOf(result.type()) != kestrel::ResultKind::None ||
+                                 result.type() == kestrel::MessageType::Compressed);
 }
 
 py::object textOf(const char* text, std::size_t size) {

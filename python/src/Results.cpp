@@ -284,8 +284,8 @@ void bindResults(py::module_& m) {
       .def_property_readonly("code", [](const Series& s) { return textOf(s.his->GetTernCode()); })
       .def_property_readonly("security_type",
                              [](const Series& s) { return textOf(s.his->GetSecurityType()); })
-      .def_property_readonly("period", [](const Series& s) { return s.his->GetPeriodType(); })
-      .def_property_readonly("his_type", [](const Series& s) { return s.his->GetHisType(); })
+      .def_property_readonly("period", [](const Series& s) { return static_cast<int>(s.his->GetPeriodType()); })
+      .def_property_readonly("his_type", [](const Series& s) { return static_cast<int>(s.his->GetHisType()); })
       .def_property_readonly("status_new", [](const Series& s) { return s.his->GetStatusNew(); })
       .def_property_readonly("status_old", [](const Series& s) { return s.his->GetStatusOld(); })
       .def_property_readonly("indicator", [](const Series& s) { return s.his->GetIndIndex(); })
