@@ -1,4 +1,5 @@
 """The sample session through the Python module, against kestrel-dump."""
+import datetime
 import gc
 import io
 import json
@@ -146,3 +147,29 @@ def test_threads_decoding_at_once_agree_with_one_thread(session_bytes):
         thread.join()
     assert not errors
     assert len(results) == 80 and all(r == expected for r in results)
+
+
+def test_packet_capture_server_messages_equal_dump(tmp_path):
+    sim = os.environ.get("KESTREL_SIM")
+    if not sim:
+        pytest.skip("kestrel-sim was not built")
+    pcap = tmp_path / "session.pcap"
+    subprocess.run([sim, "--seed", "1", "--pcap", str(pcap), "--port", "9000"], check=True)
+    try:
+        capture = kestrel.read_capture(pcap, port=9000)
+    except ValueError as error:
+        pytest.skip(str(error))  # built without libpcap
+    messages = list(capture)
+    dump = os.environ["KESTREL_DUMP"]
+    out = subprocess.run([dump, "--port", "9000", str(pcap)], check=True, capture_output=True,
+                         text=True).stdout
+    expected = [line for line in map(json.loads, out.splitlines()) if line["from"] == "server"]
+    assert len(messages) == len(expected) and capture.gaps == []
+    for message, line in zip(messages, expected):
+        stamp = datetime.datetime.fromtimestamp(message.time, datetime.timezone.utc)
+        got = {"connection": message.connection, "peer": message.peer, "offset": message.offset,
+               "type": message.type, "result": byte_texts(record_json(message)),
+               "time": stamp.strftime("%Y-%m-%dT%H:%M:%S.%f")}
+        want = {key: line[key] for key in got}
+        want["time"] = line["time"][:26]  # microseconds: a float holds no more
+        assert got == want
