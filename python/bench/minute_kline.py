@@ -73,13 +73,17 @@ def minute_kline_message(rows=ROWS, seed=5):
     return unsigned(len(typed)) + typed
 
 
-def python_seconds(data, rounds):
-    """Mean seconds per round of decode + every column as numpy + release."""
+def python_seconds(data, rounds, read_values):
+    """Mean seconds per round of decode + every column as numpy (+ the sum of
+    each with read_values) + release."""
     start = time.perf_counter()
     for _ in range(rounds):
         message = kestrel.decode(data)
         columns = message.series[0].columns
         assert len(columns) == 10 and len(columns[3]) == ROWS
+        if read_values:
+            for column in columns.values():
+                column.sum(dtype=float)
         del message, columns
     return (time.perf_counter() - start) / rounds
 
@@ -90,15 +94,16 @@ def main():
     parser.add_argument("--repeats", type=int, default=7)
     args = parser.parse_args()
     data = minute_kline_message()
-    cpp, python = [], []
-    for _ in range(args.repeats):  # interleaved, so both see the same machine
-        cpp.append(kestrel._cpp_record_seconds(data, args.rounds))
-        python.append(python_seconds(data, args.rounds))
-    c, p = statistics.median(cpp), statistics.median(python)
-    print(f"message: {len(data)} bytes, {ROWS} rows x 10 columns")
-    print(f"C++ record path (decode, read, free): {c * 1e3:.2f} ms")
-    print(f"Python into numpy (decode, arrays, release): {p * 1e3:.2f} ms")
-    print(f"ratio Python / C++: {p / c:.3f} (target <= 1.2)")
+    print(f"message: {len(data)} bytes, {ROWS} rows x 10 columns; "
+          f"median of {args.repeats} runs of {args.rounds} rounds")
+    for read_values, what in ((False, "decode, columns, free"), (True, "and sum every value")):
+        cpp, python = [], []
+        for _ in range(args.repeats):  # interleaved, so both see the same machine
+            cpp.append(kestrel._kestrel._cpp_record_seconds(data, args.rounds, read_values))
+            python.append(python_seconds(data, args.rounds, read_values))
+        c, p = statistics.median(cpp), statistics.median(python)
+        print(f"{what}: C++ records {c * 1e3:.2f} ms, Python numpy {p * 1e3:.2f} ms, "
+              f"ratio {p / c:.3f} (target <= 1.2)")
 
 
 if __name__ == "__main__":

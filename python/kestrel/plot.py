@@ -79,6 +79,8 @@ def draw(frame, kind, title, out):
         top.set_ylabel("price")
         _volume(bottom, frame, colours)
     _time_axis(bottom, frame.index, intraday=kind != "day")
+    top.use_sticky_edges = False  # bars keep a margin below them too
+    top.margins(y=0.05)
     top.set_title(title)
     top.grid(alpha=0.3)
     fig.tight_layout()
