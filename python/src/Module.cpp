@@ -67,8 +67,8 @@ Message decodeOne(const py::buffer& data) {
   }
   message.origin.size = static_cast<int>(kestrel::wholeMessageSize(
       static_cast<const char*>(view.ptr), static_cast<std::size_t>(view.size)));
-  message.origin.wireType = wireType(static_cast<const unsigned char*>(view.ptr),
-                                     static_cast<std::size_t>(view.size));
+  message.origin.wireType =
+      wireType(static_cast<const unsigned char*>(view.ptr), static_cast<std::size_t>(view.size));
   return message;
 }
 
@@ -157,7 +157,8 @@ PYBIND11_MODULE(_kestrel, m) {
         "message cannot be decoded. The GIL is released while decoding.");
   m.def("_indicator_names", [] {
     std::vector<std::pair<int, std::string>> names;
-    for (const kestrel::IndicatorName& row : kestrel::kIndicatorNames) names.emplace_back(row.id, row.name);
+    for (const kestrel::IndicatorName& row : kestrel::kIndicatorNames)
+      names.emplace_back(row.id, row.name);
     return names;
   });
   m.def("_cpp_record_seconds", &kpy::cppRecordSeconds, py::arg("data"), py::arg("rounds"),

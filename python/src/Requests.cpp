@@ -84,12 +84,15 @@ void bindRequests(py::module_& m) {
   }
   m.def(
       "encode_peek",
-      [](const py::object& list) { return bytesOf(kestrel::encodePeek(listOf(list)), "encode_peek"); },
+      [](const py::object& list) {
+        return bytesOf(kestrel::encodePeek(listOf(list)), "encode_peek");
+      },
       py::arg("items"), "Peek request (type 33) for a list of codes and indicator ids.");
   m.def(
       "encode_login",
       [](int first, int second, std::vector<int> numbers, const std::string& text) {
-        return bytesOf(kestrel::encodeLogin(first, second, std::move(numbers), text), "encode_login");
+        return bytesOf(kestrel::encodeLogin(first, second, std::move(numbers), text),
+                       "encode_login");
       },
       py::arg("first"), py::arg("second"), py::arg("numbers"), py::arg("text"),
       "Login request (type 80): two numbers, a list of numbers and a text.");
@@ -116,13 +119,13 @@ void bindRequests(py::module_& m) {
       [](const std::string& code, int kind, int a, int b, int period, bool flag, int c, int d) {
         constexpr int kKindMin = -128;
         constexpr int kKindMax = 127;
-        if (kind < kKindMin || kind > kKindMax) throw py::value_error("kind is a signed 8-bit number");
+        if (kind < kKindMin || kind > kKindMax)
+          throw py::value_error("kind is a signed 8-bit number");
         std::string copy = code;
-        return bytesOf(
-            kestrel::Request(CKestrelCode::EncodeInitRequest(copy.data(), static_cast<char>(kind), a, b,
-                                                             static_cast<TKLinePeriod>(period), flag,
-                                                             c, d)),
-            "encode_init");
+        return bytesOf(kestrel::Request(CKestrelCode::EncodeInitRequest(
+                           copy.data(), static_cast<char>(kind), a, b,
+                           static_cast<TKLinePeriod>(period), flag, c, d)),
+                       "encode_init");
       },
       py::arg("code"), py::arg("kind"), py::arg("a") = 0, py::arg("b") = 0,
       py::arg("period") = static_cast<int>(kKLineDay), py::arg("flag") = false, py::arg("c") = 0,

@@ -21,10 +21,14 @@ struct TypeName {
   const char* name;
 };
 constexpr TypeName kTypeNames[] = {
-    {kestrel::ValueType::Char, "char"},        {kestrel::ValueType::Int, "int"},
-    {kestrel::ValueType::Double, "double"},    {kestrel::ValueType::Int64, "int64"},
-    {kestrel::ValueType::Text, "text"},        {kestrel::ValueType::IntArray, "int[]"},
-    {kestrel::ValueType::DoubleArray, "double[]"}, {kestrel::ValueType::Int64Array, "int64[]"},
+    {kestrel::ValueType::Char, "char"},
+    {kestrel::ValueType::Int, "int"},
+    {kestrel::ValueType::Double, "double"},
+    {kestrel::ValueType::Int64, "int64"},
+    {kestrel::ValueType::Text, "text"},
+    {kestrel::ValueType::IntArray, "int[]"},
+    {kestrel::ValueType::DoubleArray, "double[]"},
+    {kestrel::ValueType::Int64Array, "int64[]"},
     {kestrel::ValueType::TextArray, "text[]"},
 };
 
@@ -117,7 +121,8 @@ py::dict namesOf(const Series& s) {
   py::dict names;
   for (int id : ids) {
     const std::string_view name = kestrel::indicatorName(id, bars);
-    names[py::int_(id)] = name.empty() ? py::str(std::to_string(id)) : py::str(name.data(), name.size());
+    names[py::int_(id)] =
+        name.empty() ? py::str(std::to_string(id)) : py::str(name.data(), name.size());
   }
   return names;
 }
@@ -175,7 +180,8 @@ py::dict dataOf(const SharedResult& owner, CKestrelData& data) {
   for (CKestrelHisData& his : kestrel::series(data)) series.append(Series{owner, &his});
   py::list quotes;
   for (CKestrelQuoteData& quote : kestrel::quotes(data)) {
-    quotes.append(py::make_tuple(textOf(quote.GetTernCode()), entriesOf(owner, quote.GetIndexToValue())));
+    quotes.append(
+        py::make_tuple(textOf(quote.GetTernCode()), entriesOf(owner, quote.GetIndexToValue())));
   }
   return py::dict(py::arg("error") = data.GetErrorCode(), py::arg("series") = series,
                   py::arg("quotes") = quotes,
@@ -284,8 +290,10 @@ void bindResults(py::module_& m) {
       .def_property_readonly("code", [](const Series& s) { return textOf(s.his->GetTernCode()); })
       .def_property_readonly("security_type",
                              [](const Series& s) { return textOf(s.his->GetSecurityType()); })
-      .def_property_readonly("period", [](const Series& s) { return static_cast<int>(s.his->GetPeriodType()); })
-      .def_property_readonly("his_type", [](const Series& s) { return static_cast<int>(s.his->GetHisType()); })
+      .def_property_readonly(
+          "period", [](const Series& s) { return static_cast<int>(s.his->GetPeriodType()); })
+      .def_property_readonly("his_type",
+                             [](const Series& s) { return static_cast<int>(s.his->GetHisType()); })
       .def_property_readonly("status_new", [](const Series& s) { return s.his->GetStatusNew(); })
       .def_property_readonly("status_old", [](const Series& s) { return s.his->GetStatusOld(); })
       .def_property_readonly("indicator", [](const Series& s) { return s.his->GetIndIndex(); })
@@ -303,8 +311,9 @@ void bindResults(py::module_& m) {
       });
 
   py::class_<Message>(m, "Message", "One decoded message and where it was found.")
-      .def_property_readonly("type", [](const Message& msg) { return msg.result->typeNumber(); },
-                             "the reported type (the inner type for a compressed envelope)")
+      .def_property_readonly(
+          "type", [](const Message& msg) { return msg.result->typeNumber(); },
+          "the reported type (the inner type for a compressed envelope)")
       .def_property_readonly("type_name",
                              [](const Message& msg) { return kestrel::nameOf(msg.result->type()); })
       .def_property_readonly("wire_type", [](const Message& msg) { return msg.origin.wireType; })
@@ -313,18 +322,23 @@ void bindResults(py::module_& m) {
                                return msg.origin.wireType ==
                                       static_cast<int>(kestrel::MessageType::Compressed);
                              })
-      .def_property_readonly("offset", [](const Message& msg) { return msg.origin.offset; },
-                             "offset of the message's first byte in its stream")
+      .def_property_readonly(
+          "offset", [](const Message& msg) { return msg.origin.offset; },
+          "offset of the message's first byte in its stream")
       .def_property_readonly("size", [](const Message& msg) { return msg.origin.size; })
-      .def_property_readonly("connection", [](const Message& msg) { return msg.origin.connection; },
-                             "packet captures: index of the TCP connection; -1 otherwise")
+      .def_property_readonly(
+          "connection", [](const Message& msg) { return msg.origin.connection; },
+          "packet captures: index of the TCP connection; -1 otherwise")
       .def_property_readonly("peer", [](const Message& msg) { return msg.origin.peer; })
-      .def_property_readonly("time", [](const Message& msg) { return timeOf(msg.origin); },
-                             "packet captures: capture time in seconds; None otherwise")
-      .def_property_readonly("ok", [](const Message& msg) { return !decodeFailed(*msg.result); },
-                             "False when the message's type has a record but it did not decode")
-      .def_property_readonly("record", [](const Message& msg) { return recordOf(msg.result); },
-                             "the record as Python values; None for heartbeats and unknown types")
+      .def_property_readonly(
+          "time", [](const Message& msg) { return timeOf(msg.origin); },
+          "packet captures: capture time in seconds; None otherwise")
+      .def_property_readonly(
+          "ok", [](const Message& msg) { return !decodeFailed(*msg.result); },
+          "False when the message's type has a record but it did not decode")
+      .def_property_readonly(
+          "record", [](const Message& msg) { return recordOf(msg.result); },
+          "the record as Python values; None for heartbeats and unknown types")
       .def("__repr__", [](const Message& msg) {
         return "<kestrel.Message " + std::to_string(msg.result->typeNumber()) + " " +
                kestrel::nameOf(msg.result->type()) + " @" + std::to_string(msg.origin.offset) + ">";

@@ -1,17 +1,17 @@
 // kestrel.read_capture: the messages of a recorded byte stream, or of the
 // server side of every connection in a packet capture.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
-#include <tuple>
-#include <vector>
-#include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include <pybind11/stl.h>
 
@@ -106,7 +106,8 @@ class Capture {
   Capture& iter() { return *this; }
 
   Message next() {
-    if (busy_) throw py::value_error("read_capture(): the iterator is already in use on another thread");
+    if (busy_)
+      throw py::value_error("read_capture(): the iterator is already in use on another thread");
     busy_ = true;
     struct Idle {
       bool& busy;
@@ -118,7 +119,8 @@ class Capture {
 
   py::list gaps() const {
     py::list list;
-    for (const auto& [connection, from, to] : gaps_) list.append(py::make_tuple(connection, from, to));
+    for (const auto& [connection, from, to] : gaps_)
+      list.append(py::make_tuple(connection, from, to));
     return list;
   }
 
@@ -223,13 +225,16 @@ class Capture {
       }
       if (!got) {
         done_ = true;
-        if (!packets_->ReadError().empty()) throw py::value_error("packet capture: " + packets_->ReadError());
+        if (!packets_->ReadError().empty())
+          throw py::value_error("packet capture: " + packets_->ReadError());
         throw py::stop_iteration();
       }
-      if (event.direction != kcap::Direction::kToClient || stopped_.count(event.connection) > 0) continue;
+      if (event.direction != kcap::Direction::kToClient || stopped_.count(event.connection) > 0)
+        continue;
       kestrel::Reader& reader = streams_[event.connection];
       const kcap::Connection& connection = packets_->ConnectionAt(event.connection);
-      const std::string where = "connection " + std::to_string(event.connection) + " (" + connection.Name() + ")";
+      const std::string where =
+          "connection " + std::to_string(event.connection) + " (" + connection.Name() + ")";
       switch (event.kind) {
         case kcap::Event::Kind::kData:
           if (!reader.feed(event.data, event.size) && !reader.failed()) throw std::bad_alloc();
@@ -282,7 +287,8 @@ class Capture {
   std::optional<Pending> pending_;
 #else
   void openPackets(std::optional<int>) {
-    throw py::value_error("this build of kestrel reads no packet captures: it was built without libpcap");
+    throw py::value_error(
+        "this build of kestrel reads no packet captures: it was built without libpcap");
   }
   Message nextPacketMessage() { throw py::stop_iteration(); }
   // Never set without libpcap.
