@@ -173,3 +173,29 @@ def test_packet_capture_server_messages_equal_dump(tmp_path):
         want = {key: line[key] for key in got}
         want["time"] = line["time"][:26]  # microseconds: a float holds no more
         assert got == want
+
+
+@pytest.mark.parametrize("message_type, his_type, names, index", [
+    # Day K-lines: bars, so the price is the close; dates only.
+    (3, 1, ["low", "high", "close", "open", "volume", "amount"], "date"),
+    # A formalized minute trend: price and average by time of day.
+    (17, 0, ["price", "volume", "average"], "time"),
+])
+def test_series_names_and_index(session_path, message_type, his_type, names, index):
+    series = next(s for m in kestrel.read_capture(session_path) if m.type == message_type
+                  for s in m.series if s.his_type == his_type and s.code == "600000.SH")
+    frame = series.to_pandas()
+    assert list(frame.columns) == names
+    stamps = frame.index
+    if index == "date":
+        got = stamps.year * 10000 + stamps.month * 100 + stamps.day
+        np.testing.assert_array_equal(got, series.columns[1])
+    else:
+        got = stamps.hour * 10000 + stamps.minute * 100 + stamps.second
+        np.testing.assert_array_equal(got, series.columns[2])
+
+
+def test_quotes_keep_the_first_of_repeated_ids():
+    quote = kestrel.Quote("X", [(3, "double", 1.5), (3, "double", 2.5), (131, "text", "n")])
+    assert (quote[3], quote["price"], quote["name"], len(quote)) == (1.5, 1.5, "n", 2)
+    assert [e[2] for e in quote.entries] == [1.5, 2.5, "n"]

@@ -82,3 +82,45 @@ def test_requests_are_bytes():
         kestrel.encode_raw_data(b"")
     with pytest.raises(ValueError):
         kestrel.encode_init("600000.SH", 300)
+
+
+def stop_bit(data, at):
+    """The stop-bit unsigned number at `at` and the offset behind it."""
+    value = 0
+    while True:
+        value = value << 7 | data[at] & 0x7F
+        at += 1
+        if data[at - 1] & 0x80:
+            return value, at
+
+
+LIST = {"600000.SH": [2, 3]}
+
+
+@pytest.mark.parametrize("request_bytes, request_type", [
+    (kestrel.encode_commit(LIST), 32),
+    (kestrel.encode_masked_commit(LIST), 24),
+    (kestrel.encode_masked_verify(LIST, LIST), 25),
+    (kestrel.encode_peek(LIST), 33),
+    (kestrel.encode_server_sub_info(), 26),
+    (kestrel.encode_status_test(1, 2, 3, 4, 5), 59),
+    (kestrel.encode_raw_data(b"\x00\x01 bytes with zeros \x00"), 48),
+    (kestrel.encode_rank_list(1, "a", "b", 2, 0, 0, 0, ["600000.SH"]), 34),
+    (kestrel.encode_paged_rank_list(1, "a", 0, 10, "b", 1, 0, 0, 0), 40),
+    (kestrel.encode_top8(1, "a", "b", 1), 9),
+    (kestrel.encode_init("600000.SH", 2), 3),
+    (kestrel.encode_init("600000.SH", 2, period=5), 5),
+    (kestrel.encode_init("600000.SH", 0), 17),
+    (kestrel.encode_init("600000.SH", 7), 130),
+])
+def test_requests_are_whole_frames_of_their_type(request_bytes, request_type):
+    # Length prefix (type and body), type, body, one check byte: every byte
+    # of the request comes back, zeros included.
+    length, body = stop_bit(request_bytes, 0)
+    assert len(request_bytes) == body + length + 1
+    assert stop_bit(request_bytes, body)[0] == request_type
+
+
+def test_ranking_requests_refuse_scope_2_without_codes():
+    with pytest.raises(ValueError, match="encode_rank_list"):
+        kestrel.encode_rank_list(1, "a", None, 2, 0, 0, 0)
