@@ -38,7 +38,7 @@ class Input {
       file_ = source;
       return;
     }
-    path_ = py::str(py::module_::import("os").attr("fspath")(source));
+    path_ = py::str(py::module_::import("os").attr("fsdecode")(source));
     file_ = py::none();
     handle_ = std::fopen(path_.c_str(), "rb");
     if (handle_ == nullptr) {
