@@ -21,6 +21,7 @@
 // The C++ face in namespace kestrel: named types, owned results, views, the
 // stream reader and subscription lists. Header-only, over the functions and
 // records above.
+#include "KestrelNames.hpp"
 #include "KestrelReader.hpp"
 #include "KestrelRequests.hpp"
 #include "KestrelResult.hpp"
