@@ -18,6 +18,7 @@
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/StopBitRun.h"
 #include "codes/DecimalScale.h"
 #include "decode/history/Calendar.h"
 
@@ -54,10 +55,11 @@ constexpr int kTmYearBase = 1900;
 // (modulo 2^64), and each row stores what `store` makes of the running value.
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
+  StopBitRun run(code);
   uint64_t running = first;
   rows[0] = store(running, 0);
   for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
+    running += static_cast<uint64_t>(run.Int64());
     rows[i] = store(running, i);
   }
 }
@@ -77,8 +79,9 @@ void CKestrelCode::DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int cou
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = first;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    const auto gap = static_cast<int32_t>(ReadUInt32(code));
+    const auto gap = static_cast<int32_t>(run.UInt32());
     rows[i] = kestrel::AddDaysToDate(rows[i - 1], gap);
   }
 }
@@ -88,8 +91,9 @@ void CKestrelCode::DecodeDayKLine_Int_2_Method(CIndexValue* column, int count, C
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = static_cast<int32_t>(running);
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    running += ReadUInt32(code);
+    running += run.UInt32();
     rows[i] = static_cast<int32_t>(running);
   }
 }
@@ -115,8 +119,9 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
   int64_t instant = kestrel::MakeLocalDateTime(date.year, date.month, date.day, time.hour,
                                                time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    instant += static_cast<int32_t>(ReadUInt32(code));
+    instant += static_cast<int32_t>(run.UInt32());
     kestrel::LocalTime local;
     if (!localTime.Convert(instant, &local)) {
       dates[i] = 0;
@@ -137,8 +142,9 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
   const kestrel::TimeParts time = kestrel::SplitTime(time0);
   int64_t instant = kestrel::MakeReferenceDayTime(time.hour, time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    instant += Low32(static_cast<uint64_t>(ReadInt64(code)));
+    instant += Low32(static_cast<uint64_t>(run.Int64()));
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
     if (!localTime.Convert(instant, &local)) {
@@ -153,7 +159,8 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
 void CKestrelCode::DecodeDayKLine_Int_5_Method(CIndexValue* column, int count, CDecodeCode& code) {
   if (count < 1) return;
   int* rows = column->pnValue;
-  for (int i = 0; i < count; ++i) rows[i] = static_cast<int32_t>(ReadUInt32(code));
+  StopBitRun run(code);
+  for (int i = 0; i < count; ++i) rows[i] = static_cast<int32_t>(run.UInt32());
 }
 
 void CKestrelCode::DecodeDayKLine_Int_6_Method_Date(CIndexValue* column, int count,
@@ -181,12 +188,15 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
   // The integers first, then each column scaled in one pass.
-  for (int i = 0; i < count; ++i) {
-    running += static_cast<uint32_t>(ReadInt64(code));
-    columns[0][i] = static_cast<int32_t>(running);
-    for (int c = 1; c < 4; ++c) {
-      const uint32_t offset = ReadUInt32(code);
-      columns[c][i] = static_cast<int32_t>(running + offset);
+  {
+    StopBitRun run(code);
+    for (int i = 0; i < count; ++i) {
+      running += static_cast<uint32_t>(run.Int64());
+      columns[0][i] = static_cast<int32_t>(running);
+      for (int c = 1; c < 4; ++c) {
+        const uint32_t offset = run.UInt32();
+        columns[c][i] = static_cast<int32_t>(running + offset);
+      }
     }
   }
   const kestrel::DecimalScale scale(factor);
@@ -201,7 +211,10 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
   // row before plus its scaled delta.
   double* rows = column->pdValue;
   rows[0] = first;
-  for (int i = 1; i < count; ++i) rows[i] = static_cast<double>(ReadInt64(code));
+  {
+    StopBitRun run(code);
+    for (int i = 1; i < count; ++i) rows[i] = static_cast<double>(run.Int64());
+  }
   kestrel::DecimalScale(factor).ApplyInPlace(rows, count);
   for (int i = 1; i < count; ++i) rows[i] += rows[i - 1];
 }
@@ -266,7 +279,8 @@ void CKestrelCode::DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count,
                                                  CDecodeCode& code) {
   if (count < 1) return;
   int64_t* rows = column->pllValue;
-  for (int i = 0; i < count; ++i) rows[i] = ReadInt64(code);
+  StopBitRun run(code);
+  for (int i = 0; i < count; ++i) rows[i] = run.Int64();
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_3_Method(CIndexValue* column, int count,
