@@ -187,56 +187,50 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   uint32_t running = ReadUInt32(code);
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
-  // The integers first, then each column scaled in one pass.
-  {
-    StopBitRun run(code);
-    for (int i = 0; i < count; ++i) {
-      running += static_cast<uint32_t>(run.Int64());
-      columns[0][i] = static_cast<int32_t>(running);
-      for (int c = 1; c < 4; ++c) {
-        const uint32_t offset = run.UInt32();
-        columns[c][i] = static_cast<int32_t>(running + offset);
-      }
+  // Each price is scaled as it is read: the divisions run alongside the
+  // reading of the next fields instead of in passes of their own.
+  const kestrel::DecimalScale scale(factor);
+  StopBitRun run(code);
+  for (int i = 0; i < count; ++i) {
+    running += static_cast<uint32_t>(run.Int64());
+    columns[0][i] = scale.Apply(static_cast<int32_t>(running));
+    for (int c = 1; c < 4; ++c) {
+      const uint32_t offset = run.UInt32();
+      columns[c][i] = scale.Apply(static_cast<int32_t>(running + offset));
     }
   }
-  const kestrel::DecimalScale scale(factor);
-  for (double* column : columns) scale.ApplyInPlace(column, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<int32_t>(ReadUInt32(code));
   if (count < 1) return;
-  // Row 0 and the deltas, scaled in one pass, then summed: each row is the
-  // row before plus its scaled delta.
+  // Each row is the row before plus its scaled delta.
+  const kestrel::DecimalScale scale(factor);
   double* rows = column->pdValue;
-  rows[0] = first;
-  {
-    StopBitRun run(code);
-    for (int i = 1; i < count; ++i) rows[i] = static_cast<double>(run.Int64());
-  }
-  kestrel::DecimalScale(factor).ApplyInPlace(rows, count);
-  for (int i = 1; i < count; ++i) rows[i] += rows[i - 1];
+  rows[0] = scale.Apply(first);
+  StopBitRun run(code);
+  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + scale.Apply(run.Int64());
 }
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
-    return static_cast<double>(static_cast<int64_t>(running));
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
-  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
-    return static_cast<double>(static_cast<int64_t>(running));
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
-  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
