@@ -7,6 +7,8 @@
 // otherwise make the compiler store and reload the cursor's position around
 // every row, since such a store might change it. The cursor learns the
 // position when the run ends (or before a careful read near the end).
+// In a column neighbouring values mostly share a width, so a run also tells
+// two-byte values apart by a test of their own (kTwoByteTest).
 #ifndef KESTREL_CODEC_STOPBITRUN_H
 #define KESTREL_CODEC_STOPBITRUN_H
 
@@ -28,14 +30,14 @@ class StopBitRun {
   uint32_t UInt32() {
     if (!WordInside()) return Careful(ReadUInt32Slow);
     int bytes;
-    const uint32_t value = stopbit::UInt32OfWord(CDecodeCode::WordAt(buffer_ + position_), bytes);
+    const uint32_t value = stopbit::UInt32OfWord<true>(CDecodeCode::WordAt(buffer_ + position_), bytes);
     position_ += bytes;
     return value;
   }
   int64_t Int64() {
     if (!WordInside()) return Careful(ReadInt64Slow);
     int bytes;
-    const int64_t value = stopbit::Int64OfWord(CDecodeCode::WordAt(buffer_ + position_), bytes);
+    const int64_t value = stopbit::Int64OfWord<true>(CDecodeCode::WordAt(buffer_ + position_), bytes);
     position_ += bytes;
     return value;
   }
