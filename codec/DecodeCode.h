@@ -60,13 +60,19 @@ class CDecodeCode {
   // message; `word` then holds them, the first in the low byte.
   bool PeekWord(uint64_t& word) const {
     if (position < 0 || length - position < kWordBytes) return false;
+    word = WordAt(buffer + position);
+    return true;
+  }
+  // The kWordBytes bytes from `bytes` on, the first in the low byte.
+  static uint64_t WordAt(const char* bytes) {
+    uint64_t word;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    std::memcpy(&word, buffer + position, kWordBytes);
+    std::memcpy(&word, bytes, kWordBytes);
 #else
     word = 0;
-    for (int i = kWordBytes - 1; i >= 0; --i) word = (word << 8) | ByteAt(position + i);
+    for (int i = kWordBytes - 1; i >= 0; --i) word = (word << 8) | static_cast<uint8_t>(bytes[i]);
 #endif
-    return true;
+    return word;
   }
   // Moves forward by `bytes` after a PeekWord that succeeded; never passes
   // the end then, since bytes <= kWordBytes.
@@ -130,25 +136,73 @@ inline constexpr int kJoinedBits = 56;
 uint32_t ReadUInt32Slow(CDecodeCode& code);
 int64_t ReadInt64Slow(CDecodeCode& code);
 
+// The values of a word that holds a whole field (eight bytes inside the
+// message): each returns the value and sets `bytes` to how far the position
+// moves. A one-byte value, the usual width of deltas and small numbers,
+// costs one test; a longer one has every candidate byte examined at once,
+// without a branch per byte.
+//
+// kTwoByteTest adds a test for two-byte values, for columns, where
+// neighbouring values mostly share a width: once the test is predicted, the
+// next read need not wait for this one's length to be worked out. Over
+// fields of mixed widths it mispredicts and costs more than it saves.
+namespace stopbit {
+inline constexpr uint64_t kSecondStopBit = uint64_t{kStopBit} << 8;
+inline constexpr int kBitsPerByte = 8;
+inline constexpr int kTwoBytes = 2;
+// The 14 bits of a two-byte value.
+inline uint64_t TwoGroups(uint64_t word) {
+  return ((word & kGroupMask) << kBitsPerGroup) | ((word >> kBitsPerByte) & kGroupMask);
+}
+
+template <bool kTwoByteTest = false>
+inline uint32_t UInt32OfWord(uint64_t word, int& bytes) {
+  if (word & kStopBit) {
+    bytes = 1;
+    return static_cast<uint32_t>(word & kGroupMask);
+  }
+  if (kTwoByteTest && (word & kSecondStopBit)) {
+    bytes = kTwoBytes;
+    return static_cast<uint32_t>(TwoGroups(word));
+  }
+  const uint64_t stops = StopsWithin(word, kMaxUInt32Bytes);
+  const int n = stops != 0 ? StopLength(stops) : kMaxUInt32Bytes;
+  bytes = stops != 0 ? n : kMaxUInt32Bytes + 1;
+  // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
+  return static_cast<uint32_t>(JoinGroups(word) >> (kJoinedBits - kBitsPerGroup * n));
+}
+template <bool kTwoByteTest = false>
+inline int64_t Int64OfWord(uint64_t word, int& bytes) {
+  // Bit 6 of the first byte is the sign: with a value's groups moved to the
+  // top of the word, an arithmetic shift fills every bit above them.
+  if (word & kStopBit) {
+    bytes = 1;
+    constexpr int kAboveGroup = kWordBits - kBitsPerGroup;
+    return static_cast<int64_t>(word << kAboveGroup) >> kAboveGroup;
+  }
+  if (kTwoByteTest && (word & kSecondStopBit)) {
+    bytes = kTwoBytes;
+    constexpr int kAboveGroups = kWordBits - kTwoBytes * kBitsPerGroup;
+    return static_cast<int64_t>(TwoGroups(word) << kAboveGroups) >> kAboveGroups;
+  }
+  const uint64_t stops = StopsWithin(word, kMaxInt64Bytes);
+  const int n = stops != 0 ? StopLength(stops) : kMaxInt64Bytes;
+  bytes = stops != 0 ? n : kMaxInt64Bytes + 1;
+  const auto top = static_cast<int64_t>(JoinGroups(word) << (kWordBits - kJoinedBits));
+  return top >> (kWordBits - kBitsPerGroup * n);
+}
+}  // namespace stopbit
+
 // Unsigned stop-bit integer. Examines at most 5 bytes; the position moves
 // just past the stop byte, or one byte past the last byte examined when no
 // stop byte came (so a read at the end returns 0 and moves by one).
 inline uint32_t ReadUInt32(CDecodeCode& code) {
   uint64_t word;
   if (!code.PeekWord(word)) return ReadUInt32Slow(code);
-  // Fast paths: a whole word lies inside the message. A one-byte value, the
-  // usual width of deltas and small numbers, costs one test; a longer one
-  // has every candidate byte examined at once, without a branch per byte.
-  if (word & kStopBit) {
-    code.Advance(1);
-    return static_cast<uint32_t>(word & kGroupMask);
-  }
-  const uint64_t stops = stopbit::StopsWithin(word, kMaxUInt32Bytes);
-  const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxUInt32Bytes;
-  code.Advance(stops != 0 ? n : kMaxUInt32Bytes + 1);
-  // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
-  return static_cast<uint32_t>(stopbit::JoinGroups(word) >>
-                               (stopbit::kJoinedBits - stopbit::kBitsPerGroup * n));
+  int bytes;
+  const uint32_t value = stopbit::UInt32OfWord(word, bytes);
+  code.Advance(bytes);
+  return value;
 }
 
 // Signed 64-bit stop-bit integer. At the end it returns 0 and leaves the
@@ -157,20 +211,10 @@ inline uint32_t ReadUInt32(CDecodeCode& code) {
 inline int64_t ReadInt64(CDecodeCode& code) {
   uint64_t word;
   if (!code.PeekWord(word)) return ReadInt64Slow(code);
-  if (word & kStopBit) {
-    // One byte: its seven bits, bit 6 the sign.
-    code.Advance(1);
-    constexpr int kAboveGroup = stopbit::kWordBits - stopbit::kBitsPerGroup;
-    return static_cast<int64_t>(word << kAboveGroup) >> kAboveGroup;
-  }
-  const uint64_t stops = stopbit::StopsWithin(word, kMaxInt64Bytes);
-  const int n = stops != 0 ? stopbit::StopLength(stops) : kMaxInt64Bytes;
-  code.Advance(stops != 0 ? n : kMaxInt64Bytes + 1);
-  // Bit 6 of the first byte is the sign: with the joined groups moved to
-  // the top of the word, an arithmetic shift fills every bit above them.
-  const auto top = static_cast<int64_t>(stopbit::JoinGroups(word)
-                                        << (stopbit::kWordBits - stopbit::kJoinedBits));
-  return top >> (stopbit::kWordBits - stopbit::kBitsPerGroup * n);
+  int bytes;
+  const int64_t value = stopbit::Int64OfWord(word, bytes);
+  code.Advance(bytes);
+  return value;
 }
 
 // Stop-bit ASCII text of at most `max` bytes into dest, which must hold

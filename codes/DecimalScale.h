@@ -1,11 +1,11 @@
 // Scaling a received integer down by its decimal places: the divisor is
 // worked out once (per column, or per indicator) and each value costs one
-// division.
+// division (an exact one: a multiplication by the reciprocal would change
+// the last bit of some results).
 #ifndef KESTREL_CODES_DECIMALSCALE_H
 #define KESTREL_CODES_DECIMALSCALE_H
 
 #include <cstdint>
-#include <cstring>
 
 namespace kestrel {
 
@@ -25,26 +25,6 @@ class DecimalScale {
   // The value divided by the power of ten; 0 when the decimals named none.
   constexpr double Apply(int64_t value) const {
     return divisor_ != 0.0 ? static_cast<double>(value) / divisor_ : 0.0;
-  }
-
-  // Scales a column in place whose elements hold the integers as doubles:
-  // element i becomes Apply(i's integer), exactly as one at a time, but two
-  // elements share each division instruction.
-  void ApplyInPlace(double* rows, int count) const {
-    typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
-    int i = 0;
-    if (divisor_ == 0.0) {
-      for (; i < count; ++i) rows[i] = 0.0;
-      return;
-    }
-    const Pair divisor = {divisor_, divisor_};
-    for (; i + 2 <= count; i += 2) {
-      Pair pair;
-      std::memcpy(&pair, rows + i, sizeof pair);
-      pair = pair / divisor;
-      std::memcpy(rows + i, &pair, sizeof pair);
-    }
-    for (; i < count; ++i) rows[i] = rows[i] / divisor_;
   }
 
  private:

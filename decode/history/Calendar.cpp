@@ -138,18 +138,7 @@ bool ToLocalTime(int64_t instant, LocalTime* local) {
   return true;
 }
 
-bool LocalTimeCache::Convert(int64_t instant, LocalTime* local) {
-  constexpr int64_t kSecondsPerDay = 86400;
-  constexpr int kSecondsPerHour = 3600;
-  constexpr int kSecondsPerMinute = 60;
-  if (valid_ && instant >= dayStart_ && instant < dayEnd_) {
-    const auto seconds = static_cast<int>(instant - dayStart_);
-    *local = midnight_;
-    local->hour = seconds / kSecondsPerHour;
-    local->minute = seconds / kSecondsPerMinute % kSecondsPerMinute;
-    local->second = seconds % kSecondsPerMinute;
-    return true;
-  }
+bool LocalTimeCache::ConvertNewDay(int64_t instant, LocalTime* local) {
   if (!ToLocalTime(instant, local)) return false;
   // Learn the day around the instant: its midnight must read 00:00:00 of the
   // same date, and the instant one plain day later 00:00:00 again.

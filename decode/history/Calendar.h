@@ -61,9 +61,24 @@ bool ToLocalTime(int64_t instant, LocalTime* local);
 // ToLocalTime gives.
 class LocalTimeCache {
  public:
-  bool Convert(int64_t instant, LocalTime* local);
+  // In line: most instants of a series fall in the day learnt last.
+  bool Convert(int64_t instant, LocalTime* local) {
+    if (!valid_ || instant < dayStart_ || instant >= dayEnd_) return ConvertNewDay(instant, local);
+    const auto seconds = static_cast<int>(instant - dayStart_);
+    *local = midnight_;
+    local->hour = seconds / kSecondsPerHour;
+    local->minute = seconds / kSecondsPerMinute % kSecondsPerMinute;
+    local->second = seconds % kSecondsPerMinute;
+    return true;
+  }
 
  private:
+  static constexpr int64_t kSecondsPerDay = 86400;
+  static constexpr int kSecondsPerHour = 3600;
+  static constexpr int kSecondsPerMinute = 60;
+  // Asks the C library, and learns the instant's day when it is a plain one.
+  bool ConvertNewDay(int64_t instant, LocalTime* local);
+
   int64_t dayStart_ = 0;  // local midnight
   int64_t dayEnd_ = 0;    // the next local midnight, one plain day later
   LocalTime midnight_;

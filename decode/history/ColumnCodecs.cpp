@@ -18,6 +18,7 @@
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/StopBitRun.h"
 #include "codes/DecimalScale.h"
 #include "decode/history/Calendar.h"
 
@@ -32,10 +33,12 @@ constexpr int kHundred = 100;
 constexpr int kThousand = 1000;
 
 // A 64-bit product read as signed and divided by a constant (toward zero).
+// A function object, not a function: passed on as a pointer, the division
+// would be an indirect call per row instead of a multiplication in line.
 template <int kDivisor>
-int64_t DivideBy(uint64_t product) {
-  return static_cast<int64_t>(product) / kDivisor;
-}
+struct DivideBy {
+  int64_t operator()(uint64_t product) const { return static_cast<int64_t>(product) / kDivisor; }
+};
 constexpr uint8_t kFirstFlagBit = 0x80;
 constexpr int kBuyFlag = 0;   // a set bit: "B"
 constexpr int kSellFlag = 1;  // a clear bit: "S"
@@ -52,10 +55,11 @@ constexpr int kTmYearBase = 1900;
 // (modulo 2^64), and each row stores what `store` makes of the running value.
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
+  StopBitRun run(code);
   uint64_t running = first;
   rows[0] = store(running, 0);
   for (int i = 1; i < count; ++i) {
-    running += static_cast<uint64_t>(ReadInt64(code));
+    running += static_cast<uint64_t>(run.Int64());
     rows[i] = store(running, i);
   }
 }
@@ -75,8 +79,9 @@ void CKestrelCode::DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int cou
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = first;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    const auto gap = static_cast<int32_t>(ReadUInt32(code));
+    const auto gap = static_cast<int32_t>(run.UInt32());
     rows[i] = kestrel::AddDaysToDate(rows[i - 1], gap);
   }
 }
@@ -86,8 +91,9 @@ void CKestrelCode::DecodeDayKLine_Int_2_Method(CIndexValue* column, int count, C
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = static_cast<int32_t>(running);
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    running += ReadUInt32(code);
+    running += run.UInt32();
     rows[i] = static_cast<int32_t>(running);
   }
 }
@@ -113,8 +119,9 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
   int64_t instant = kestrel::MakeLocalDateTime(date.year, date.month, date.day, time.hour,
                                                time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    instant += static_cast<int32_t>(ReadUInt32(code));
+    instant += static_cast<int32_t>(run.UInt32());
     kestrel::LocalTime local;
     if (!localTime.Convert(instant, &local)) {
       dates[i] = 0;
@@ -135,8 +142,9 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
   const kestrel::TimeParts time = kestrel::SplitTime(time0);
   int64_t instant = kestrel::MakeReferenceDayTime(time.hour, time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
-    instant += Low32(static_cast<uint64_t>(ReadInt64(code)));
+    instant += Low32(static_cast<uint64_t>(run.Int64()));
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
     if (!localTime.Convert(instant, &local)) {
@@ -151,7 +159,8 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
 void CKestrelCode::DecodeDayKLine_Int_5_Method(CIndexValue* column, int count, CDecodeCode& code) {
   if (count < 1) return;
   int* rows = column->pnValue;
-  for (int i = 0; i < count; ++i) rows[i] = static_cast<int32_t>(ReadUInt32(code));
+  StopBitRun run(code);
+  for (int i = 0; i < count; ++i) rows[i] = static_cast<int32_t>(run.UInt32());
 }
 
 void CKestrelCode::DecodeDayKLine_Int_6_Method_Date(CIndexValue* column, int count,
@@ -178,50 +187,50 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   uint32_t running = ReadUInt32(code);
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
-  // The integers first, then each column scaled in one pass.
+  // Each price is scaled as it is read: the divisions run alongside the
+  // reading of the next fields instead of in passes of their own.
+  const kestrel::DecimalScale scale(factor);
+  StopBitRun run(code);
   for (int i = 0; i < count; ++i) {
-    running += static_cast<uint32_t>(ReadInt64(code));
-    columns[0][i] = static_cast<int32_t>(running);
+    running += static_cast<uint32_t>(run.Int64());
+    columns[0][i] = scale.Apply(static_cast<int32_t>(running));
     for (int c = 1; c < 4; ++c) {
-      const uint32_t offset = ReadUInt32(code);
-      columns[c][i] = static_cast<int32_t>(running + offset);
+      const uint32_t offset = run.UInt32();
+      columns[c][i] = scale.Apply(static_cast<int32_t>(running + offset));
     }
   }
-  const kestrel::DecimalScale scale(factor);
-  for (double* column : columns) scale.ApplyInPlace(column, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<int32_t>(ReadUInt32(code));
   if (count < 1) return;
-  // Row 0 and the deltas, scaled in one pass, then summed: each row is the
-  // row before plus its scaled delta.
+  // Each row is the row before plus its scaled delta.
+  const kestrel::DecimalScale scale(factor);
   double* rows = column->pdValue;
-  rows[0] = first;
-  for (int i = 1; i < count; ++i) rows[i] = static_cast<double>(ReadInt64(code));
-  kestrel::DecimalScale(factor).ApplyInPlace(rows, count);
-  for (int i = 1; i < count; ++i) rows[i] += rows[i - 1];
+  rows[0] = scale.Apply(first);
+  StopBitRun run(code);
+  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + scale.Apply(run.Int64());
 }
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
-    return static_cast<double>(static_cast<int64_t>(running));
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
-  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  RunningSum(column->pdValue, first, count, code, [](uint64_t running, int) {
-    return static_cast<double>(static_cast<int64_t>(running));
+  const kestrel::DecimalScale scale(factor);
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
   });
-  kestrel::DecimalScale(factor).ApplyInPlace(column->pdValue, count);
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
@@ -246,13 +255,13 @@ void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count,
       run([](uint64_t product) { return static_cast<int64_t>(0 - product); });
       break;
     case kTen:
-      run(DivideBy<kTen>);
+      run(DivideBy<kTen>());
       break;
     case kHundred:
-      run(DivideBy<kHundred>);
+      run(DivideBy<kHundred>());
       break;
     case kThousand:
-      run(DivideBy<kThousand>);
+      run(DivideBy<kThousand>());
       break;
     default:
       run([divisor](uint64_t product) { return static_cast<int64_t>(product) / divisor; });
@@ -264,7 +273,8 @@ void CKestrelCode::DecodeDayKLine_Int64_2_Method(CIndexValue* column, int count,
                                                  CDecodeCode& code) {
   if (count < 1) return;
   int64_t* rows = column->pllValue;
-  for (int i = 0; i < count; ++i) rows[i] = ReadInt64(code);
+  StopBitRun run(code);
+  for (int i = 0; i < count; ++i) rows[i] = run.Int64();
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_3_Method(CIndexValue* column, int count,

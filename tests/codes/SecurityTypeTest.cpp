@@ -227,19 +227,6 @@ TEST(PriceFactor, Scaling) {
   for (const auto& [value, decimals, expected] : rows) {
     EXPECT_DOUBLE_EQ(Access::GetFloat(value, decimals), expected) << value << " " << decimals;
   }
-  // Columns are scaled a pair at a time: every element, the odd last one
-  // included, comes out bit for bit as GetFloat gives it.
-  for (const int decimals : {0, 2, 5, 1000, 7, -1}) {
-    for (int count = 0; count <= 5; ++count) {
-      std::vector<double> column;
-      for (int i = 0; i < count; ++i) column.push_back(static_cast<double>(12345 * i - 7));
-      kestrel::DecimalScale(decimals).ApplyInPlace(column.data(), count);
-      for (int i = 0; i < count; ++i) {
-        EXPECT_EQ(column[static_cast<size_t>(i)], Access::GetFloat(12345 * i - 7, decimals))
-            << decimals << " " << count << " " << i;
-      }
-    }
-  }
 }
 
 }  // namespace

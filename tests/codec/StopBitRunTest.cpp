@@ -1,0 +1,91 @@
+// A column run reads what the cursor's readers read: the same values, the
+// same position after each, and the same careful reads near the end of the
+// message, whatever the widths and wherever the message is cut.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/StopBitRun.h"
+#include "support/Cursor.h"
+
+namespace {
+
+enum class Field { kUnsigned, kSigned };
+
+struct Case {
+  const char* name;
+  std::vector<Field> reads;  // read in turn, again and again
+  kt::Bytes bytes;
+};
+
+kt::Bytes Mixed() {
+  kt::MessageBuilder b;
+  // Every width of both kinds, signs, and the edges of the two-byte test.
+  for (int64_t v : {0LL, 63LL, -64LL, 64LL, -65LL, 8191LL, -8192LL, 8192LL, -8193LL, 1LL << 20,
+                    -(1LL << 27), 1LL << 34, -(1LL << 41), (1LL << 47) - 1}) {
+    b.Int(v);
+  }
+  for (uint32_t v : {0u, 127u, 128u, 16383u, 16384u, 1u << 21, 1u << 28, 0xffffffffu}) b.UInt(v);
+  return b.Bytes();
+}
+
+// Bytes without a stop bit in reach, and stop bytes alone.
+kt::Bytes Malformed() {
+  kt::MessageBuilder b;
+  b.Raw(kt::Bytes(12, 0x01)).Raw({0x80, 0x7f, 0x80, 0xff, 0x00, 0x00});
+  return b.Bytes();
+}
+
+std::vector<Case> Cases() {
+  return {
+      {"unsigned", {Field::kUnsigned}, Mixed()},
+      {"signed", {Field::kSigned}, Mixed()},
+      {"alternating", {Field::kSigned, Field::kUnsigned, Field::kUnsigned}, Mixed()},
+      {"malformed unsigned", {Field::kUnsigned}, Malformed()},
+      {"malformed signed", {Field::kSigned}, Malformed()},
+  };
+}
+
+TEST(StopBitRun, ReadsWhatTheCursorReads) {
+  for (const Case& c : Cases()) {
+    for (size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+      const kt::Bytes bytes(c.bytes.begin(), c.bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+      kt::Cursor expected(bytes);
+      kt::Cursor actual(bytes);
+      // Past the end too: the careful readers' rules must hold there.
+      const size_t reads = bytes.size() + 3;
+      {
+        StopBitRun run(actual.code);
+        for (size_t i = 0; i < reads; ++i) {
+          const Field field = c.reads[i % c.reads.size()];
+          SCOPED_TRACE(testing::Message() << c.name << ", cut at " << cut << ", read " << i);
+          if (field == Field::kUnsigned) {
+            ASSERT_EQ(run.UInt32(), ReadUInt32(expected.code));
+          } else {
+            ASSERT_EQ(run.Int64(), ReadInt64(expected.code));
+          }
+        }
+      }
+      EXPECT_EQ(actual.code.Position(), expected.code.Position()) << c.name << ", cut " << cut;
+      EXPECT_EQ(actual.code.Exhausted(), expected.code.Exhausted()) << c.name << ", cut " << cut;
+    }
+  }
+}
+
+// The position reaches the cursor when the run ends, so a reader after it
+// goes on from the right byte.
+TEST(StopBitRun, HandsThePositionBack) {
+  kt::MessageBuilder b;
+  for (int i = 0; i < 20; ++i) b.Int(300 * i);
+  b.UInt(77);
+  kt::Cursor cursor(b.Bytes());
+  {
+    StopBitRun run(cursor.code);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(run.Int64(), 300 * i);
+  }
+  EXPECT_EQ(ReadUInt32(cursor.code), 77u);
+  EXPECT_EQ(cursor.code.Remaining(), 0);
+}
+
+}  // namespace
