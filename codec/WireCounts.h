@@ -1,6 +1,6 @@
 // Counts read from the wire, bounded by the bytes a message still holds.
-#ifndef KESTREL_DECODE_REALTIME_WIRECOUNTS_H
-#define KESTREL_DECODE_REALTIME_WIRECOUNTS_H
+#ifndef KESTREL_CODEC_WIRECOUNTS_H
+#define KESTREL_CODEC_WIRECOUNTS_H
 
 #include <algorithm>
 #include <cstdint>
@@ -19,4 +19,4 @@ inline int BoundedCount(int64_t wire, int minBytes, const CDecodeCode& code) {
 
 }  // namespace kestrel
 
-#endif  // KESTREL_DECODE_REALTIME_WIRECOUNTS_H
+#endif  // KESTREL_CODEC_WIRECOUNTS_H

@@ -24,9 +24,9 @@
 #include "codec/DecodeCode.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 #include "decode/history/Formalized.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/SeriesResult.h"
 #include "model/ValueTypes.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/ColumnLayout.h"
+#include "decode/series/SeriesResult.h"
 
 namespace {
 

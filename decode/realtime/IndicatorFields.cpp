@@ -12,8 +12,8 @@
 #include "KestrelRecords.h"
 #include "L2OrderQueue.h"
 #include "codec/DecodeCode.h"
-#include "decode/history/Calendar.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/Calendar.h"
+#include "decode/series/ColumnLayout.h"
 #include "model/OwnedArray.h"
 #include "model/ValueTypes.h"
 

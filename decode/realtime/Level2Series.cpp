@@ -15,7 +15,7 @@
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "KestrelCode.h"
 #include "L2OrderQueue.h"
 #include "codec/DecodeCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/ValueTypes.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codes/DecimalScale.h"
-#include "decode/history/Calendar.h"
+#include "decode/series/Calendar.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The engine that runs a column layout over a series.
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 // engine (CKestrelCode::DecodeColumnLayout) declares the layout's indicator
 // ids on a history record and runs the codecs, so a market's layout is a
 // table, not a function.
-#ifndef KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
-#define KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
+#ifndef KESTREL_DECODE_SERIES_COLUMNLAYOUT_H
+#define KESTREL_DECODE_SERIES_COLUMNLAYOUT_H
 
 #include <cstddef>
 
@@ -101,4 +101,4 @@ inline constexpr int kMaxLayoutColumns = 32;
 
 }  // namespace kestrel
 
-#endif  // KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
+#endif  // KESTREL_DECODE_SERIES_COLUMNLAYOUT_H

@@ -1,5 +1,5 @@
 // Pieces shared by the decoders of single-series history messages.
-#include "decode/history/SeriesResult.h"
+#include "decode/series/SeriesResult.h"
 
 #include <new>
 

@@ -14,7 +14,7 @@
 #include "ServiceRecords.h"
 #include "codec/DecodeCode.h"
 #include "codes/TernCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 
 namespace {
