@@ -13,6 +13,7 @@
 #ifndef KESTREL_CODEC_DECODECODE_H
 #define KESTREL_CODEC_DECODECODE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,6 +31,7 @@ class CDecodeCode {
     position = start;
     length = end;
     exhausted = false;
+    countBudget = kCountBudgetPerByte * (int64_t{end} - start) + kCountBudgetFixed;
   }
   void Reset() {
     buffer = nullptr;
@@ -45,6 +47,12 @@ class CDecodeCode {
   // True once any read wanted a byte at or past the end.
   bool Exhausted() const { return exhausted; }
   void MarkExhausted() { exhausted = true; }
+  // Result memory that counts read from this message may still grant; see
+  // codec/WireCounts.h for the rule that spends it.
+  int64_t CountBudget() const { return countBudget; }
+  void Spend(int64_t bytes) { countBudget -= std::min(bytes, countBudget); }
+  static constexpr int64_t kCountBudgetPerByte = 32;
+  static constexpr int64_t kCountBudgetFixed = 64 * 1024;
 
   // Moves the position to `next`, which may pass the end; the position never
   // goes back and saturates rather than overflowing.
@@ -87,6 +95,7 @@ class CDecodeCode {
   int length;          // end index: readers use only indices below it
   int position;        // index of the next byte; may pass `length`
   bool exhausted = false;
+  int64_t countBudget = 0;  // bytes counts may still grant
 };
 
 // Most bytes an unsigned 32-bit / signed 64-bit stop-bit integer takes.

@@ -18,6 +18,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
 #include "codec/WireCounts.h"
@@ -77,8 +78,11 @@ const SeriesKind* FindKind(uint32_t kind) {
   return nullptr;
 }
 
-// A series block takes at least one byte each for its id, kind and decimals.
-constexpr int kMinSeriesBytes = 3;
+// Memory a series holds: its entry (id, type, count, value) in the record,
+// and per row a number, or a text pointer with its text's block.
+constexpr int64_t kSeriesEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
+constexpr int64_t kNumberRowBytes = sizeof(int64_t);
+constexpr int64_t kTextRowBytes = sizeof(char*) + kestrel::kBlockOverheadBytes;
 
 // The result's one history record, labelled with the code and the types.
 CKestrelHisData* AddRecord(CKestrelData& result, char* code, TPeriodType period, THisType hisType) {
@@ -138,7 +142,7 @@ CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
   // One entry per series, made up front: each series is decoded on its own
   // and copied into its entry, so that many series cost linear time.
   CIndexToValue* values = record->GetIndexToValue();
-  values->SetNum(kestrel::BoundedCount(seriesCount, kMinSeriesBytes, code));
+  values->SetNum(kestrel::HonouredCount(seriesCount, kSeriesEntryBytes, code));
   values->SetDatas();
   const int count = values->GetNum();
   for (int i = 0; i < count; ++i) {
@@ -163,8 +167,10 @@ void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDeco
   const SeriesKind* form = FindKind(kind);
   if (form == nullptr) return;  // no value type, no values, nothing more read
 
-  // Every value takes at least one byte: no more rows than the bytes left.
-  const int rows = kestrel::BoundedCount(n, 1, code);
+  // Rows are honoured as announced; past the end of the message they read
+  // as zeros or empty texts.
+  const int rows = kestrel::HonouredCount(
+      n, form->layout != nullptr ? kNumberRowBytes : kTextRowBytes, code);
   series->GetOneIndexValueNum()[0] = rows;
   series->GetValueType()[0] = form->layout != nullptr
                                   ? kestrel::ColumnValueType(form->layout->columns[0].codec)

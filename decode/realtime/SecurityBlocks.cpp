@@ -10,6 +10,7 @@
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/DecimalScale.h"
 #include "codes/IndicatorDecimals.h"
 #include "codes/TernCode.h"
@@ -311,9 +312,9 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
 bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::MessageShape& shape,
                                       int securities, const kestrel::MaskedIds* masked,
                                       CDecodeCode& code) {
-  // Every block takes at least two bytes (its code): a count beyond the
-  // bytes left is cut to them.
-  const int blocks = std::min(securities, code.Remaining());
+  // The count is honoured as announced (codec/WireCounts.h); a block whose
+  // code cannot be read ends the walk.
+  const int blocks = kestrel::HonouredCount(securities, sizeof(CKestrelQuoteData), code);
   if (blocks < 1) return false;
   result->SetQuoteDataNum(blocks);
   result->SetQuoteData();

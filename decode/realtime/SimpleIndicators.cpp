@@ -31,8 +31,8 @@ constexpr kestrel::MessageShape kSymbols =
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
   const auto securities = static_cast<int>(ReadUInt32(code));
-  // No securities (or no room for them): no result at all.
-  if (securities < 1 || code.Remaining() < 1) return nullptr;
+  // No securities: no result at all.
+  if (securities < 1) return nullptr;
   if (!DecodeSecurityList(result.get(), kSimple, securities, nullptr, code)) {
     if (result->GetKestrelQuoteData() == nullptr) return nullptr;  // no quote array
     result->Clear();  // a code that cannot be read empties the result
