@@ -9,6 +9,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codec/EnvelopeNesting.h"
 #include "model/OwnedArray.h"
 
@@ -124,12 +125,12 @@ KestrelInfoReceive* CKestrelCode::DecodeStatusTest(CDecodeCode& code) {
   // Value-initialised: ReceiveValue1 and ReceiveValue6 are not on the wire
   // and stay zero.
   auto* info = new KestrelInfoReceive();
-  info->ReceiveValue2 = static_cast<int>(ReadUInt32(code));
+  info->ReceiveValue2 = kestrel::ReadWrappedInt32(code);
   info->ReceiveValue3 = ReadInt64(code);
   info->ReceiveValue4 = ReadInt64(code);
-  info->ReceiveValue8 = static_cast<int>(ReadUInt32(code));
-  info->ReceiveValue5 = static_cast<int>(ReadUInt32(code));
-  info->ReceiveValue7 = static_cast<int>(ReadUInt32(code));
+  info->ReceiveValue8 = kestrel::ReadWrappedInt32(code);
+  info->ReceiveValue5 = kestrel::ReadWrappedInt32(code);
+  info->ReceiveValue7 = kestrel::ReadWrappedInt32(code);
   return info;
 }
 

@@ -22,6 +22,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
@@ -130,7 +131,7 @@ int32_t CKestrelCode::DecodeDealWithTail(CKestrelHisData* record, char* code, in
   const int rows =
       DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDealFlagged, factor, cursor);
   if (rows < 1) return 0;
-  const auto announced = static_cast<int32_t>(ReadUInt32(cursor));
+  const auto announced = kestrel::ReadWrappedInt32(cursor);
   ReadUInt32(cursor);  // the second number is not kept
   // An id-92 column that is not sent stands in the record with no values
   // and no storage.

@@ -22,6 +22,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
@@ -140,7 +141,7 @@ CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
 
 bool CKestrelCode::ReadFormalizedCode(char* code, CDecodeCode& cursor) {
   // The presence field is signed on the wire's terms.
-  if (static_cast<int32_t>(ReadUInt32(cursor)) <= 0) return false;
+  if (kestrel::ReadWrappedInt32(cursor) <= 0) return false;
   ReadTernCode(cursor, code, kTernCodeSize);
   return code[0] != '\0';
 }
@@ -152,14 +153,14 @@ int CKestrelCode::DecodeFormalizedPart(CKestrelHisData* record, char* code, THis
   const TPeriodType period = hisType == kHisMinuteTrend ? kPeriodMinuteBar0 : kPeriodDeal;
   record->SetDatas(code, static_cast<int>(std::strlen(code)), period, hisType, 0, 0);
   // The count is signed on the wire's terms: 0 or less means no columns.
-  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
+  const auto count = kestrel::ReadWrappedInt32(cursor);
   return DecodeColumnLayout(record, layout, count, factor, cursor);
 }
 
 void CKestrelCode::AppendCountedColumn(CKestrelData* data, THisType hisType,
                                        const kestrel::ColumnLayout& layout, int factor,
                                        CDecodeCode& cursor) {
-  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
+  const auto count = kestrel::ReadWrappedInt32(cursor);
   if (count < 1 || data == nullptr || data->GetKestrelHisData() == nullptr) return;
   // The first record of the part's history type takes the column; without
   // one the column stays unread.

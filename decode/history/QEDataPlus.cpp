@@ -114,16 +114,16 @@ CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);
   if (text[0] == '\0') return result.release();
-  const auto hisType = static_cast<THisType>(static_cast<int32_t>(ReadUInt32(code)));
+  const auto hisType = static_cast<THisType>(kestrel::ReadWrappedInt32(code));
   for (int i = 0; i < kUnusedHeadNumbers; ++i) ReadUInt32(code);
-  const auto rows = static_cast<int32_t>(ReadUInt32(code));
+  const auto rows = kestrel::ReadWrappedInt32(code);
   if (rows < 1) {
     // The code and history type alone; nothing after the row count is read.
     AddRecord(*result, text, kPeriodDay, hisType);
     return result.release();
   }
   const TPeriodType period = PeriodOf(ReadUInt32(code));
-  const auto seriesCount = static_cast<int32_t>(ReadUInt32(code));
+  const auto seriesCount = kestrel::ReadWrappedInt32(code);
 
   if (hisType == kOrderQueueHisType) {
     // Two queue series and nothing else: no record and no parameters.
@@ -155,9 +155,9 @@ CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
 }
 
 void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDecodeCode& code) {
-  const auto id = static_cast<int>(ReadUInt32(code));
+  const auto id = kestrel::ReadWrappedInt32(code);
   const uint32_t kind = ReadUInt32(code);
-  const auto decimals = static_cast<int>(ReadUInt32(code));
+  const auto decimals = kestrel::ReadWrappedInt32(code);
   if (series == nullptr) return;
   series->SetNum(1);
   series->SetDatas();

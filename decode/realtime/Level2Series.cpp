@@ -14,6 +14,7 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
 
@@ -76,7 +77,7 @@ CKestrelHisData* OpenHistorySeries(CKestrelData* result, char (&ternCode)[kTernC
   ReadTernCode(code, ternCode);
   if (ternCode[0] == '\0') return nullptr;
   int32_t last = 0;
-  for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = static_cast<int32_t>(ReadUInt32(code));
+  for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = kestrel::ReadWrappedInt32(code);
   if (last <= 0) return nullptr;
   result->SetHisDataNum(1);
   result->SetHisData();
@@ -92,7 +93,7 @@ void CKestrelCode::DecodeL2Series(char* ternCode, CKestrelHisData* record, int h
   // when the series is empty.
   record->SetDatas(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0,
                    kPeriodDeal, static_cast<THisType>(hisType), 0, 0);
-  const auto rows = static_cast<int32_t>(ReadUInt32(code));
+  const auto rows = kestrel::ReadWrappedInt32(code);
   // The engine declares the columns only for a positive count, and cuts a
   // count beyond the bytes left to them.
   DecodeColumnLayout(record, layout, rows, kLevel2PriceDecimals, code);
@@ -147,7 +148,7 @@ void CKestrelCode::DecodeLevel2Transactions(CKestrelData* result, CDecodeCode& c
   SetQuoteDataIndexToValue(quote, static_cast<int>(std::size(trailerIds)), trailerIds);
   CIndexValue* values = quote->GetIndexToValue()->GetIndexValue();
   if (values == nullptr) return;
-  values[0].nValue = static_cast<int32_t>(ReadUInt32(code));
+  values[0].nValue = kestrel::ReadWrappedInt32(code);
   values[1].llValue = ReadInt64(code);
 }
 

@@ -15,7 +15,6 @@
 namespace {
 
 using kestrel::HonouredCount;
-using kestrel::ReadWrappedInt32;
 
 // Memory one parameter holds: an entry of each of the four arrays of a
 // value list (id, type, count, value).
@@ -27,7 +26,7 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
   if (result == nullptr) return;
   // With no event to read the list already in the result stays; otherwise
   // it is replaced by the new one.
-  const int count = HonouredCount(ReadWrappedInt32(code), sizeof(CKestrelMarketEventData), code);
+  const int count = HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(CKestrelMarketEventData), code);
   if (count < 1) return;
   result->SetMarketEventListLen(count);
   result->SetMarketEventList();
@@ -37,19 +36,19 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
   // Fresh events are zeroed: events the message cannot hold stay so.
   for (int i = 0; i < result->GetMarketEventListLen() && !code.Exhausted(); ++i) {
     CKestrelMarketEventData& event = events[i];
-    for (int& number : event.EventInfo) number = static_cast<int32_t>(ReadUInt32(code));
+    for (int& number : event.EventInfo) number = kestrel::ReadWrappedInt32(code);
     // Texts longer than their fields are cut to them (47 and 39
     // characters); the rest of their bytes is skipped.
     ReadSizedString(code, event.TernCode);
     const int factor = GetPriceUnitFactor(event.TernCode);
     // A negative count is kept as read, with no fields.
-    const int32_t wireFields = ReadWrappedInt32(code);
+    const int32_t wireFields = kestrel::ReadWrappedInt32(code);
     const int fields = HonouredCount(wireFields, sizeof(CMarketEventFieldItem), code);
     event.FieldItem = TryNewArray<kestrel::ResultArrays, CMarketEventFieldItem>(fields);
     event.FieldItemNum = event.FieldItem != nullptr ? fields : std::min(wireFields, 0);
     for (int k = 0; k < event.FieldItemNum; ++k) {
       CMarketEventFieldItem& field = event.FieldItem[k];
-      field.IndIndex = static_cast<int32_t>(ReadUInt32(code));
+      field.IndIndex = kestrel::ReadWrappedInt32(code);
       // Scaled by the event's security and the field's id; no correction
       // of futures or gold integers applies here.
       field.Value = GetFloat(ReadInt64(code), GetRealFactor(factor, field.IndIndex));
@@ -60,7 +59,7 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
 
 void CKestrelCode::DecodeParameters(CKestrelData* result, char* ternCode, CDecodeCode& code) {
   if (result == nullptr) return;
-  const int count = HonouredCount(ReadWrappedInt32(code), kParameterBytes, code);
+  const int count = HonouredCount(kestrel::ReadWrappedInt32(code), kParameterBytes, code);
   if (count < 1) return;
   result->SetQuoteDataNum(1);
   result->SetQuoteData();
@@ -75,8 +74,8 @@ void CKestrelCode::DecodeParameters(CKestrelData* result, char* ternCode, CDecod
   // Every announced entry is read, even when the message ends early: entries behind its end read as id 0
   // holding 0.0, never as unset values.
   for (int k = 0; k < values->GetNum(); ++k) {
-    const auto id = static_cast<int32_t>(ReadUInt32(code));
-    const auto decimals = static_cast<int32_t>(ReadUInt32(code));
+    const auto id = kestrel::ReadWrappedInt32(code);
+    const auto decimals = kestrel::ReadWrappedInt32(code);
     const int64_t raw = ReadInt64(code);
     values->GetIndexId()[k] = id;
     values->GetOneIndexValueNum()[k] = 1;

@@ -69,7 +69,7 @@ using PriceScale = double (*)(int64_t value, int decimals);
 CL2OrderQueueItem* ReadLevel(CL2OrderQueuePriceLevel& level, PriceScale scale, int priceDecimals,
                              CDecodeCode& code) {
   const double price = scale(ReadUInt32(code), priceDecimals);
-  const auto orders = static_cast<int32_t>(ReadUInt32(code));
+  const auto orders = kestrel::ReadWrappedInt32(code);
   const uint32_t wireItems = ReadUInt32(code);
   return SizeLevel(level, price, orders, wireItems, code);
 }
@@ -102,11 +102,11 @@ constexpr ItemChange kItemChanges[] = {
 void ReadItemChanges(CL2OrderQueueItem* items, int count, CDecodeCode& code) {
   for (int k = 0; k < count; ++k) {
     CL2OrderQueueItem& item = items[k];
-    item.Operator = static_cast<int32_t>(ReadUInt32(code));
+    item.Operator = kestrel::ReadWrappedInt32(code);
     for (const ItemChange& change : kItemChanges) {
       if (change.itemOperator != item.Operator) continue;
       for (int CL2OrderQueueItem::*field : change.fields) {
-        if (field != nullptr) item.*field = static_cast<int32_t>(ReadUInt32(code));
+        if (field != nullptr) item.*field = kestrel::ReadWrappedInt32(code);
       }
     }
   }
@@ -131,9 +131,9 @@ void CKestrelCode::DecodeL2OrderQueueData(char* ternCode, CKestrelL2OrderQueue* 
   if (queue == nullptr) return;
   // The code first, so that the caller always appends the queue.
   queue->SetTernCode(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0);
-  queue->SetDateTimeStamp(static_cast<int32_t>(ReadUInt32(code)));
-  queue->SetSide(static_cast<int32_t>(ReadUInt32(code)));
-  queue->SetImageStatus(static_cast<int32_t>(ReadUInt32(code)));
+  queue->SetDateTimeStamp(kestrel::ReadWrappedInt32(code));
+  queue->SetSide(kestrel::ReadWrappedInt32(code));
+  queue->SetImageStatus(kestrel::ReadWrappedInt32(code));
 
   // The reader of the levels by image status. A status of no row reads
   // nothing for its levels; they stay as made.
@@ -168,7 +168,7 @@ void CKestrelCode::DecodeImageStatus_FULL(CL2OrderQueuePriceLevel* levels, int l
     CL2OrderQueueItem* items = ReadLevel(levels[i], GetFloat, priceDecimals, code);
     const int count = levels[i].GetL2OrderQueueItemNum();
     for (int k = 0; k < count && items != nullptr; ++k) {
-      items[k].Volume = static_cast<int32_t>(ReadUInt32(code));
+      items[k].Volume = kestrel::ReadWrappedInt32(code);
     }
   }
 }
@@ -178,7 +178,7 @@ void CKestrelCode::DecodeImageStatus_UPDATE(CL2OrderQueuePriceLevel* levels, int
   if (levels == nullptr) return;
   for (int i = 0; i < levelCount && !code.Exhausted(); ++i) {
     CL2OrderQueuePriceLevel& level = levels[i];
-    level.SetPriceLevelOperator(static_cast<int32_t>(ReadUInt32(code)));
+    level.SetPriceLevelOperator(kestrel::ReadWrappedInt32(code));
     // Fresh items hold three zeros.
     CL2OrderQueueItem* items = ReadLevel(level, GetFloat, priceDecimals, code);
     const int count = level.GetL2OrderQueueItemNum();

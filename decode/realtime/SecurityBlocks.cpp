@@ -21,6 +21,9 @@
 
 namespace {
 
+// Memory one entry of a value list holds: its id, type, count and value.
+constexpr int64_t kEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
+
 // Bond real codes price with four decimals.
 constexpr int kBondRealCodeFactor = 4;
 // The working copy of a code for classification.
@@ -229,9 +232,9 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
                                          kestrel::SecurityBlock& block,
                                          const kestrel::MessageShape& shape, int count,
                                          const int* ids, CDecodeCode& code) {
-  // Every entry takes at least one byte, so a count beyond the bytes left is
-  // cut to them; a list of ids bounds it too.
-  const int entries = ids != nullptr ? count : std::min(count, code.Remaining());
+  // The count is honoured as announced (codec/WireCounts.h); a list of ids
+  // bounds it already.
+  const int entries = ids != nullptr ? count : kestrel::HonouredCount(count, kEntryBytes, code);
   CIndexToValue* values = quote->GetIndexToValue();
   if (entries >= 1) {
     values->SetNum(entries);

@@ -58,7 +58,7 @@ CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
   info->SetSectorChartItem();
   CSectorChartItem* sectors = info->GetSectorChartItem();
   if (sectors == nullptr) return info.release();  // no sectors, no name
-  info->SetModuleId(static_cast<int>(ReadUInt32(code)));
+  info->SetModuleId(kestrel::ReadWrappedInt32(code));
   std::string name = ReadSizedText(code);
   info->SetSectorName(name.data(), static_cast<int>(name.size()));
 
@@ -66,7 +66,7 @@ CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
   if (entries < 1) return info.release();  // nine sectors without entries
   for (int s = 0; s < kSectorCount; ++s) {
     CSectorChartItem& sector = sectors[s];
-    sector.SetIndIndex(static_cast<int>(ReadUInt32(code)));
+    sector.SetIndIndex(kestrel::ReadWrappedInt32(code));
     const int count = kestrel::HonouredCount(entries, sizeof(CChartItem), code);
     sector.SetChartItemNum(count);
     sector.SetChartItem();
@@ -90,7 +90,7 @@ CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
 CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
   std::unique_ptr<CSectorQuotesOrder> order(new (std::nothrow) CSectorQuotesOrder());
   if (order == nullptr) return nullptr;
-  order->ModuleId = static_cast<int>(ReadUInt32(code));
+  order->ModuleId = kestrel::ReadWrappedInt32(code);
   const int count = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), kCodeTextBytes, code);
   order->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
   if (order->Codes == nullptr) return order.release();  // CodeNum 0
@@ -102,7 +102,7 @@ CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
 CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
   std::unique_ptr<CPagedRankList> list(new (std::nothrow) CPagedRankList());
   if (list == nullptr) return nullptr;
-  list->ModuleId = static_cast<int>(ReadUInt32(code));
+  list->ModuleId = kestrel::ReadWrappedInt32(code);
   const auto total = kestrel::ReadWrappedInt32(code);
   if (total < 1) return list.release();
   const auto header1 = kestrel::ReadWrappedInt32(code);
