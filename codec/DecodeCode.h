@@ -76,6 +76,12 @@ class CDecodeCode {
 #endif
     return true;
   }
+  // The rest of the message in place, moving to its end; `bytes` is set to
+  // its size. Null (and 0) when nothing remains.
+  const char* TakeRest(int* bytes) {
+    *bytes = Remaining();
+    return *bytes > 0 ? Take(*bytes) : nullptr;
+  }
   // Moves forward by `bytes` after a PeekWord that succeeded; never passes
   // the end then, since bytes <= kWordBytes.
   void Advance(int bytes) { position += bytes; }

@@ -88,9 +88,22 @@ bool kestrel::EnvelopeNesting::TooDeep() const { return tEnvelopeNesting > kMaxE
 // before their first encode or decode.
 void CKestrelCode::StartUp() {}
 
-char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
+char* CKestrelCode::DecodeNested(const char* message, int available, NestedBounds bounds,
+                                 int* type) {
   const kestrel::EnvelopeNesting nesting;
-  if (nesting.TooDeep()) return nullptr;
+  if (nesting.TooDeep() || message == nullptr || available < 1) return nullptr;
+  if (bounds == NestedBounds::kWhole) {
+    int prefixBytes = 0;
+    const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+    if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
+      return nullptr;
+    }
+    available = prefixBytes + static_cast<int>(length);
+  }
+  return DecodeFrame(message, available, type);
+}
+
+char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
   // The payload is the L - 1 bytes behind the one-byte type; an empty
   // payload yields null.
   const int payloadSize = std::min(length - 1, code.Remaining());
@@ -104,8 +117,8 @@ char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
     if (produced < 1) return nullptr;
     // The inflated bytes are a whole message of their own; its result and
     // type replace the envelope's. Nothing of the result points into them.
-    return DecodeFrame(reinterpret_cast<const char*>(output.bytes.get()),
-                       static_cast<int>(produced), type);
+    return DecodeNested(reinterpret_cast<const char*>(output.bytes.get()),
+                        static_cast<int>(produced), NestedBounds::kMayEndEarly, type);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
