@@ -10,6 +10,8 @@
 
 #include <cstddef>
 
+#include "model/ValueTypes.h"
+
 namespace kestrel {
 
 // The codecs of series columns. Most fill one column; kPrices fills four
@@ -37,21 +39,21 @@ constexpr int ColumnSpan(ColumnCodec codec) {
   return codec == ColumnCodec::kPrices ? 4 : codec == ColumnCodec::kDateAndTime ? 2 : 1;
 }
 
-// The value type code of the arrays a codec writes: 32-bit integers (12),
-// doubles (13) or 64-bit integers (14).
+// The value type code of the arrays a codec writes: 32-bit integers,
+// doubles or 64-bit integers.
 constexpr int ColumnValueType(ColumnCodec codec) {
   switch (codec) {
     case ColumnCodec::kPrices:
     case ColumnCodec::kDoubleSum:
     case ColumnCodec::kDouble64:
     case ColumnCodec::kDoubleU32:
-      return 13;
+      return kValueDoubleArray;
     case ColumnCodec::kInt64Scaled:
     case ColumnCodec::kInt64Plain:
     case ColumnCodec::kInt64U32:
-      return 14;
+      return kValueInt64Array;
     default:
-      return 12;
+      return kValueIntArray;
   }
 }
 
