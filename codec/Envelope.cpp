@@ -108,20 +108,17 @@ char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
   // payload yields null.
   const int payloadSize = std::min(length - 1, code.Remaining());
   if (payloadSize < 1) return nullptr;
-  try {
-    // Inflated straight from the message; the output is the one copy.
-    const auto* payload = reinterpret_cast<const Bytef*>(code.Take(payloadSize));
-    if (payload == nullptr) return nullptr;
-    InflateBuffer output;
-    const int64_t produced = Inflate(payload, static_cast<size_t>(payloadSize), &output);
-    if (produced < 1) return nullptr;
-    // The inflated bytes are a whole message of their own; its result and
-    // type replace the envelope's. Nothing of the result points into them.
-    return DecodeNested(reinterpret_cast<const char*>(output.bytes.get()),
-                        static_cast<int>(produced), NestedBounds::kMayEndEarly, type);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  // Inflated straight from the message; the output is the one copy. A
+  // failed allocation passes to the dispatcher, which yields null.
+  const auto* payload = reinterpret_cast<const Bytef*>(code.Take(payloadSize));
+  if (payload == nullptr) return nullptr;
+  InflateBuffer output;
+  const int64_t produced = Inflate(payload, static_cast<size_t>(payloadSize), &output);
+  if (produced < 1) return nullptr;
+  // The inflated bytes are a whole message of their own; its result and
+  // type replace the envelope's. Nothing of the result points into them.
+  return DecodeNested(reinterpret_cast<const char*>(output.bytes.get()),
+                      static_cast<int>(produced), NestedBounds::kMayEndEarly, type);
 }
 
 char* CKestrelCode::DecodeRawData(CDecodeCode& code, int length) {

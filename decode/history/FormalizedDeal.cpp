@@ -112,8 +112,7 @@ CKestrelData* CKestrelCode::DecodeFormalizedDeal(CDecodeCode& cursor) {
       {"sge", OnRecord<&DecodeLast24Deal_Fx_Gold>},
       {"SGE", OnRecord<&DecodeLast24Deal_Fx_Gold>},
   };
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
   char code[kTernCodeSize] = {};
   if (!ReadFormalizedCode(code, cursor)) return data.release();
   RealCodeToBondCode(code);

@@ -124,8 +124,7 @@ CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
       {"SGE", IgnoringFactor<&DecodeFormalizedTrend_Gold>},
       {"oversea_futures", IgnoringFactor<&DecodeFormalizedTrend_OverseaFutures>},
   };
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
   char sent[kTernCodeSize] = {};
   if (!ReadFormalizedCode(sent, cursor)) return data.release();
   char code[kTernCodeSize] = {};

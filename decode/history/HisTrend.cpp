@@ -58,8 +58,7 @@ struct NestedResult {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData());
-  if (result == nullptr) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   if (ReadUInt32(code) == 0) return result.release();
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);  // not kept

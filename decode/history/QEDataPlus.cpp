@@ -108,8 +108,7 @@ void CopyOnlyEntry(CIndexToValue& from, CIndexToValue& to, int at) {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData());
-  if (result == nullptr) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   ReadUInt32(code);  // leading number, unused
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);

@@ -113,8 +113,7 @@ void CKestrelCode::DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, C
 }
 
 CKestrelData* CKestrelCode::DecodeLevel2TransactionsHistory(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData);
-  if (!result) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   // The kind of history that follows; any other kind has no body.
   struct Kind {
     uint32_t kind;

@@ -145,8 +145,9 @@ void kestrel::PendingRecords::AddTo(CKestrelData* result) {
     AddCopies(series, result, &CKestrelData::AddNumHisDatas);
     AddCopies(queues, result, &CKestrelData::AddNumL2OrderQueues);
   } catch (const std::bad_alloc&) {
-    // No room for a batch: the records are left out, as when a growth of
-    // the result's lists fails.
+    // Called from a destructor, so nothing may pass: with no room for a
+    // batch the records are left out, as when a growth of the result's
+    // lists fails.
   }
 }
 

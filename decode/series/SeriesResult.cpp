@@ -9,8 +9,8 @@
 namespace kestrel {
 
 std::unique_ptr<CKestrelData> NewOneSeriesResult() {
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr || NewSeriesRecords(*data, 1) == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
+  if (NewSeriesRecords(*data, 1) == nullptr) return nullptr;
   return data;
 }
 

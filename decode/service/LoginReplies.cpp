@@ -52,11 +52,8 @@ CWatchList* CKestrelCode::DecodeServerSubInfo(CDecodeCode& code) {
     // Ids past the end of the message read as 0; each keeps its low 16 bits.
     const int ids = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(uint16_t), code);
     if (ids < 1) continue;
-    try {
-      item.IndIndex = NewZeroedArray<uint16_t>(static_cast<size_t>(ids));
-    } catch (const std::bad_alloc&) {
-      return list.release();  // the items decoded so far, the rest cleared
-    }
+    item.IndIndex = TryNewArray<kestrel::HostArrays, uint16_t>(ids);
+    if (item.IndIndex == nullptr) return list.release();  // the items so far, the rest cleared
     item.IndIndexNum = ids;
     for (int k = 0; k < ids; ++k) item.IndIndex[k] = static_cast<uint16_t>(ReadUInt32(code));
   }

@@ -52,8 +52,7 @@ constexpr int64_t kRankEntryBytes = 2 * kCodeTextBytes;
 }  // namespace
 
 CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
-  std::unique_ptr<CTop8Info> info(new (std::nothrow) CTop8Info());
-  if (info == nullptr) return nullptr;
+  auto info = std::make_unique<CTop8Info>();
   info->SetSectorChartItemNum(kSectorCount);
   info->SetSectorChartItem();
   CSectorChartItem* sectors = info->GetSectorChartItem();
@@ -88,8 +87,7 @@ CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
 }
 
 CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
-  std::unique_ptr<CSectorQuotesOrder> order(new (std::nothrow) CSectorQuotesOrder());
-  if (order == nullptr) return nullptr;
+  auto order = std::make_unique<CSectorQuotesOrder>();
   order->ModuleId = kestrel::ReadWrappedInt32(code);
   const int count = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), kCodeTextBytes, code);
   order->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
@@ -100,8 +98,7 @@ CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
 }
 
 CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
-  std::unique_ptr<CPagedRankList> list(new (std::nothrow) CPagedRankList());
-  if (list == nullptr) return nullptr;
+  auto list = std::make_unique<CPagedRankList>();
   list->ModuleId = kestrel::ReadWrappedInt32(code);
   const auto total = kestrel::ReadWrappedInt32(code);
   if (total < 1) return list.release();
