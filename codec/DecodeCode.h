@@ -8,8 +8,9 @@
 //
 // The readers never fail. At the end of the message they return 0, -1 or an
 // empty text and move the position by a fixed rule; they also set the
-// cursor's sticky `exhausted` flag, which decoders test at record boundaries
-// to stop walking counts that the message cannot hold.
+// cursor's sticky `exhausted` flag, which decoders test at record boundaries.
+// The cursor also carries the memory budget that counts read from the
+// message may spend; codec/WireCounts.h states the rule.
 #ifndef KESTREL_CODEC_DECODECODE_H
 #define KESTREL_CODEC_DECODECODE_H
 

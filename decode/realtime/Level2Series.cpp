@@ -94,8 +94,8 @@ void CKestrelCode::DecodeL2Series(char* ternCode, CKestrelHisData* record, int h
   record->SetDatas(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0,
                    kPeriodDeal, static_cast<THisType>(hisType), 0, 0);
   const auto rows = kestrel::ReadWrappedInt32(code);
-  // The engine declares the columns only for a positive count, and cuts a
-  // count beyond the bytes left to them.
+  // The engine declares the columns only for a positive count, and honours
+  // it within the message's memory budget (codec/WireCounts.h).
   DecodeColumnLayout(record, layout, rows, kLevel2PriceDecimals, code);
 }
 
