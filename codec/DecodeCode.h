@@ -8,11 +8,13 @@
 //
 // The readers never fail. At the end of the message they return 0, -1 or an
 // empty text and move the position by a fixed rule; they also set the
-// cursor's sticky `exhausted` flag, which decoders test at record boundaries
-// to stop walking counts that the message cannot hold.
+// cursor's sticky `exhausted` flag, which decoders test at record boundaries.
+// The cursor also carries the memory budget that counts read from the
+// message may spend; codec/WireCounts.h states the rule.
 #ifndef KESTREL_CODEC_DECODECODE_H
 #define KESTREL_CODEC_DECODECODE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,6 +32,7 @@ class CDecodeCode {
     position = start;
     length = end;
     exhausted = false;
+    countBudget = kCountBudgetPerByte * (int64_t{end} - start) + kCountBudgetFixed;
   }
   void Reset() {
     buffer = nullptr;
@@ -45,6 +48,12 @@ class CDecodeCode {
   // True once any read wanted a byte at or past the end.
   bool Exhausted() const { return exhausted; }
   void MarkExhausted() { exhausted = true; }
+  // Result memory that counts read from this message may still grant; see
+  // codec/WireCounts.h for the rule that spends it.
+  int64_t CountBudget() const { return countBudget; }
+  void Spend(int64_t bytes) { countBudget -= std::min(bytes, countBudget); }
+  static constexpr int64_t kCountBudgetPerByte = 32;
+  static constexpr int64_t kCountBudgetFixed = 64 * 1024;
 
   // Moves the position to `next`, which may pass the end; the position never
   // goes back and saturates rather than overflowing.
@@ -74,6 +83,12 @@ class CDecodeCode {
 #endif
     return word;
   }
+  // The rest of the message in place, moving to its end; `bytes` is set to
+  // its size. Null (and 0) when nothing remains.
+  const char* TakeRest(int* bytes) {
+    *bytes = Remaining();
+    return *bytes > 0 ? Take(*bytes) : nullptr;
+  }
   // Moves forward by `bytes` after a PeekWord that succeeded; never passes
   // the end then, since bytes <= kWordBytes.
   void Advance(int bytes) { position += bytes; }
@@ -93,6 +108,7 @@ class CDecodeCode {
   int length;          // end index: readers use only indices below it
   int position;        // index of the next byte; may pass `length`
   bool exhausted = false;
+  int64_t countBudget = 0;  // bytes counts may still grant
 };
 
 // Most bytes an unsigned 32-bit / signed 64-bit stop-bit integer takes.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <type_traits>
+#include <utility>
 
 #include "KestrelCode.h"
 #include "KestrelData.h"
@@ -16,29 +18,15 @@
 
 namespace {
 
-// What a decoder returns, and so how the host's result is freed and printed.
-enum class ResultKind {
-  kNone,         // always null
-  kRawBytes,     // char array: array delete
-  kStatusTest,   // KestrelInfoReceive: scalar delete
-  kKestrelData,  // CKestrelData: destructor, scalar delete
-  kTop8Info,
-  kWatchList,
-  kSectorQuotesOrder,
-  kPagedRankList,
-  kLoginInfo,
-};
-
+// How the host's result of a type is freed and printed.
 struct ResultOps {
   void (*clear)(char* result);
   void (*print)(char* result);
 };
 
-// Raw data is made with array new (NewZeroedArray).
-void FreeRawBytes(char* result) { ReleaseArray<kestrel::HostArrays>(result); }
-void FreeStatusTest(char* result) { delete reinterpret_cast<KestrelInfoReceive*>(result); }
-
 // Records: destructor, then scalar delete; printed with their PrintLog.
+// Every CKestrelData result, simple indicators (type 33) included, prints
+// with CKestrelData::PrintLog.
 template <typename Record>
 void FreeRecord(char* result) {
   delete reinterpret_cast<Record*>(result);
@@ -48,153 +36,78 @@ void PrintRecord(char* result) {
   reinterpret_cast<Record*>(result)->PrintLog();
 }
 template <typename Record>
-constexpr ResultOps kRecordOps = {FreeRecord<Record>, PrintRecord<Record>};
+constexpr ResultOps kOpsOf = {FreeRecord<Record>, PrintRecord<Record>};
+// A status test reply has nothing to print.
+template <>
+constexpr ResultOps kOpsOf<KestrelInfoReceive> = {FreeRecord<KestrelInfoReceive>, nullptr};
 
-// Indexed by ResultKind. Every CKestrelData result, simple indicators (type
-// 33) included, prints with CKestrelData::PrintLog.
-constexpr ResultOps kResultOps[] = {
-    {nullptr, nullptr},              // kNone
-    {FreeRawBytes, nullptr},         // kRawBytes: nothing to print
-    {FreeStatusTest, nullptr},       // kStatusTest: nothing to print
-    kRecordOps<CKestrelData>,        // kKestrelData
-    kRecordOps<CTop8Info>,           // kTop8Info
-    kRecordOps<CWatchList>,          // kWatchList
-    kRecordOps<CSectorQuotesOrder>,  // kSectorQuotesOrder
-    kRecordOps<CPagedRankList>,      // kPagedRankList
-    kRecordOps<CLoginInfo>,          // kLoginInfo
-};
-
-const ResultOps& OpsOf(ResultKind kind) { return kResultOps[static_cast<int>(kind)]; }
+// Raw data is made with array new (NewZeroedArray) and not printed.
+void FreeRawBytes(char* result) { ReleaseArray<kestrel::HostArrays>(result); }
+constexpr ResultOps kRawBytesOps = {FreeRawBytes, nullptr};
+// Heartbeats yield null; a compressed envelope yields the inner message's
+// result, which the host frees by the inner type.
+constexpr ResultOps kNoOps = {nullptr, nullptr};
 
 // Types at or above this have no row.
 constexpr unsigned int kTypeSlots = 256;
 
-}  // namespace
-
 // Decoders see the framed cursor, the length L of type and body, and the
 // type pointer (compressed envelopes report their inner type through it).
-struct CKestrelCode::MessageRoute {
+struct Route {
   using Decoder = char* (*)(CDecodeCode& code, int length, int* type);
-  bool known;
-  ResultKind kind;
-  Decoder decode;  // null while the type's decoder is not built in
+  ResultOps ops;
+  Decoder decode;  // null: the type has no row
 };
+
+// The route of a decoder of one record type: its free and print follow from
+// the type it returns, so a decode and a free cannot disagree.
+template <auto Decode>
+constexpr Route RecordRoute() {
+  using Record = std::remove_pointer_t<decltype(Decode(std::declval<CDecodeCode&>()))>;
+  return {kOpsOf<Record>, [](CDecodeCode& code, int, int*) {
+            return reinterpret_cast<char*>(Decode(code));
+          }};
+}
+
+}  // namespace
+
+struct CKestrelCode::MessageRoute : Route {};
 
 const CKestrelCode::MessageRoute* CKestrelCode::FindRoute(unsigned int type) {
   struct Row {
     unsigned int type;
-    MessageRoute route;
+    Route route;
   };
-  // One row per received message type. Rows with a null decoder yield null
-  // for now.
+  // One row per received message type.
   static constexpr Row kRows[] = {
-      {kMsgDayKLine,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeDayKLineData(code));
-        }}},
-      {kMsgMinuteKLine,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeMinuteKlineData(code));
-        }}},
-      {kMsgHisTrend,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeHisTrendData(code));
-        }}},
-      {kMsgSectorCharts,
-       {true, ResultKind::kTop8Info,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeSectorCharts(code));
-        }}},
-      {kMsgFormalizedTrend,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeFormalizedTrend(code));
-        }}},
-      {kMsgFormalizedDeal,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeFormalizedDeal(code));
-        }}},
-      {kMsgQEDataPlus,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeQEDataPlus(code));
-        }}},
-      {kMsgMaskedIndicators,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeMaskedSubscribeIndicators(code));
-        }}},
-      {kMsgMaskedData,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeMaskedSubscribeIndicators(code));
-        }}},
-      {kMsgServerSubInfo,
-       {true, ResultKind::kWatchList,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeServerSubInfo(code));
-        }}},
-      {kMsgSimpleIndicators,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeSimpleIndicators(code));
-        }}},
-      {kMsgSectorQuotesOrder,
-       {true, ResultKind::kSectorQuotesOrder,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeSectorQuotesOrder(code));
-        }}},
-      {kMsgPagedRankingList,
-       {true, ResultKind::kPagedRankList,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodePagedRankingList(code));
-        }}},
-      {kMsgRawData,
-       {true, ResultKind::kRawBytes,
-        [](CDecodeCode& code, int length, int*) { return DecodeRawData(code, length); }}},
-      // The inner message's result: the host frees it by the inner type.
-      {kMsgCompressed,
-       {true, ResultKind::kNone,
-        [](CDecodeCode& code, int length, int* type) {
-          return DecodeCompressed(code, length, type);
-        }}},
-      {kMsgHeartBeat,
-       {true, ResultKind::kNone,
-        [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
-      {kMsgStatusTest,
-       {true, ResultKind::kStatusTest,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeStatusTest(code));
-        }}},
-      {kMsgHeartBeatAlt,
-       {true, ResultKind::kNone,
-        [](CDecodeCode& code, int, int*) { return DecodeHeartBeat(code); }}},
-      {kMsgQuoteUpdate,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeQuoteUpdateData(code));
-        }}},
-      {kMsgLogin,
-       {true, ResultKind::kLoginInfo,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeLoginInfo(code));
-        }}},
-      {kMsgLevel2TransactionsHistory,
-       {true, ResultKind::kKestrelData,
-        [](CDecodeCode& code, int, int*) {
-          return reinterpret_cast<char*>(DecodeLevel2TransactionsHistory(code));
-        }}},
+      {kMsgDayKLine, RecordRoute<DecodeDayKLineData>()},
+      {kMsgMinuteKLine, RecordRoute<DecodeMinuteKlineData>()},
+      {kMsgHisTrend, RecordRoute<DecodeHisTrendData>()},
+      {kMsgSectorCharts, RecordRoute<DecodeSectorCharts>()},
+      {kMsgFormalizedTrend, RecordRoute<DecodeFormalizedTrend>()},
+      {kMsgFormalizedDeal, RecordRoute<DecodeFormalizedDeal>()},
+      {kMsgQEDataPlus, RecordRoute<DecodeQEDataPlus>()},
+      {kMsgMaskedIndicators, RecordRoute<DecodeMaskedSubscribeIndicators>()},
+      {kMsgMaskedData, RecordRoute<DecodeMaskedSubscribeIndicators>()},
+      {kMsgServerSubInfo, RecordRoute<DecodeServerSubInfo>()},
+      {kMsgSimpleIndicators, RecordRoute<DecodeSimpleIndicators>()},
+      {kMsgSectorQuotesOrder, RecordRoute<DecodeSectorQuotesOrder>()},
+      {kMsgPagedRankingList, RecordRoute<DecodePagedRankingList>()},
+      {kMsgRawData, {kRawBytesOps, [](CDecodeCode& c, int n, int*) { return DecodeRawData(c, n); }}},
+      {kMsgCompressed, {kNoOps, DecodeCompressed}},
+      {kMsgHeartBeat, {kNoOps, [](CDecodeCode& c, int, int*) { return DecodeHeartBeat(c); }}},
+      {kMsgStatusTest, RecordRoute<DecodeStatusTest>()},
+      {kMsgHeartBeatAlt, {kNoOps, [](CDecodeCode& c, int, int*) { return DecodeHeartBeat(c); }}},
+      {kMsgQuoteUpdate, RecordRoute<DecodeQuoteUpdateData>()},
+      {kMsgLogin, RecordRoute<DecodeLoginInfo>()},
+      {kMsgLevel2TransactionsHistory, RecordRoute<DecodeLevel2TransactionsHistory>()},
   };
   static constexpr std::array<MessageRoute, kTypeSlots> kByType = [] {
     std::array<MessageRoute, kTypeSlots> table{};
-    for (const Row& row : kRows) table[row.type] = row.route;
+    for (const Row& row : kRows) table[row.type] = MessageRoute{row.route};
     return table;
   }();
-  return type < kTypeSlots && kByType[type].known ? &kByType[type] : nullptr;
+  return type < kTypeSlots && kByType[type].decode != nullptr ? &kByType[type] : nullptr;
 }
 
 char* CKestrelCode::DecodeOneMessage(char* message, int* type) {
@@ -226,7 +139,7 @@ void CKestrelCode::ClearDecodeMessage(char* result, int type) {
   if (result == nullptr || type < 0) return;
   const MessageRoute* route = FindRoute(static_cast<unsigned int>(type));
   if (route == nullptr) return;
-  if (const auto clear = OpsOf(route->kind).clear) clear(result);
+  if (const auto clear = route->ops.clear) clear(result);
 }
 
 void CKestrelCode::ClearDecodeMemory() { kestrel::ReleaseThreadResultMemory(); }
@@ -235,5 +148,5 @@ void CKestrelCode::PrintDecodeMessage(char* result, int type) {
   if (result == nullptr || type < 0) return;
   const MessageRoute* route = FindRoute(static_cast<unsigned int>(type));
   if (route == nullptr) return;
-  if (const auto print = OpsOf(route->kind).print) print(result);
+  if (const auto print = route->ops.print) print(result);
 }

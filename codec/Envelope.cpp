@@ -9,6 +9,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codec/EnvelopeNesting.h"
 #include "model/OwnedArray.h"
 
@@ -87,27 +88,37 @@ bool kestrel::EnvelopeNesting::TooDeep() const { return tEnvelopeNesting > kMaxE
 // before their first encode or decode.
 void CKestrelCode::StartUp() {}
 
-char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
+char* CKestrelCode::DecodeNested(const char* message, int available, NestedBounds bounds,
+                                 int* type) {
   const kestrel::EnvelopeNesting nesting;
-  if (nesting.TooDeep()) return nullptr;
+  if (nesting.TooDeep() || message == nullptr || available < 1) return nullptr;
+  if (bounds == NestedBounds::kWhole) {
+    int prefixBytes = 0;
+    const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+    if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
+      return nullptr;
+    }
+    available = prefixBytes + static_cast<int>(length);
+  }
+  return DecodeFrame(message, available, type);
+}
+
+char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
   // The payload is the L - 1 bytes behind the one-byte type; an empty
   // payload yields null.
   const int payloadSize = std::min(length - 1, code.Remaining());
   if (payloadSize < 1) return nullptr;
-  try {
-    // Inflated straight from the message; the output is the one copy.
-    const auto* payload = reinterpret_cast<const Bytef*>(code.Take(payloadSize));
-    if (payload == nullptr) return nullptr;
-    InflateBuffer output;
-    const int64_t produced = Inflate(payload, static_cast<size_t>(payloadSize), &output);
-    if (produced < 1) return nullptr;
-    // The inflated bytes are a whole message of their own; its result and
-    // type replace the envelope's. Nothing of the result points into them.
-    return DecodeFrame(reinterpret_cast<const char*>(output.bytes.get()),
-                       static_cast<int>(produced), type);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  // Inflated straight from the message; the output is the one copy. A
+  // failed allocation passes to the dispatcher, which yields null.
+  const auto* payload = reinterpret_cast<const Bytef*>(code.Take(payloadSize));
+  if (payload == nullptr) return nullptr;
+  InflateBuffer output;
+  const int64_t produced = Inflate(payload, static_cast<size_t>(payloadSize), &output);
+  if (produced < 1) return nullptr;
+  // The inflated bytes are a whole message of their own; its result and
+  // type replace the envelope's. Nothing of the result points into them.
+  return DecodeNested(reinterpret_cast<const char*>(output.bytes.get()),
+                      static_cast<int>(produced), NestedBounds::kMayEndEarly, type);
 }
 
 char* CKestrelCode::DecodeRawData(CDecodeCode& code, int length) {
@@ -124,12 +135,12 @@ KestrelInfoReceive* CKestrelCode::DecodeStatusTest(CDecodeCode& code) {
   // Value-initialised: ReceiveValue1 and ReceiveValue6 are not on the wire
   // and stay zero.
   auto* info = new KestrelInfoReceive();
-  info->ReceiveValue2 = static_cast<int>(ReadUInt32(code));
+  info->ReceiveValue2 = kestrel::ReadWrappedInt32(code);
   info->ReceiveValue3 = ReadInt64(code);
   info->ReceiveValue4 = ReadInt64(code);
-  info->ReceiveValue8 = static_cast<int>(ReadUInt32(code));
-  info->ReceiveValue5 = static_cast<int>(ReadUInt32(code));
-  info->ReceiveValue7 = static_cast<int>(ReadUInt32(code));
+  info->ReceiveValue8 = kestrel::ReadWrappedInt32(code);
+  info->ReceiveValue5 = kestrel::ReadWrappedInt32(code);
+  info->ReceiveValue7 = kestrel::ReadWrappedInt32(code);
   return info;
 }
 

@@ -2,8 +2,9 @@
 //
 // Two messages hold whole messages of their own and decode them through the
 // dispatcher again: compressed envelopes (type 54) and history trends (type
-// 6). Both take an EnvelopeNesting while they decode their inner message, so
-// that one count per thread covers any mix of the two, and a chain of
+// 6). Both decode their inner message through CKestrelCode::DecodeNested,
+// which holds an EnvelopeNesting meanwhile, so that one count per thread
+// covers any mix of the two, and a chain of
 // envelopes cannot exhaust the stack or hold unbounded inflated buffers.
 #ifndef KESTREL_CODEC_ENVELOPENESTING_H
 #define KESTREL_CODEC_ENVELOPENESTING_H

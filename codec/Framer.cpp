@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ TFramerStatus KestrelFramer::Next(KestrelFrame* frame) {
   cursor.Frame(prefix.prefixBytes, prefix.size);
   frame->Message = message;
   frame->Size = prefix.size;
-  frame->Type = static_cast<int>(ReadUInt32(cursor));
+  frame->Type = kestrel::ReadWrappedInt32(cursor);
   frame->Offset = state->headOffset;
   state->head += static_cast<size_t>(prefix.size);
   state->headOffset += prefix.size;

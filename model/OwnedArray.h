@@ -30,6 +30,20 @@
 // exception may cross the library's interface. Only NewZeroedArray and
 // NewTextCopy (host arrays for the decoders, which run under the catch-all of
 // DecodeOneMessage) throw std::bad_alloc.
+//
+// The allocation rule of the library:
+// - A decoder makes its result record and working objects with
+//   std::make_unique (or a standard container) and lets std::bad_alloc pass:
+//   the dispatcher's DecodeFrame is the one boundary of a decode, catches
+//   every exception and returns null, so a decode that runs out of memory
+//   yields no result and nothing leaks.
+// - Arrays of the records come from the helpers of this file; a null array
+//   ends the filling of that array and the decoder returns what it has.
+// - No decoder catches for itself. The exceptions are places that cannot
+//   let an exception pass: destructors (the pending records of a security
+//   walk) and operations that hosts call directly (the stream framer).
+// - Request encoders return null when memory runs out: they use the
+//   helpers here and new (std::nothrow), since nothing above them catches.
 #ifndef KESTREL_MODEL_OWNEDARRAY_H
 #define KESTREL_MODEL_OWNEDARRAY_H
 

@@ -13,10 +13,11 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/ColumnLayout.h"
+#include "decode/series/SeriesResult.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ CKestrelData* CKestrelCode::DecodeDayKLineData(CDecodeCode& code) {
 
 void CKestrelCode::Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrelHisData* record,
                                                            CDecodeCode& code) {
-  *factor = static_cast<int>(ReadUInt32(code));
+  *factor = kestrel::ReadWrappedInt32(code);
   int statusNew = kStatusWithoutField;
   int statusOld = kStatusWithoutField;
   if (*factor != 0) {
@@ -148,7 +149,7 @@ void CKestrelCode::DecodeDayKLineSeries(CKestrelHisData* record,
   int factor = 0;
   Get_PriceUnitFactor_StatusNew_StatusOld(&factor, record, code);
   // The count is signed on the wire's terms: 0 or less means no columns.
-  const auto count = static_cast<int32_t>(ReadUInt32(code));
+  const auto count = kestrel::ReadWrappedInt32(code);
   DecodeColumnLayout(record, layout, count, factor, code);
 }
 

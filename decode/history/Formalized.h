@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "KestrelCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 
 namespace kestrel::formalized {
 

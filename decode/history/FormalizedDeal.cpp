@@ -22,11 +22,12 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 #include "decode/history/Formalized.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/SeriesResult.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -111,8 +112,7 @@ CKestrelData* CKestrelCode::DecodeFormalizedDeal(CDecodeCode& cursor) {
       {"sge", OnRecord<&DecodeLast24Deal_Fx_Gold>},
       {"SGE", OnRecord<&DecodeLast24Deal_Fx_Gold>},
   };
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
   char code[kTernCodeSize] = {};
   if (!ReadFormalizedCode(code, cursor)) return data.release();
   RealCodeToBondCode(code);
@@ -130,7 +130,7 @@ int32_t CKestrelCode::DecodeDealWithTail(CKestrelHisData* record, char* code, in
   const int rows =
       DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDealFlagged, factor, cursor);
   if (rows < 1) return 0;
-  const auto announced = static_cast<int32_t>(ReadUInt32(cursor));
+  const auto announced = kestrel::ReadWrappedInt32(cursor);
   ReadUInt32(cursor);  // the second number is not kept
   // An id-92 column that is not sent stands in the record with no values
   // and no storage.

@@ -22,11 +22,12 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 #include "decode/history/Formalized.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/SeriesResult.h"
 
 namespace {
 
@@ -123,8 +124,7 @@ CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
       {"SGE", IgnoringFactor<&DecodeFormalizedTrend_Gold>},
       {"oversea_futures", IgnoringFactor<&DecodeFormalizedTrend_OverseaFutures>},
   };
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
   char sent[kTernCodeSize] = {};
   if (!ReadFormalizedCode(sent, cursor)) return data.release();
   char code[kTernCodeSize] = {};
@@ -136,39 +136,6 @@ CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
     row->entry(data.get(), code, type, bondFactor, cursor);
   }
   return data.release();
-}
-
-bool CKestrelCode::ReadFormalizedCode(char* code, CDecodeCode& cursor) {
-  // The presence field is signed on the wire's terms.
-  if (static_cast<int32_t>(ReadUInt32(cursor)) <= 0) return false;
-  ReadTernCode(cursor, code, kTernCodeSize);
-  return code[0] != '\0';
-}
-
-int CKestrelCode::DecodeFormalizedPart(CKestrelHisData* record, char* code, THisType hisType,
-                                       const kestrel::ColumnLayout& layout, int factor,
-                                       CDecodeCode& cursor) {
-  // A trend is a minute series, the deals a deal-by-deal series.
-  const TPeriodType period = hisType == kHisMinuteTrend ? kPeriodMinuteBar0 : kPeriodDeal;
-  record->SetDatas(code, static_cast<int>(std::strlen(code)), period, hisType, 0, 0);
-  // The count is signed on the wire's terms: 0 or less means no columns.
-  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
-  return DecodeColumnLayout(record, layout, count, factor, cursor);
-}
-
-void CKestrelCode::AppendCountedColumn(CKestrelData* data, THisType hisType,
-                                       const kestrel::ColumnLayout& layout, int factor,
-                                       CDecodeCode& cursor) {
-  const auto count = static_cast<int32_t>(ReadUInt32(cursor));
-  if (count < 1 || data == nullptr || data->GetKestrelHisData() == nullptr) return;
-  // The first record of the part's history type takes the column; without
-  // one the column stays unread.
-  for (int i = 0; i < data->GetHisDataNum(); ++i) {
-    CKestrelHisData& record = data->GetKestrelHisData()[i];
-    if (record.GetHisType() != hisType) continue;
-    AppendColumnLayout(&record, layout, count, factor, cursor);
-    return;
-  }
 }
 
 // Market entries.

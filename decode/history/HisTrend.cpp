@@ -13,7 +13,6 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
-#include "codec/EnvelopeNesting.h"
 #include "codec/MessageTypes.h"
 #include "codes/TernCode.h"
 
@@ -59,8 +58,7 @@ struct NestedResult {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData());
-  if (result == nullptr) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   if (ReadUInt32(code) == 0) return result.release();
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);  // not kept
@@ -71,18 +69,10 @@ CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
   // The nested message must lie wholly inside the envelope: one that would
   // start at or run past the envelope's end is taken as a null nested
   // result, and so is one nested deeper than the envelope bound.
-  const int available = code.Remaining();
-  if (available < 1) return result.release();
-  const char* message = code.Buffer() + code.Position();
-  int prefixBytes = 0;
-  const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
-  if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
-    return result.release();
-  }
-  const kestrel::EnvelopeNesting nesting;
-  if (nesting.TooDeep()) return result.release();
+  int available = 0;
+  const char* message = code.TakeRest(&available);
   NestedResult nested;
-  nested.result = DecodeFrame(message, prefixBytes + static_cast<int>(length), &nested.type);
+  nested.result = DecodeNested(message, available, NestedBounds::kWhole, &nested.type);
   if (nested.result != nullptr && IsMerged(nested.type)) {
     result->AddKestrelData(reinterpret_cast<CKestrelData*>(nested.result));
   }

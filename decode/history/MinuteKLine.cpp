@@ -13,9 +13,10 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
-#include "decode/history/SeriesResult.h"
+#include "decode/series/ColumnLayout.h"
+#include "decode/series/SeriesResult.h"
 
 namespace {
 
@@ -83,9 +84,9 @@ CKestrelData* CKestrelCode::DecodeMinuteKlineData(CDecodeCode& code) {
 
 void CKestrelCode::DecodeMinuteKLineSeries(CKestrelHisData* record,
                                            const kestrel::ColumnLayout& layout, CDecodeCode& code) {
-  const auto factor = static_cast<int>(ReadUInt32(code));
+  const auto factor = kestrel::ReadWrappedInt32(code);
   // The count is signed on the wire's terms: 0 or less means no columns.
-  const auto count = static_cast<int32_t>(ReadUInt32(code));
+  const auto count = kestrel::ReadWrappedInt32(code);
   DecodeColumnLayout(record, layout, count, factor, code);
 }
 

@@ -18,9 +18,10 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
-#include "decode/realtime/WireCounts.h"
+#include "decode/series/ColumnLayout.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 #include "model/ValueStorage.h"
 #include "model/ValueTypes.h"
@@ -77,8 +78,11 @@ const SeriesKind* FindKind(uint32_t kind) {
   return nullptr;
 }
 
-// A series block takes at least one byte each for its id, kind and decimals.
-constexpr int kMinSeriesBytes = 3;
+// Memory a series holds: its entry (id, type, count, value) in the record,
+// and per row a number, or a text pointer with its text's block.
+constexpr int64_t kSeriesEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
+constexpr int64_t kNumberRowBytes = sizeof(int64_t);
+constexpr int64_t kTextRowBytes = sizeof(char*) + kestrel::kBlockOverheadBytes;
 
 // The result's one history record, labelled with the code and the types.
 CKestrelHisData* AddRecord(CKestrelData& result, char* code, TPeriodType period, THisType hisType) {
@@ -104,22 +108,21 @@ void CopyOnlyEntry(CIndexToValue& from, CIndexToValue& to, int at) {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData());
-  if (result == nullptr) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   ReadUInt32(code);  // leading number, unused
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);
   if (text[0] == '\0') return result.release();
-  const auto hisType = static_cast<THisType>(static_cast<int32_t>(ReadUInt32(code)));
+  const auto hisType = static_cast<THisType>(kestrel::ReadWrappedInt32(code));
   for (int i = 0; i < kUnusedHeadNumbers; ++i) ReadUInt32(code);
-  const auto rows = static_cast<int32_t>(ReadUInt32(code));
+  const auto rows = kestrel::ReadWrappedInt32(code);
   if (rows < 1) {
     // The code and history type alone; nothing after the row count is read.
     AddRecord(*result, text, kPeriodDay, hisType);
     return result.release();
   }
   const TPeriodType period = PeriodOf(ReadUInt32(code));
-  const auto seriesCount = static_cast<int32_t>(ReadUInt32(code));
+  const auto seriesCount = kestrel::ReadWrappedInt32(code);
 
   if (hisType == kOrderQueueHisType) {
     // Two queue series and nothing else: no record and no parameters.
@@ -138,7 +141,7 @@ CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
   // One entry per series, made up front: each series is decoded on its own
   // and copied into its entry, so that many series cost linear time.
   CIndexToValue* values = record->GetIndexToValue();
-  values->SetNum(kestrel::BoundedCount(seriesCount, kMinSeriesBytes, code));
+  values->SetNum(kestrel::HonouredCount(seriesCount, kSeriesEntryBytes, code));
   values->SetDatas();
   const int count = values->GetNum();
   for (int i = 0; i < count; ++i) {
@@ -151,9 +154,9 @@ CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
 }
 
 void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDecodeCode& code) {
-  const auto id = static_cast<int>(ReadUInt32(code));
+  const auto id = kestrel::ReadWrappedInt32(code);
   const uint32_t kind = ReadUInt32(code);
-  const auto decimals = static_cast<int>(ReadUInt32(code));
+  const auto decimals = kestrel::ReadWrappedInt32(code);
   if (series == nullptr) return;
   series->SetNum(1);
   series->SetDatas();
@@ -163,8 +166,10 @@ void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDeco
   const SeriesKind* form = FindKind(kind);
   if (form == nullptr) return;  // no value type, no values, nothing more read
 
-  // Every value takes at least one byte: no more rows than the bytes left.
-  const int rows = kestrel::BoundedCount(n, 1, code);
+  // Rows are honoured as announced; past the end of the message they read
+  // as zeros or empty texts.
+  const int rows = kestrel::HonouredCount(
+      n, form->layout != nullptr ? kNumberRowBytes : kTextRowBytes, code);
   series->GetOneIndexValueNum()[0] = rows;
   series->GetValueType()[0] = form->layout != nullptr
                                   ? kestrel::ColumnValueType(form->layout->columns[0].codec)

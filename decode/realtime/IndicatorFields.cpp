@@ -3,6 +3,7 @@
 // scales, and the level-2 blocks.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,8 +13,9 @@
 #include "KestrelRecords.h"
 #include "L2OrderQueue.h"
 #include "codec/DecodeCode.h"
-#include "decode/history/Calendar.h"
-#include "decode/history/ColumnLayout.h"
+#include "codec/WireCounts.h"
+#include "decode/series/Calendar.h"
+#include "decode/series/ColumnLayout.h"
 #include "model/OwnedArray.h"
 #include "model/ValueTypes.h"
 
@@ -33,6 +35,7 @@ constexpr ColumnSpec kList156[] = {{ColumnCodec::kDate, {1}},
 
 // Corporate actions (150): a date, an amount and a comment per action.
 constexpr int kActionIds[] = {1, 150, 131};
+constexpr int kActionColumns = static_cast<int>(std::size(kActionIds));
 constexpr int kActionEpoch = 19900101;  // day offsets count from this date
 constexpr int kActionAmountDecimals = 5;
 constexpr int kFixedScaleDecimals = 5;  // indicator 151
@@ -107,7 +110,7 @@ void CKestrelCode::DecodeCountedSeries(CKestrelHisData* record, CKestrelQuoteDat
                                        char* code, int id, int index, std::string& securityType,
                                        THisType hisType, const kestrel::ColumnLayout& layout,
                                        bool countAsInt, CDecodeCode& cursor) {
-  const auto n = static_cast<int>(ReadUInt32(cursor));
+  const auto n = kestrel::ReadWrappedInt32(cursor);
   const int type = FindValueTypeByIndexId(id, false);
   if (countAsInt) {
     CIndexToValue* values = quote->GetIndexToValue();
@@ -153,26 +156,28 @@ void CKestrelCode::Decode_156_IndIndex(CKestrelHisData* record, CKestrelQuoteDat
 void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote,
                                        char* code, int id, int index, std::string& securityType,
                                        CDecodeCode& cursor) {
-  const auto n = static_cast<int>(ReadUInt32(cursor));
+  const auto n = kestrel::ReadWrappedInt32(cursor);
   FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), n);
   if (n <= 0) return;
-  // Every action takes at least three bytes: a count beyond the bytes left
-  // is cut to them.
-  const int rows = std::min(n, cursor.Remaining());
-  SetHisDataIndexToValue(record, 3, const_cast<int*>(kActionIds), rows);
+  // The count is honoured as announced (codec/WireCounts.h): a row holds a
+  // date, an amount and a comment's pointer and block.
+  constexpr int64_t kActionRowBytes =
+      sizeof(int) + sizeof(double) + sizeof(char*) + kestrel::kBlockOverheadBytes;
+  const int rows = kestrel::HonouredCount(n, kActionRowBytes, cursor);
+  SetHisDataIndexToValue(record, kActionColumns, const_cast<int*>(kActionIds), rows);
   LabelSeries(record, code, id, kHisIndicator150, securityType);
   CIndexToValue* values = record->GetIndexToValue();
   CIndexValue* columns = values->GetIndexValue();
-  if (columns == nullptr || values->GetNum() != 3) return;
-  for (int c = 0; c < 3; ++c) {
+  if (columns == nullptr || values->GetNum() != kActionColumns) return;
+  for (int c = 0; c < kActionColumns; ++c) {
     if (values->GetOneIndexValueNum()[c] != rows) return;  // storage ran out
   }
   int* dates = columns[0].pnValue;
   double* amounts = columns[1].pdValue;
   char** comments = columns[2].ppcValue;
   for (int k = 0; k < rows; ++k) {
-    const auto days = static_cast<int32_t>(ReadUInt32(cursor));
-    const auto amount = static_cast<int32_t>(ReadUInt32(cursor));
+    const auto days = kestrel::ReadWrappedInt32(cursor);
+    const auto amount = kestrel::ReadWrappedInt32(cursor);
     const std::string comment = ReadSizedText(cursor);
     dates[k] = kestrel::AddDaysToDate(kActionEpoch, days);
     amounts[k] = GetFloat(amount, kActionAmountDecimals);
@@ -213,7 +218,7 @@ void CKestrelCode::DecodeLevel2Block(CKestrelHisData* record, CKestrelQuoteData*
   record->SetSecurityType(securityType.c_str(), static_cast<int>(securityType.size()));
   record->SetIndIndex(id);
   series(code, record, cursor);
-  *trailing = static_cast<int>(ReadUInt32(cursor));
+  *trailing = kestrel::ReadWrappedInt32(cursor);
   FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), *trailing);
 }
 

@@ -14,8 +14,9 @@
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/TernCode.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ CKestrelHisData* OpenHistorySeries(CKestrelData* result, char (&ternCode)[kTernC
   ReadTernCode(code, ternCode);
   if (ternCode[0] == '\0') return nullptr;
   int32_t last = 0;
-  for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = static_cast<int32_t>(ReadUInt32(code));
+  for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = kestrel::ReadWrappedInt32(code);
   if (last <= 0) return nullptr;
   result->SetHisDataNum(1);
   result->SetHisData();
@@ -92,9 +93,9 @@ void CKestrelCode::DecodeL2Series(char* ternCode, CKestrelHisData* record, int h
   // when the series is empty.
   record->SetDatas(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0,
                    kPeriodDeal, static_cast<THisType>(hisType), 0, 0);
-  const auto rows = static_cast<int32_t>(ReadUInt32(code));
-  // The engine declares the columns only for a positive count, and cuts a
-  // count beyond the bytes left to them.
+  const auto rows = kestrel::ReadWrappedInt32(code);
+  // The engine declares the columns only for a positive count, and honours
+  // it within the message's memory budget (codec/WireCounts.h).
   DecodeColumnLayout(record, layout, rows, kLevel2PriceDecimals, code);
 }
 
@@ -112,8 +113,7 @@ void CKestrelCode::DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, C
 }
 
 CKestrelData* CKestrelCode::DecodeLevel2TransactionsHistory(CDecodeCode& code) {
-  std::unique_ptr<CKestrelData> result(new (std::nothrow) CKestrelData);
-  if (!result) return nullptr;
+  auto result = std::make_unique<CKestrelData>();
   // The kind of history that follows; any other kind has no body.
   struct Kind {
     uint32_t kind;
@@ -147,7 +147,7 @@ void CKestrelCode::DecodeLevel2Transactions(CKestrelData* result, CDecodeCode& c
   SetQuoteDataIndexToValue(quote, static_cast<int>(std::size(trailerIds)), trailerIds);
   CIndexValue* values = quote->GetIndexToValue()->GetIndexValue();
   if (values == nullptr) return;
-  values[0].nValue = static_cast<int32_t>(ReadUInt32(code));
+  values[0].nValue = kestrel::ReadWrappedInt32(code);
   values[1].llValue = ReadInt64(code);
 }
 

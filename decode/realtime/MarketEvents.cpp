@@ -1,28 +1,24 @@
 // Two lists that travel inside larger messages: market events (the value of
 // indicator 155) and parameter lists (id, decimals, value) of QE data.
 //
-// Every count read from the wire is cut to what the bytes left can hold, so
-// a forged count cannot make a list allocate without bound.
+// Counts are honoured as announced (codec/WireCounts.h).
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "KestrelCode.h"
 #include "KestrelData.h"
 #include "codec/DecodeCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 
 namespace {
 
-using kestrel::BoundedCount;
+using kestrel::HonouredCount;
 
-// Fewest bytes of one market event: its four numbers, two empty sized
-// texts and a field count of 0.
-constexpr int kEventMinBytes = kKestrelEventInfoCount + 3;
-// Fewest bytes of one event field: an id and a value.
-constexpr int kFieldMinBytes = 2;
-// Fewest bytes of one parameter: an id, its decimals and a value.
-constexpr int kParameterMinBytes = 3;
+// Memory one parameter holds: an entry of each of the four arrays of a
+// value list (id, type, count, value).
+constexpr int64_t kParameterBytes = 3 * sizeof(int) + sizeof(CIndexValue);
 
 }  // namespace
 
@@ -30,7 +26,7 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
   if (result == nullptr) return;
   // With no event to read the list already in the result stays; otherwise
   // it is replaced by the new one.
-  const int count = BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kEventMinBytes, code);
+  const int count = HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(CKestrelMarketEventData), code);
   if (count < 1) return;
   result->SetMarketEventListLen(count);
   result->SetMarketEventList();
@@ -40,17 +36,19 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
   // Fresh events are zeroed: events the message cannot hold stay so.
   for (int i = 0; i < result->GetMarketEventListLen() && !code.Exhausted(); ++i) {
     CKestrelMarketEventData& event = events[i];
-    for (int& number : event.EventInfo) number = static_cast<int32_t>(ReadUInt32(code));
+    for (int& number : event.EventInfo) number = kestrel::ReadWrappedInt32(code);
     // Texts longer than their fields are cut to them (47 and 39
     // characters); the rest of their bytes is skipped.
     ReadSizedString(code, event.TernCode);
     const int factor = GetPriceUnitFactor(event.TernCode);
-    event.FieldItemNum = BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kFieldMinBytes, code);
-    event.FieldItem = TryNewArray<kestrel::ResultArrays, CMarketEventFieldItem>(event.FieldItemNum);
-    if (event.FieldItem == nullptr) event.FieldItemNum = 0;
+    // A negative count is kept as read, with no fields.
+    const int32_t wireFields = kestrel::ReadWrappedInt32(code);
+    const int fields = HonouredCount(wireFields, sizeof(CMarketEventFieldItem), code);
+    event.FieldItem = TryNewArray<kestrel::ResultArrays, CMarketEventFieldItem>(fields);
+    event.FieldItemNum = event.FieldItem != nullptr ? fields : std::min(wireFields, 0);
     for (int k = 0; k < event.FieldItemNum; ++k) {
       CMarketEventFieldItem& field = event.FieldItem[k];
-      field.IndIndex = static_cast<int32_t>(ReadUInt32(code));
+      field.IndIndex = kestrel::ReadWrappedInt32(code);
       // Scaled by the event's security and the field's id; no correction
       // of futures or gold integers applies here.
       field.Value = GetFloat(ReadInt64(code), GetRealFactor(factor, field.IndIndex));
@@ -61,7 +59,7 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
 
 void CKestrelCode::DecodeParameters(CKestrelData* result, char* ternCode, CDecodeCode& code) {
   if (result == nullptr) return;
-  const int count = BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kParameterMinBytes, code);
+  const int count = HonouredCount(kestrel::ReadWrappedInt32(code), kParameterBytes, code);
   if (count < 1) return;
   result->SetQuoteDataNum(1);
   result->SetQuoteData();
@@ -73,12 +71,11 @@ void CKestrelCode::DecodeParameters(CKestrelData* result, char* ternCode, CDecod
   values->SetDatas();
   if (values->GetIndexValue() == nullptr) return;
 
-  // The count is already bounded by the bytes left, so every entry is read
-  // even when the message ends early: entries behind its end read as id 0
+  // Every announced entry is read, even when the message ends early: entries behind its end read as id 0
   // holding 0.0, never as unset values.
   for (int k = 0; k < values->GetNum(); ++k) {
-    const auto id = static_cast<int32_t>(ReadUInt32(code));
-    const auto decimals = static_cast<int32_t>(ReadUInt32(code));
+    const auto id = kestrel::ReadWrappedInt32(code);
+    const auto decimals = kestrel::ReadWrappedInt32(code);
     const int64_t raw = ReadInt64(code);
     values->GetIndexId()[k] = id;
     values->GetOneIndexValueNum()[k] = 1;

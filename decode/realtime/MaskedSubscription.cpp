@@ -7,6 +7,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "decode/realtime/SecurityBlocks.h"
 
 namespace {
@@ -42,12 +43,13 @@ constexpr kestrel::MessageShape kMasked =
 
 CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
-  // Every id takes at least one byte: a count beyond the bytes left is cut
-  // to them.
-  const int idCount = std::min(static_cast<int>(ReadUInt32(code)), code.Remaining());
+  // The count is honoured as announced (codec/WireCounts.h): ids past the
+  // end of the message read as 0. Each id holds itself and a selected slot.
+  const int idCount =
+      kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), 2 * sizeof(int), code);
   if (idCount < 1) return result.release();
   std::vector<int> ids(static_cast<size_t>(idCount));
-  for (int& id : ids) id = static_cast<int>(ReadUInt32(code));
+  for (int& id : ids) id = kestrel::ReadWrappedInt32(code);
   const int maskBytes = (idCount + 7) / 8;
   std::vector<char> mask(static_cast<size_t>(maskBytes));
   std::vector<int> selected(static_cast<size_t>(idCount));
@@ -62,5 +64,5 @@ bool CKestrelCode::DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int
                                              int maskBytes, char* mask, int* selected,
                                              CDecodeCode& code) {
   const kestrel::MaskedIds masked{ids, idCount, mask, maskBytes, selected};
-  return DecodeSecurityList(result, kMasked, static_cast<int>(ReadUInt32(code)), &masked, code);
+  return DecodeSecurityList(result, kMasked, kestrel::ReadWrappedInt32(code), &masked, code);
 }

@@ -6,30 +6,30 @@
 // item fields follow). QE data carries a third form, the series form, with
 // 64-bit fields. Operators are passed to the host as received.
 //
-// Every count read from the wire is cut to what the bytes left can hold
-// (each element takes at least the bytes named below), so a forged count
-// cannot make a queue allocate without bound.
+// Counts are honoured as announced (codec/WireCounts.h): levels and items
+// past the end of the message read as zeros.
 #include <cstdint>
 #include <cstring>
 
 #include "KestrelCode.h"
 #include "L2OrderQueue.h"
 #include "codec/DecodeCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/ValueTypes.h"
 
 namespace {
 
-using kestrel::BoundedCount;
+using kestrel::HonouredCount;
+using kestrel::kBlockOverheadBytes;
 
 // Decimals of queue prices in the quote-update form.
 constexpr int kQueuePriceDecimals = 3;
 
-// Fewest bytes of one order item: a stop-bit number.
-constexpr int kItemMinBytes = 1;
-// Fewest bytes of a level of the series form: price, order count, item
-// count and three numbers that are read and discarded.
-constexpr int kSeriesLevelMinBytes = 6;
+// Memory one level holds: the level itself and the one-entry arrays (id,
+// type, count, value) of its price.
+constexpr int64_t kPriceArrays = 4;
+constexpr int64_t kLevelBytes = sizeof(CL2OrderQueuePriceLevel) +
+                                kPriceArrays * (sizeof(CIndexValue) + kBlockOverheadBytes);
 // Numbers of the series-form queue header, and of each of its levels, that
 // are read and discarded.
 constexpr int kSeriesSkippedNumbers = 3;
@@ -47,7 +47,7 @@ int Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(val
 // Stores a level's price, its order count and its item count, and allocates
 // the items; returns them (null when there are none).
 CL2OrderQueueItem* SizeLevel(CL2OrderQueuePriceLevel& level, double price, int orders,
-                             uint32_t wireItems, const CDecodeCode& code) {
+                             uint32_t wireItems, CDecodeCode& code) {
   CIndexToValue* container = level.GetPrice();
   if (container->GetNum() >= 1 && container->GetValueType() != nullptr &&
       container->GetIndexValue() != nullptr) {
@@ -55,7 +55,8 @@ CL2OrderQueueItem* SizeLevel(CL2OrderQueuePriceLevel& level, double price, int o
     container->GetIndexValue()[0].dValue = price;
   }
   level.SetNumOfOrders(orders);
-  level.SetL2OrderQueueItemNum(BoundedCount(static_cast<int32_t>(wireItems), kItemMinBytes, code));
+  level.SetL2OrderQueueItemNum(
+      HonouredCount(static_cast<int32_t>(wireItems), sizeof(CL2OrderQueueItem), code));
   level.SetL2OrderQueueItem();
   return level.GetL2OrderQueueItem();
 }
@@ -68,7 +69,7 @@ using PriceScale = double (*)(int64_t value, int decimals);
 CL2OrderQueueItem* ReadLevel(CL2OrderQueuePriceLevel& level, PriceScale scale, int priceDecimals,
                              CDecodeCode& code) {
   const double price = scale(ReadUInt32(code), priceDecimals);
-  const auto orders = static_cast<int32_t>(ReadUInt32(code));
+  const auto orders = kestrel::ReadWrappedInt32(code);
   const uint32_t wireItems = ReadUInt32(code);
   return SizeLevel(level, price, orders, wireItems, code);
 }
@@ -101,11 +102,11 @@ constexpr ItemChange kItemChanges[] = {
 void ReadItemChanges(CL2OrderQueueItem* items, int count, CDecodeCode& code) {
   for (int k = 0; k < count; ++k) {
     CL2OrderQueueItem& item = items[k];
-    item.Operator = static_cast<int32_t>(ReadUInt32(code));
+    item.Operator = kestrel::ReadWrappedInt32(code);
     for (const ItemChange& change : kItemChanges) {
       if (change.itemOperator != item.Operator) continue;
       for (int CL2OrderQueueItem::*field : change.fields) {
-        if (field != nullptr) item.*field = static_cast<int32_t>(ReadUInt32(code));
+        if (field != nullptr) item.*field = kestrel::ReadWrappedInt32(code);
       }
     }
   }
@@ -130,29 +131,26 @@ void CKestrelCode::DecodeL2OrderQueueData(char* ternCode, CKestrelL2OrderQueue* 
   if (queue == nullptr) return;
   // The code first, so that the caller always appends the queue.
   queue->SetTernCode(ternCode, ternCode != nullptr ? static_cast<int>(std::strlen(ternCode)) : 0);
-  queue->SetDateTimeStamp(static_cast<int32_t>(ReadUInt32(code)));
-  queue->SetSide(static_cast<int32_t>(ReadUInt32(code)));
-  queue->SetImageStatus(static_cast<int32_t>(ReadUInt32(code)));
+  queue->SetDateTimeStamp(kestrel::ReadWrappedInt32(code));
+  queue->SetSide(kestrel::ReadWrappedInt32(code));
+  queue->SetImageStatus(kestrel::ReadWrappedInt32(code));
 
-  // The reader of the levels by image status, and the fewest bytes of one
-  // level. A status of no row reads nothing for its levels; they stay as
-  // made, still no more of them than the bytes left.
+  // The reader of the levels by image status. A status of no row reads
+  // nothing for its levels; they stay as made.
   struct ImageForm {
     int status;
-    int levelMinBytes;
     void (*readLevels)(CL2OrderQueuePriceLevel*, int, int, CDecodeCode&);
   };
   static constexpr ImageForm kImageForms[] = {
-      {kFullImage, 3, DecodeImageStatus_FULL},      // price, orders, item count
-      {kUpdateImage, 4, DecodeImageStatus_UPDATE},  // operator, price, orders, item count
+      {kFullImage, DecodeImageStatus_FULL},
+      {kUpdateImage, DecodeImageStatus_UPDATE},
   };
   const ImageForm* form = nullptr;
   for (const ImageForm& row : kImageForms) {
     if (row.status == queue->GetImageStatus()) form = &row;
   }
-  const auto wireLevels = static_cast<int32_t>(ReadUInt32(code));
   queue->SetL2OrderQueuePriceLevelNum(
-      BoundedCount(wireLevels, form != nullptr ? form->levelMinBytes : 1, code));
+      HonouredCount(kestrel::ReadWrappedInt32(code), kLevelBytes, code));
   // Fresh levels have operator 0, no orders and no items.
   queue->SetL2OrderQueuePriceLevel();
   if (form != nullptr) {
@@ -164,11 +162,13 @@ void CKestrelCode::DecodeL2OrderQueueData(char* ternCode, CKestrelL2OrderQueue* 
 void CKestrelCode::DecodeImageStatus_FULL(CL2OrderQueuePriceLevel* levels, int levelCount,
                                           int priceDecimals, CDecodeCode& code) {
   if (levels == nullptr) return;
-  for (int i = 0; i < levelCount && !code.Exhausted(); ++i) {
+  // Every announced level is read: past the end of the message its price,
+  // orders and items read as 0.
+  for (int i = 0; i < levelCount; ++i) {
     CL2OrderQueueItem* items = ReadLevel(levels[i], GetFloat, priceDecimals, code);
     const int count = levels[i].GetL2OrderQueueItemNum();
     for (int k = 0; k < count && items != nullptr; ++k) {
-      items[k].Volume = static_cast<int32_t>(ReadUInt32(code));
+      items[k].Volume = kestrel::ReadWrappedInt32(code);
     }
   }
 }
@@ -178,7 +178,7 @@ void CKestrelCode::DecodeImageStatus_UPDATE(CL2OrderQueuePriceLevel* levels, int
   if (levels == nullptr) return;
   for (int i = 0; i < levelCount && !code.Exhausted(); ++i) {
     CL2OrderQueuePriceLevel& level = levels[i];
-    level.SetPriceLevelOperator(static_cast<int32_t>(ReadUInt32(code)));
+    level.SetPriceLevelOperator(kestrel::ReadWrappedInt32(code));
     // Fresh items hold three zeros.
     CL2OrderQueueItem* items = ReadLevel(level, GetFloat, priceDecimals, code);
     const int count = level.GetL2OrderQueueItemNum();
@@ -204,18 +204,17 @@ void CKestrelCode::DecodeL2OrderQueueSeries(char* ternCode, CKestrelL2OrderQueue
   for (int i = 0; i < kSeriesSkippedNumbers; ++i) ReadUInt32(code);
 
   // Only full images carry their levels in this form; the levels of any
-  // other status are made (no more of them than the bytes left) and stay
-  // as made.
+  // other status are made and stay as made.
   const bool full = queue->GetImageStatus() == kFullImage;
-  const int levelCount =
-      BoundedCount(Low32(ReadInt64(code)), full ? kSeriesLevelMinBytes : 1, code);
+  const int levelCount = HonouredCount(Low32(ReadInt64(code)), kLevelBytes, code);
   if (levelCount < 1) return;
   queue->SetL2OrderQueuePriceLevelNum(levelCount);
   queue->SetL2OrderQueuePriceLevel();
   CL2OrderQueuePriceLevel* levels = queue->GetL2OrderQueuePriceLevel();
   if (!full || levels == nullptr) return;
 
-  for (int i = 0; i < queue->GetL2OrderQueuePriceLevelNum() && !code.Exhausted(); ++i) {
+  // As in a full image, levels past the end of the message read as zeros.
+  for (int i = 0; i < queue->GetL2OrderQueuePriceLevelNum(); ++i) {
     const double price = GetFloat(ReadInt64(code), kQueuePriceDecimals);
     const int orders = Low32(ReadInt64(code));
     const uint32_t wireItems = ReadUInt32(code);

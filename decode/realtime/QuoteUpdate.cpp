@@ -4,6 +4,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "decode/realtime/SecurityBlocks.h"
 
 namespace {
@@ -47,10 +48,10 @@ constexpr kestrel::MessageShape kQuoteUpdate =
 
 CKestrelData* CKestrelCode::DecodeQuoteUpdateData(CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
-  const auto securities = static_cast<int>(ReadUInt32(code));
+  const auto securities = kestrel::ReadWrappedInt32(code);
   if (securities == 0) {
     // No securities: the server reports an error code instead.
-    result->SetError(static_cast<int>(ReadUInt32(code)));
+    result->SetError(kestrel::ReadWrappedInt32(code));
     return result.release();
   }
   if (!DecodeSecurityList(result.get(), kQuoteUpdate, securities, nullptr, code)) {

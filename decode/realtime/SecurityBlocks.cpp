@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string_view>
 
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/DecimalScale.h"
 #include "codes/IndicatorDecimals.h"
 #include "codes/TernCode.h"
@@ -19,6 +21,9 @@
 #include "model/ValueTypes.h"
 
 namespace {
+
+// Memory one entry of a value list holds: its id, type, count and value.
+constexpr int64_t kEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
 
 // Bond real codes price with four decimals.
 constexpr int kBondRealCodeFactor = 4;
@@ -33,6 +38,34 @@ constexpr int kTrailing93Id = 329;
 
 bool HasCode(CKestrelHisData& record) { return record.GetTernCode()[0] != '\0'; }
 bool HasCode(CKestrelL2OrderQueue& queue) { return queue.GetTernCode()[0] != '\0'; }
+
+// An extra quote entry that carries a trailing number of a block.
+struct TrailingEntry {
+  int id;
+  int64_t (*value)(const kestrel::BlockLists& lists);  // null: no entry
+};
+// What a kestrel::Appended value appends after a block: its series record
+// (when filled), preceded by the quote entries of its trailing numbers; a
+// null series stands for the order queue.
+struct AppendRow {
+  CKestrelHisData kestrel::BlockLists::*series;
+  TrailingEntry trailing[2];
+};
+using Lists = kestrel::BlockLists;
+constexpr AppendRow kAppendRows[] = {  // indexed by kestrel::Appended
+    {&Lists::series57, {}},
+    {&Lists::series58, {}},
+    {&Lists::series90,
+     {{kTrailing90Id, [](const Lists& l) -> int64_t { return l.trailing90; }},
+      {kTrailing90LongId, [](const Lists& l) -> int64_t { return l.trailing90Long; }}}},
+    {&Lists::series89, {{kTrailing89Id, [](const Lists& l) -> int64_t { return l.trailing89; }}}},
+    {&Lists::series93, {{kTrailing93Id, [](const Lists& l) -> int64_t { return l.trailing93; }}}},
+    {&Lists::series150, {}},
+    {&Lists::series152, {}},
+    {&Lists::series156, {}},
+    {nullptr, {}},  // kQueue91
+};
+static_assert(std::size(kAppendRows) == static_cast<size_t>(kestrel::Appended::kQueue91) + 1);
 
 // Ids up to this one carry unsigned plain values in quote updates.
 constexpr int kHighestUnsignedId = 128;
@@ -112,8 +145,9 @@ void kestrel::PendingRecords::AddTo(CKestrelData* result) {
     AddCopies(series, result, &CKestrelData::AddNumHisDatas);
     AddCopies(queues, result, &CKestrelData::AddNumL2OrderQueues);
   } catch (const std::bad_alloc&) {
-    // No room for a batch: the records are left out, as when a growth of
-    // the result's lists fails.
+    // Called from a destructor, so nothing may pass: with no room for a
+    // batch the records are left out, as when a growth of the result's
+    // lists fails.
   }
 }
 
@@ -228,9 +262,9 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
                                          kestrel::SecurityBlock& block,
                                          const kestrel::MessageShape& shape, int count,
                                          const int* ids, CDecodeCode& code) {
-  // Every entry takes at least one byte, so a count beyond the bytes left is
-  // cut to them; a list of ids bounds it too.
-  const int entries = ids != nullptr ? count : std::min(count, code.Remaining());
+  // The count is honoured as announced (codec/WireCounts.h); a list of ids
+  // bounds it already.
+  const int entries = ids != nullptr ? count : kestrel::HonouredCount(count, kEntryBytes, code);
   CIndexToValue* values = quote->GetIndexToValue();
   if (entries >= 1) {
     values->SetNum(entries);
@@ -269,51 +303,26 @@ void CKestrelCode::DecodeSecurityEntries(CKestrelData* result, CKestrelQuoteData
   if (!block.lists || block.pending == nullptr) return;
   kestrel::BlockLists& l = *block.lists;
   for (size_t a = 0; a < shape.appendCount; ++a) {
-    switch (shape.appends[a]) {
-      case kestrel::Appended::kSeries57:
-        if (HasCode(l.series57)) block.pending->series.push_back(&l.series57);
-        break;
-      case kestrel::Appended::kSeries58:
-        if (HasCode(l.series58)) block.pending->series.push_back(&l.series58);
-        break;
-      case kestrel::Appended::kSeries90:
-        if (!HasCode(l.series90)) break;
-        AppendExtraEntry(quote, kTrailing90Id, l.trailing90);
-        AppendExtraEntry(quote, kTrailing90LongId, l.trailing90Long);
-        block.pending->series.push_back(&l.series90);
-        break;
-      case kestrel::Appended::kSeries89:
-        if (!HasCode(l.series89)) break;
-        AppendExtraEntry(quote, kTrailing89Id, l.trailing89);
-        block.pending->series.push_back(&l.series89);
-        break;
-      case kestrel::Appended::kSeries93:
-        if (!HasCode(l.series93)) break;
-        AppendExtraEntry(quote, kTrailing93Id, l.trailing93);
-        block.pending->series.push_back(&l.series93);
-        break;
-      case kestrel::Appended::kSeries150:
-        if (HasCode(l.series150)) block.pending->series.push_back(&l.series150);
-        break;
-      case kestrel::Appended::kSeries152:
-        if (HasCode(l.series152)) block.pending->series.push_back(&l.series152);
-        break;
-      case kestrel::Appended::kSeries156:
-        if (HasCode(l.series156)) block.pending->series.push_back(&l.series156);
-        break;
-      case kestrel::Appended::kQueue91:
-        if (HasCode(l.queue91)) block.pending->queues.push_back(&l.queue91);
-        break;
+    const AppendRow& row = kAppendRows[static_cast<size_t>(shape.appends[a])];
+    if (row.series == nullptr) {
+      if (HasCode(l.queue91)) block.pending->queues.push_back(&l.queue91);
+      continue;
     }
+    CKestrelHisData& series = l.*row.series;
+    if (!HasCode(series)) continue;
+    for (const TrailingEntry& trailing : row.trailing) {
+      if (trailing.value != nullptr) AppendExtraEntry(quote, trailing.id, trailing.value(l));
+    }
+    block.pending->series.push_back(&series);
   }
 }
 
 bool CKestrelCode::DecodeSecurityList(CKestrelData* result, const kestrel::MessageShape& shape,
                                       int securities, const kestrel::MaskedIds* masked,
                                       CDecodeCode& code) {
-  // Every block takes at least two bytes (its code): a count beyond the
-  // bytes left is cut to them.
-  const int blocks = std::min(securities, code.Remaining());
+  // The count is honoured as announced (codec/WireCounts.h); a block whose
+  // code cannot be read ends the walk.
+  const int blocks = kestrel::HonouredCount(securities, sizeof(CKestrelQuoteData), code);
   if (blocks < 1) return false;
   result->SetQuoteDataNum(blocks);
   result->SetQuoteData();

@@ -5,6 +5,7 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "decode/realtime/SecurityBlocks.h"
 
 namespace {
@@ -30,9 +31,9 @@ constexpr kestrel::MessageShape kSymbols =
 
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
-  const auto securities = static_cast<int>(ReadUInt32(code));
-  // No securities (or no room for them): no result at all.
-  if (securities < 1 || code.Remaining() < 1) return nullptr;
+  const auto securities = kestrel::ReadWrappedInt32(code);
+  // No securities: no result at all.
+  if (securities < 1) return nullptr;
   if (!DecodeSecurityList(result.get(), kSimple, securities, nullptr, code)) {
     if (result->GetKestrelQuoteData() == nullptr) return nullptr;  // no quote array
     result->Clear();  // a code that cannot be read empties the result
@@ -41,9 +42,9 @@ CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
-  const auto securities = static_cast<int>(ReadUInt32(code));
+  const auto securities = kestrel::ReadWrappedInt32(code);
   if (securities == 0) {
-    result->SetError(static_cast<int>(ReadUInt32(code)));
+    result->SetError(kestrel::ReadWrappedInt32(code));
     return;
   }
   // An unreadable code or a missing quote array ends decoding; the caller's

@@ -8,6 +8,7 @@
 #include "KestrelCode.h"
 #include "ServiceRecords.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
 #include "model/OwnedArray.h"
@@ -34,9 +35,9 @@ CLoginInfo* CKestrelCode::DecodeLoginInfo(CDecodeCode& code) {
 CWatchList* CKestrelCode::DecodeServerSubInfo(CDecodeCode& code) {
   auto list = std::make_unique<CWatchList>();
   ReadUInt32(code);  // leading number, unused
-  // Every item takes at least one byte, so a count beyond the bytes left is
-  // cut to them: a forged count cannot make the list allocate without bound.
-  const int count = std::min(static_cast<int>(ReadUInt32(code)), code.Remaining());
+  // Counts are honoured as announced (codec/WireCounts.h): items past the
+  // end of the message have an empty code and no ids.
+  const int count = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(WatchListItem), code);
   if (count < 1) return list.release();
   list->SetWatchListItem(count);
   WatchListItem* items = list->GetWatchListItem();
@@ -48,14 +49,11 @@ CWatchList* CKestrelCode::DecodeServerSubInfo(CDecodeCode& code) {
   for (int i = 0; i < count; ++i) {
     WatchListItem& item = items[i];
     ReadTernCode(code, item.TernCode);
-    // Ids are cut to the bytes left in the same way; each keeps its low 16 bits.
-    const int ids = std::min(static_cast<int>(ReadUInt32(code)), code.Remaining());
+    // Ids past the end of the message read as 0; each keeps its low 16 bits.
+    const int ids = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(uint16_t), code);
     if (ids < 1) continue;
-    try {
-      item.IndIndex = NewZeroedArray<uint16_t>(static_cast<size_t>(ids));
-    } catch (const std::bad_alloc&) {
-      return list.release();  // the items decoded so far, the rest cleared
-    }
+    item.IndIndex = TryNewArray<kestrel::HostArrays, uint16_t>(ids);
+    if (item.IndIndex == nullptr) return list.release();  // the items so far, the rest cleared
     item.IndIndexNum = ids;
     for (int k = 0; k < ids; ++k) item.IndIndex[k] = static_cast<uint16_t>(ReadUInt32(code));
   }

@@ -1,8 +1,8 @@
 // Replies to the ranking requests: sector charts (type 9), sector quotes
 // orders (type 34) and paged ranking lists (type 40).
 //
-// Counts come from the wire and are cut to what the bytes left can hold
-// before anything is allocated; texts are cut to the 30-character buffers of
+// Counts are honoured as announced (codec/WireCounts.h): entries past the
+// end of the message are empty; texts are cut to the 30-character buffers of
 // the records and the rest of an over-long text is skipped.
 #include <cmath>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include "ServiceRecords.h"
 #include "codec/DecodeCode.h"
 #include "codes/TernCode.h"
-#include "decode/realtime/WireCounts.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 
 namespace {
@@ -44,32 +44,29 @@ double Scaled(int64_t value, int decimals) {
   return static_cast<double>(value) / std::pow(10.0, decimals);
 }
 
-// Fewest bytes of the wire forms: a code takes two (segment id and offset,
-// or id 0 and a text); a chart entry adds three values, a ranking entry a
-// sized text.
-constexpr int kMinCodeBytes = 2;
-constexpr int kMinChartEntryBytes = kMinCodeBytes + 3;
-constexpr int kMinRankEntryBytes = kMinCodeBytes + 1;
+// Memory of one ranked code: its pointer and its text; a paged ranking
+// entry adds a value text.
+constexpr int64_t kCodeTextBytes = sizeof(char*) + kKestrelTernCodeSize + kestrel::kBlockOverheadBytes;
+constexpr int64_t kRankEntryBytes = 2 * kCodeTextBytes;
 
 }  // namespace
 
 CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
-  std::unique_ptr<CTop8Info> info(new (std::nothrow) CTop8Info());
-  if (info == nullptr) return nullptr;
+  auto info = std::make_unique<CTop8Info>();
   info->SetSectorChartItemNum(kSectorCount);
   info->SetSectorChartItem();
   CSectorChartItem* sectors = info->GetSectorChartItem();
   if (sectors == nullptr) return info.release();  // no sectors, no name
-  info->SetModuleId(static_cast<int>(ReadUInt32(code)));
+  info->SetModuleId(kestrel::ReadWrappedInt32(code));
   std::string name = ReadSizedText(code);
   info->SetSectorName(name.data(), static_cast<int>(name.size()));
 
-  const auto entries = static_cast<int32_t>(ReadUInt32(code));
+  const auto entries = kestrel::ReadWrappedInt32(code);
   if (entries < 1) return info.release();  // nine sectors without entries
   for (int s = 0; s < kSectorCount; ++s) {
     CSectorChartItem& sector = sectors[s];
-    sector.SetIndIndex(static_cast<int>(ReadUInt32(code)));
-    const int count = kestrel::BoundedCount(entries, kMinChartEntryBytes, code);
+    sector.SetIndIndex(kestrel::ReadWrappedInt32(code));
+    const int count = kestrel::HonouredCount(entries, sizeof(CChartItem), code);
     sector.SetChartItemNum(count);
     sector.SetChartItem();
     CChartItem* items = sector.GetChartItem();
@@ -90,11 +87,9 @@ CTop8Info* CKestrelCode::DecodeSectorCharts(CDecodeCode& code) {
 }
 
 CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
-  std::unique_ptr<CSectorQuotesOrder> order(new (std::nothrow) CSectorQuotesOrder());
-  if (order == nullptr) return nullptr;
-  order->ModuleId = static_cast<int>(ReadUInt32(code));
-  const int count =
-      kestrel::BoundedCount(static_cast<int32_t>(ReadUInt32(code)), kMinCodeBytes, code);
+  auto order = std::make_unique<CSectorQuotesOrder>();
+  order->ModuleId = kestrel::ReadWrappedInt32(code);
+  const int count = kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), kCodeTextBytes, code);
   order->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
   if (order->Codes == nullptr) return order.release();  // CodeNum 0
   order->CodeNum = count;
@@ -103,15 +98,14 @@ CSectorQuotesOrder* CKestrelCode::DecodeSectorQuotesOrder(CDecodeCode& code) {
 }
 
 CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
-  std::unique_ptr<CPagedRankList> list(new (std::nothrow) CPagedRankList());
-  if (list == nullptr) return nullptr;
-  list->ModuleId = static_cast<int>(ReadUInt32(code));
-  const auto total = static_cast<int32_t>(ReadUInt32(code));
+  auto list = std::make_unique<CPagedRankList>();
+  list->ModuleId = kestrel::ReadWrappedInt32(code);
+  const auto total = kestrel::ReadWrappedInt32(code);
   if (total < 1) return list.release();
-  const auto header1 = static_cast<int32_t>(ReadUInt32(code));
-  const auto header2 = static_cast<int32_t>(ReadUInt32(code));
-  const auto start = static_cast<int32_t>(ReadUInt32(code));
-  const auto end = static_cast<int32_t>(ReadUInt32(code));
+  const auto header1 = kestrel::ReadWrappedInt32(code);
+  const auto header2 = kestrel::ReadWrappedInt32(code);
+  const auto start = kestrel::ReadWrappedInt32(code);
+  const auto end = kestrel::ReadWrappedInt32(code);
   const int64_t entries = int64_t{end} - start + 1;
   if (entries < 1) return list.release();  // nothing of the header is kept
   list->TotalNum = total;
@@ -119,7 +113,7 @@ CPagedRankList* CKestrelCode::DecodePagedRankingList(CDecodeCode& code) {
   list->HeaderValue2 = header2;
   list->StartIndex = start;
   list->EndIndex = end;
-  const int count = kestrel::BoundedCount(entries, kMinRankEntryBytes, code);
+  const int count = kestrel::HonouredCount(entries, kRankEntryBytes, code);
   list->Codes = TryNewArray<kestrel::HostArrays, char*>(count);
   list->Values = TryNewArray<kestrel::HostArrays, char*>(count);
   if (list->Codes == nullptr || list->Values == nullptr) {

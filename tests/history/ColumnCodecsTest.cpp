@@ -9,8 +9,8 @@
 
 #include "KestrelUtils.h"
 #include "codec/DecodeCode.h"
-#include "decode/history/Calendar.h"
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/Calendar.h"
+#include "decode/series/ColumnLayout.h"
 #include "support/Cursor.h"
 #include "support/KestrelCodeAccess.h"
 #include "support/LocalZone.h"

@@ -9,6 +9,7 @@
 
 #include "KestrelUtils.h"
 #include "codes/CodeText.h"
+#include "support/Cursor.h"
 #include "support/Decoded.h"
 #include "support/LocalZone.h"
 #include "support/MessageBuilder.h"
@@ -162,25 +163,34 @@ TEST_F(Formalized, MarketsOfBothMessages) {
 
 // Every prefix of whole messages of both types decodes without fault to a
 // result whose columns hold no more rows than were sent and have storage
-// for each row; a forged count allocates no more than the bytes can hold.
+// for each row; a forged count allocates no more than the message's budget.
 TEST_F(Formalized, EveryPrefixOfBothTypesDecodesSafely) {
   MessageBuilder forged;  // a trend count far beyond the bytes behind it
   forged.UInt(1).TextCode("0700.HK").UInt(2000000000).UInt(0).UInt(0);
-  const std::pair<uint32_t, Bytes> messages[] = {
-      {17, Body("600000.SH", {"TPVA", "TPVFZ"}, 0)},
-      {17, Body("IF1107.CFE", {"TPv", "TPvXF"}, 'A')},
-      {17, Body("YTM_019003.SH", {"TPVM", "TPVFY"}, 0)},
-      {18, Body("AU9999.SGE", {"DPv"}, 0)},
-      {17, forged.Bytes()},
+  struct Message {
+    uint32_t type;
+    Bytes body;
+    int64_t rows;  // rows announced
   };
-  for (const auto& [type, full] : messages) {
-    kt::ForEachCut(type, full, [type = type](const Decoded& d, size_t n) {
+  const Message messages[] = {
+      {17, Body("600000.SH", {"TPVA", "TPVFZ"}, 0), 2},
+      {17, Body("IF1107.CFE", {"TPv", "TPvXF"}, 'A'), 2},
+      {17, Body("YTM_019003.SH", {"TPVM", "TPVFY"}, 0), 2},
+      {18, Body("AU9999.SGE", {"DPv"}, 0), 2},
+      {17, forged.Bytes(), 2000000000},
+  };
+  for (const auto& [type, full, rows] : messages) {
+    kt::ForEachCut(type, full, [type = type, rows = rows](const Decoded& d, size_t n) {
       ASSERT_NE(d.Result(), nullptr) << type << "/" << n;
       auto* data = d.As<CKestrelData>();
       for (int i = 0; i < data->GetHisDataNum(); ++i) {
         CIndexToValue* v = data->GetKestrelHisData()[i].GetIndexToValue();
         for (int k = 0; k < v->GetNum(); ++k) {
-          EXPECT_LE(v->GetOneIndexValueNum()[k], 2) << type << "/" << n;
+          // Rows are honoured as far as the memory budget of the message
+          // reaches, never beyond it.
+          const int64_t held = v->GetOneIndexValueNum()[k];
+          EXPECT_LE(held, rows) << type << "/" << n;
+          EXPECT_LE(held * int64_t{sizeof(int64_t)}, kt::CountBudget(n)) << type << "/" << n;
           EXPECT_TRUE(v->GetOneIndexValueNum()[k] == 0 || v->GetIndexValue()[k].pnValue);
         }
       }

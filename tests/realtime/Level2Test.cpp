@@ -262,10 +262,12 @@ TEST(Level2Decoders, EveryTruncationAndForgedCountStaysWithinTheMessage) {
     kt::ForEachPrefix(bytes, [decode = decode](CDecodeCode& code, int n) {
       CKestrelL2OrderQueue queue;
       decode(kCode, &queue, code);
-      EXPECT_LE(queue.GetL2OrderQueuePriceLevelNum(), n);
+      int64_t held = int64_t{queue.GetL2OrderQueuePriceLevelNum()} * sizeof(CL2OrderQueuePriceLevel);
       for (int i = 0; i < queue.GetL2OrderQueuePriceLevelNum(); ++i) {
-        EXPECT_LE(queue.GetL2OrderQueuePriceLevel()[i].GetL2OrderQueueItemNum(), n);
+        held += int64_t{queue.GetL2OrderQueuePriceLevel()[i].GetL2OrderQueueItemNum()} *
+                sizeof(CL2OrderQueueItem);
       }
+      EXPECT_LE(held, kt::CountBudget(n, 0));
     });
   }
   const Bytes forged = MessageBuilder().UInt(0x7fffffff).UInt(1).UInt(2).UInt(3).Bytes();
@@ -273,16 +275,17 @@ TEST(Level2Decoders, EveryTruncationAndForgedCountStaysWithinTheMessage) {
     kt::ForEachPrefix(bytes, [](CDecodeCode& code, int n) {
       CKestrelData events, parameters;
       Access::DecodeMarketEventData(&events, code);
-      EXPECT_LE(events.GetMarketEventListLen(), n);
+      int64_t held = int64_t{events.GetMarketEventListLen()} * sizeof(CKestrelMarketEventData);
       for (int i = 0; i < events.GetMarketEventListLen(); ++i) {
-        EXPECT_LE(events.GetMarketEventList()[i].FieldItemNum, n);
+        held += int64_t{events.GetMarketEventList()[i].FieldItemNum} * sizeof(CMarketEventFieldItem);
       }
+      EXPECT_LE(held, kt::CountBudget(n, 0));
       code.Frame(0, n);
       Access::DecodeParameters(&parameters, kCode, code);
       const int count = parameters.GetQuoteDataNum() == 1
                             ? parameters.GetKestrelQuoteData()->GetIndexToValue()->GetNum()
                             : 0;
-      EXPECT_LE(count, n);
+      EXPECT_LE(count * int64_t{sizeof(CIndexValue)}, kt::CountBudget(n, 0));
     });
   }
 }

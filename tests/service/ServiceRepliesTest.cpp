@@ -8,6 +8,7 @@
 
 #include "KestrelUtils.h"
 #include "codes/CodeText.h"
+#include "support/Cursor.h"
 #include "support/Decoded.h"
 #include "support/KestrelCodeAccess.h"
 #include "support/MessageBuilder.h"
@@ -96,13 +97,15 @@ TEST(ServerSubInfo, EmptyTruncatedAndForgedCounts) {
     EXPECT_STREQ(list->GetWatchListItem()[1].TernCode, "");
     EXPECT_EQ(list->GetWatchListItem()[1].IndIndex, nullptr);
   }
-  {  // a count of four billion cannot make the list allocate beyond the bytes
-    Decoded d(
-        Frame(26, MessageBuilder().UInt(1).UInt(0x7FFFFFFF).Code(60, 1).UInt(0x7FFFFFFF).Bytes()));
+  {  // a count of two billion is honoured only as far as the message's budget
+    const Bytes message =
+        Frame(26, MessageBuilder().UInt(1).UInt(0x7FFFFFFF).Code(60, 1).UInt(0x7FFFFFFF).Bytes());
+    Decoded d(message);
     auto* list = d.As<CWatchList>();
     ASSERT_NE(list, nullptr);
-    EXPECT_LE(list->GetWatchListItemNum(), 16);
-    EXPECT_LE(list->GetWatchListItem()[0].IndIndexNum, 16);
+    const int64_t held = int64_t{list->GetWatchListItemNum()} * sizeof(WatchListItem) +
+                         int64_t{list->GetWatchListItem()[0].IndIndexNum} * sizeof(uint16_t);
+    EXPECT_LE(held, kt::CountBudget(message.size(), 0));
   }
 }
 

@@ -3,6 +3,7 @@
 #ifndef KESTREL_TESTS_SUPPORT_CURSOR_H
 #define KESTREL_TESTS_SUPPORT_CURSOR_H
 
+#include <cstdint>
 #include <vector>
 
 #include "codec/DecodeCode.h"
@@ -25,6 +26,14 @@ void ForEachPrefix(const Bytes& bytes, Check check) {
     Cursor cursor(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
     check(cursor.code, static_cast<int>(n));
   }
+}
+
+// The result memory that the counts of a message of `bytes` bytes may
+// grant at most (codec/WireCounts.h); `slack` covers a frame's prefix and
+// type.
+inline int64_t CountBudget(size_t bytes, size_t slack = 16) {
+  return CDecodeCode::kCountBudgetPerByte * static_cast<int64_t>(bytes + slack) +
+         CDecodeCode::kCountBudgetFixed;
 }
 
 }  // namespace kt

@@ -51,6 +51,7 @@ struct KestrelCodeAccess {
   static constexpr auto DecodeL2OrderQueueData = &CKestrelCode::DecodeL2OrderQueueData;
   static constexpr auto DecodeL2OrderQueueSeries = &CKestrelCode::DecodeL2OrderQueueSeries;
   static constexpr auto DecodeMarketEventData = &CKestrelCode::DecodeMarketEventData;
+  static constexpr auto DecodeImageStatus_FULL = &CKestrelCode::DecodeImageStatus_FULL;
   static constexpr auto DecodeParameters = &CKestrelCode::DecodeParameters;
 
   // Indicator field decoders.

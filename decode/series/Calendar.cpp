@@ -1,5 +1,5 @@
 // Calendar arithmetic of the date and time columns.
-#include "decode/history/Calendar.h"
+#include "decode/series/Calendar.h"
 
 #include <ctime>
 

@@ -1,5 +1,5 @@
 // Pieces shared by the decoders of single-series history messages.
-#include "decode/history/SeriesResult.h"
+#include "decode/series/SeriesResult.h"
 
 #include <new>
 
@@ -9,8 +9,8 @@
 namespace kestrel {
 
 std::unique_ptr<CKestrelData> NewOneSeriesResult() {
-  std::unique_ptr<CKestrelData> data(new (std::nothrow) CKestrelData());
-  if (data == nullptr || NewSeriesRecords(*data, 1) == nullptr) return nullptr;
+  auto data = std::make_unique<CKestrelData>();
+  if (NewSeriesRecords(*data, 1) == nullptr) return nullptr;
   return data;
 }
 

@@ -1,8 +1,8 @@
 // Pieces shared by the decoders of single-series history messages: the
 // result that holds one history record, the security type stored on it, and
 // the ordered rules that choose a column layout by security type.
-#ifndef KESTREL_DECODE_HISTORY_SERIESRESULT_H
-#define KESTREL_DECODE_HISTORY_SERIESRESULT_H
+#ifndef KESTREL_DECODE_SERIES_SERIESRESULT_H
+#define KESTREL_DECODE_SERIES_SERIESRESULT_H
 
 #include <cstddef>
 #include <memory>
@@ -55,4 +55,4 @@ SeriesDecoder ChooseLayout(const LayoutRule (&rules)[N], std::string_view type,
 
 }  // namespace kestrel
 
-#endif  // KESTREL_DECODE_HISTORY_SERIESRESULT_H
+#endif  // KESTREL_DECODE_SERIES_SERIESRESULT_H

@@ -20,7 +20,7 @@
 #include "codec/DecodeCode.h"
 #include "codec/StopBitRun.h"
 #include "codes/DecimalScale.h"
-#include "decode/history/Calendar.h"
+#include "decode/series/Calendar.h"
 
 namespace {
 

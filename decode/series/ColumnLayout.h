@@ -5,10 +5,12 @@
 // engine (CKestrelCode::DecodeColumnLayout) declares the layout's indicator
 // ids on a history record and runs the codecs, so a market's layout is a
 // table, not a function.
-#ifndef KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
-#define KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
+#ifndef KESTREL_DECODE_SERIES_COLUMNLAYOUT_H
+#define KESTREL_DECODE_SERIES_COLUMNLAYOUT_H
 
 #include <cstddef>
+
+#include "model/ValueTypes.h"
 
 namespace kestrel {
 
@@ -37,21 +39,21 @@ constexpr int ColumnSpan(ColumnCodec codec) {
   return codec == ColumnCodec::kPrices ? 4 : codec == ColumnCodec::kDateAndTime ? 2 : 1;
 }
 
-// The value type code of the arrays a codec writes: 32-bit integers (12),
-// doubles (13) or 64-bit integers (14).
+// The value type code of the arrays a codec writes: 32-bit integers,
+// doubles or 64-bit integers.
 constexpr int ColumnValueType(ColumnCodec codec) {
   switch (codec) {
     case ColumnCodec::kPrices:
     case ColumnCodec::kDoubleSum:
     case ColumnCodec::kDouble64:
     case ColumnCodec::kDoubleU32:
-      return 13;
+      return kValueDoubleArray;
     case ColumnCodec::kInt64Scaled:
     case ColumnCodec::kInt64Plain:
     case ColumnCodec::kInt64U32:
-      return 14;
+      return kValueInt64Array;
     default:
-      return 12;
+      return kValueIntArray;
   }
 }
 
@@ -101,4 +103,4 @@ inline constexpr int kMaxLayoutColumns = 32;
 
 }  // namespace kestrel
 
-#endif  // KESTREL_DECODE_HISTORY_COLUMNLAYOUT_H
+#endif  // KESTREL_DECODE_SERIES_COLUMNLAYOUT_H

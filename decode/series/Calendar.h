@@ -4,8 +4,8 @@
 // seconds as 64-bit integers in the host's local time zone. Every conversion
 // keeps its broken-down time on the caller's stack, so decoding may run on
 // several threads at once.
-#ifndef KESTREL_DECODE_HISTORY_CALENDAR_H
-#define KESTREL_DECODE_HISTORY_CALENDAR_H
+#ifndef KESTREL_DECODE_SERIES_CALENDAR_H
+#define KESTREL_DECODE_SERIES_CALENDAR_H
 
 #include <cstdint>
 
@@ -87,4 +87,4 @@ class LocalTimeCache {
 
 }  // namespace kestrel
 
-#endif  // KESTREL_DECODE_HISTORY_CALENDAR_H
+#endif  // KESTREL_DECODE_SERIES_CALENDAR_H

@@ -1,5 +1,5 @@
 // The engine that runs a column layout over a series.
-#include "decode/history/ColumnLayout.h"
+#include "decode/series/ColumnLayout.h"
 
 #include <algorithm>
 
@@ -7,6 +7,7 @@
 #include "KestrelCode.h"
 #include "KestrelRecords.h"
 #include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
 #include "model/IndicatorCatalogue.h"
 #include "model/ValueStorage.h"
 
@@ -15,17 +16,10 @@ using kestrel::ColumnSpec;
 
 namespace {
 
-// Every row takes at least one byte in each column (flag columns a bit), so
-// a row count beyond what the bytes left can hold is cut to it: a forged
-// count cannot make the record allocate more than the message's own size in
-// rows.
-int RowsTheBytesHold(const kestrel::ColumnLayout& layout, int count, const CDecodeCode& code) {
-  const int64_t byteColumns = std::count_if(layout.begin(), layout.end(), [](const ColumnSpec& c) {
-    return c.codec != ColumnCodec::kBuySell;
-  });
-  const int64_t bytesLeft = code.Remaining();
-  const int64_t rowLimit = byteColumns > 0 ? bytesLeft / byteColumns : bytesLeft * 8;
-  return static_cast<int>(std::min<int64_t>(count, rowLimit));
+// Rows are honoured as announced (codec/WireCounts.h); a row holds one
+// number, at most eight bytes, per column id.
+int HonouredRows(const kestrel::ColumnLayout& layout, int count, CDecodeCode& code) {
+  return kestrel::HonouredCount(count, int64_t{layout.IdCount()} * sizeof(int64_t), code);
 }
 
 // True when the layout's columns, from entry `at` of `values` on, each have
@@ -48,7 +42,7 @@ bool ColumnsReady(CIndexToValue& values, int at, const kestrel::ColumnLayout& la
 int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                      int count, int factor, CDecodeCode& code) {
   if (count < 1 || record == nullptr) return 0;
-  const int rows = RowsTheBytesHold(layout, count, code);
+  const int rows = HonouredRows(layout, count, code);
   if (rows < 1) return 0;
 
   int ids[kestrel::kMaxLayoutColumns];
@@ -74,7 +68,7 @@ int CKestrelCode::DecodeColumnLayout(CKestrelHisData* record, const kestrel::Col
 int CKestrelCode::AppendColumnLayout(CKestrelHisData* record, const kestrel::ColumnLayout& layout,
                                      int count, int factor, CDecodeCode& code) {
   if (record == nullptr) return 0;
-  const int rows = count < 1 ? 0 : RowsTheBytesHold(layout, count, code);
+  const int rows = count < 1 ? 0 : HonouredRows(layout, count, code);
   CIndexToValue* values = record->GetIndexToValue();
   const int at = values->GetNum() > 0 ? values->GetNum() : 0;
   values->AddLength(layout.IdCount());
