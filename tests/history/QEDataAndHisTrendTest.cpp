@@ -122,7 +122,7 @@ TEST(HisTrend, MergesWhatTheNestedMessageYields) {
 }
 
 // Every cut of each message decodes without fault to a result of its type.
-TEST(NewMessages, EveryTruncationIsSafe) {
+TEST(ServiceAndHistoryReplies, EveryTruncationYieldsAResultOfItsType) {
   MessageBuilder charts, page;
   charts.UInt(7).Sized("T").UInt(1);
   for (int s = 0; s < 9; ++s) charts.UInt(188).Code(60, 0).Int(1234).Int(1200).Int(5000);
