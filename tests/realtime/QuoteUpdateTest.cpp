@@ -269,7 +269,8 @@ TEST(QuoteUpdate, Level2BlocksAppendTheirRecordsAndTrailingNumbers) {
   EXPECT_STREQ(data->GetMarketEventList()[0].EventText, "halt");
 }
 
-// Every cut of each message decodes without fault.
+// Every cut of each message decodes without fault to a result of its type,
+// never null, that holds no more securities than the whole message.
 TEST(RealtimeMessages, EveryTruncationIsSafe) {
   MessageBuilder b;
   b.UInt(2).Code(60, 0).UInt(3).UInt(2).PackedTime(9, 30, 0).UInt(3).UInt(1025);
@@ -278,8 +279,13 @@ TEST(RealtimeMessages, EveryTruncationIsSafe) {
   const std::pair<uint32_t, Bytes> messages[] = {
       {64, b.Bytes()}, {25, MaskedBody()}, {64, Level2Body()}};
   for (const auto& [type, body] : messages) {
-    kt::ForEachCut(type, body, [type = type](const Decoded& d, size_t) {
+    const Decoded whole(kt::Frame(type, body));
+    ASSERT_NE(whole.As<CKestrelData>(), nullptr);
+    const int securities = whole.As<CKestrelData>()->GetQuoteDataNum();
+    kt::ForEachCut(type, body, [type = type, securities](const Decoded& d, size_t n) {
       EXPECT_EQ(d.Type(), static_cast<int>(type));
+      ASSERT_NE(d.Result(), nullptr) << type << "/" << n;
+      EXPECT_LE(d.As<CKestrelData>()->GetQuoteDataNum(), securities) << type << "/" << n;
     });
   }
 }
