@@ -93,6 +93,10 @@ TEST(OrderQueue, ImagesAndUpdateOperators) {
   EXPECT_EQ(
       Decode(Access::DecodeL2OrderQueueSeries, SeriesHead(5, 2, 1).UInt(1).UInt(2).Bytes(), 2),
       (std::vector<Level>{{0, 0.011, 0, {}}}));
+  // An update announcing three levels with nothing behind them still has its
+  // three levels: they take no bytes in this form.
+  EXPECT_EQ(Decode(Access::DecodeL2OrderQueueSeries, SeriesHead(5, 2, 3).Bytes()),
+            (std::vector<Level>(3, Level{0, 0.011, 0, {}})));
 }
 
 // A series of two rows: column k starts at 2147483647 + k and moves by k - 1,
