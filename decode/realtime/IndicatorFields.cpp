@@ -16,6 +16,7 @@
 #include "codec/WireCounts.h"
 #include "decode/series/Calendar.h"
 #include "decode/series/ColumnLayout.h"
+#include "model/IndicatorCatalogue.h"
 #include "model/OwnedArray.h"
 #include "model/ValueTypes.h"
 
@@ -164,7 +165,7 @@ void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteDat
   constexpr int64_t kActionRowBytes =
       sizeof(int) + sizeof(double) + sizeof(char*) + kestrel::kBlockOverheadBytes;
   const int rows = kestrel::HonouredCount(n, kActionRowBytes, cursor);
-  SetHisDataIndexToValue(record, kActionColumns, const_cast<int*>(kActionIds), rows);
+  PrepareSeriesColumns(record, kActionColumns, kActionIds, rows);
   LabelSeries(record, code, id, kHisIndicator150, securityType);
   CIndexToValue* values = record->GetIndexToValue();
   CIndexValue* columns = values->GetIndexValue();
