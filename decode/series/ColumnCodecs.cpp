@@ -119,9 +119,18 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
   int64_t instant = kestrel::MakeLocalDateTime(date.year, date.month, date.day, time.hour,
                                                time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  int dayDate = 0;  // the date of the day localTime learnt last
   StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
     instant += static_cast<int32_t>(run.UInt32());
+    // Within the day learnt last the date stays and the time comes from the
+    // seconds since midnight.
+    const int seconds = localTime.SecondsIntoDay(instant);
+    if (seconds >= 0) {
+      dates[i] = dayDate;
+      times[i] = kestrel::TimeOfDay(seconds);
+      continue;
+    }
     kestrel::LocalTime local;
     if (!localTime.Convert(instant, &local)) {
       dates[i] = 0;
@@ -130,6 +139,7 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
     }
     dates[i] = DateOf(local, yearOffset);
     times[i] = TimeOf(local);
+    dayDate = DateOf(localTime.Midnight(), yearOffset);
   }
 }
 
@@ -145,6 +155,11 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
   StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
     instant += Low32(static_cast<uint64_t>(run.Int64()));
+    const int seconds = localTime.SecondsIntoDay(instant);
+    if (seconds >= 0) {
+      rows[i] = kestrel::TimeOfDay(seconds);
+      continue;
+    }
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
     if (!localTime.Convert(instant, &local)) {
