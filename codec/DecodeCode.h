@@ -171,6 +171,13 @@ inline uint64_t TwoGroups(uint64_t word) {
   return ((word & kGroupMask) << kBitsPerGroup) | ((word >> kBitsPerByte) & kGroupMask);
 }
 
+// The low `groups` 7-bit groups of `bits` as a signed number, the top
+// group's bit 6 its sign.
+inline int64_t SignedGroups(uint64_t bits, int groups) {
+  const int above = kWordBits - kBitsPerGroup * groups;
+  return static_cast<int64_t>(bits << above) >> above;
+}
+
 template <bool kTwoByteTest = false>
 inline uint32_t UInt32OfWord(uint64_t word, int& bytes) {
   if (word & kStopBit) {
@@ -193,13 +200,11 @@ inline int64_t Int64OfWord(uint64_t word, int& bytes) {
   // top of the word, an arithmetic shift fills every bit above them.
   if (word & kStopBit) {
     bytes = 1;
-    constexpr int kAboveGroup = kWordBits - kBitsPerGroup;
-    return static_cast<int64_t>(word << kAboveGroup) >> kAboveGroup;
+    return SignedGroups(word, 1);
   }
   if (kTwoByteTest && (word & kSecondStopBit)) {
     bytes = kTwoBytes;
-    constexpr int kAboveGroups = kWordBits - kTwoBytes * kBitsPerGroup;
-    return static_cast<int64_t>(TwoGroups(word) << kAboveGroups) >> kAboveGroups;
+    return SignedGroups(TwoGroups(word), kTwoBytes);
   }
   const uint64_t stops = StopsWithin(word, kMaxInt64Bytes);
   const int n = stops != 0 ? StopLength(stops) : kMaxInt64Bytes;
