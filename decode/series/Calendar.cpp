@@ -101,6 +101,15 @@ int AddDaysToDate(int date, int32_t days) {
   return NormalizeDate(parts.year, parts.month, static_cast<int64_t>(parts.day) + days);
 }
 
+void DateWalk::Start(int date) {
+  date_ = date;
+  DateParts parts;
+  const bool walkable = SplitDate(date, &parts) && parts.year >= 1;
+  // Within the month, AddDaysToDate's result is the date plus the gap. A day
+  // past the month's length (SplitDate allows up to 32) leaves fewer than 0.
+  daysLeft_ = walkable ? DaysInMonth(parts.year, parts.month) - parts.day : -1;
+}
+
 int64_t MakeLocalDateTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm broken{};
   broken.tm_year = year - kTmYearBase;

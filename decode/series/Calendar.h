@@ -34,6 +34,31 @@ int DaysInMonth(int year, int month);
 int NormalizeDate(int year, int month, int64_t day);
 // date + days (calendar days); 0 when the date is not a valid date.
 int AddDaysToDate(int date, int32_t days);
+// A date moved on by one day gap after another, each step giving what
+// AddDaysToDate gives. It keeps the days left in the date's month, so that a
+// gap within the month costs one comparison instead of splitting the date.
+class DateWalk {
+ public:
+  explicit DateWalk(int date) { Start(date); }
+  int Add(int32_t days) {
+    if (days >= 0 && days <= daysLeft_) {
+      daysLeft_ -= days;
+      date_ += days;
+    } else {
+      Start(AddDaysToDate(date_, days));
+    }
+    return date_;
+  }
+
+ private:
+  // Takes up `date`; a date that AddDaysToDate does not move by its day
+  // number alone (not valid, or before year 1) gets no days left.
+  void Start(int date);
+
+  int date_ = 0;
+  int daysLeft_ = -1;  // -1: every gap goes to AddDaysToDate
+};
+
 // The local instant of a broken-down time, the C library deciding daylight
 // saving; -1 when the C library cannot represent it.
 int64_t MakeLocalDateTime(int year, int month, int day, int hour, int minute, int second);

@@ -164,11 +164,9 @@ void CKestrelCode::DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int cou
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = first;
+  kestrel::DateWalk date(first);
   StopBitRun run(code);
-  for (int i = 1; i < count; ++i) {
-    const auto gap = static_cast<int32_t>(run.UInt32());
-    rows[i] = kestrel::AddDaysToDate(rows[i - 1], gap);
-  }
+  for (int i = 1; i < count; ++i) rows[i] = date.Add(static_cast<int32_t>(run.UInt32()));
 }
 
 void CKestrelCode::DecodeDayKLine_Int_2_Method(CIndexValue* column, int count, CDecodeCode& code) {

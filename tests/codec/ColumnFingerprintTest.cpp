@@ -24,6 +24,7 @@
 
 #include "KestrelUtils.h"
 #include "codec/DecodeCode.h"
+#include "decode/series/Calendar.h"
 #include "support/Cursor.h"
 #include "support/Decoded.h"
 #include "support/Fingerprint.h"
@@ -326,6 +327,30 @@ class Zone {
   std::string saved_;
   bool hadZone_ = false;
 };
+
+// A walk of day gaps lands where AddDaysToDate lands at every step: from
+// month ends, leap days, days past the month's length (32 still splits),
+// invalid dates and dates before year 1, by gaps of every sign and size.
+TEST(ColumnFingerprint, DateWalkFollowsAddDaysToDate) {
+  std::mt19937 random(5);
+  const int starts[] = {20240131, 20240228, 20230228, 21000228, 20000229, 20240430, 20240432,
+                        20241301, 10101,    0,        -20240101, 2147481231};
+  for (const int start : starts) {
+    for (int walk = 0; walk < 200; ++walk) {
+      kestrel::DateWalk date(start);
+      int expected = start;
+      for (int step = 0; step < 60; ++step) {
+        const uint32_t pick = random() % 8;
+        const auto gap = static_cast<int32_t>(pick < 5   ? random() % 4
+                                              : pick == 5 ? random() % 40
+                                              : pick == 6 ? -static_cast<int32_t>(random() % 40)
+                                                          : static_cast<int32_t>(random()));
+        expected = kestrel::AddDaysToDate(expected, gap);
+        ASSERT_EQ(date.Add(gap), expected) << start << " step " << step << " gap " << gap;
+      }
+    }
+  }
+}
 
 TEST(ColumnFingerprint, EveryValueAsRecorded) {
   EXPECT_EQ(CodecFingerprint(false), 0x732bb762add5e2e0u);
