@@ -122,21 +122,23 @@ void WithScale(int decimals, Body body) {
   }
 }
 
-// Rows `from` to count-1 of a double column, two at a time: `next` reads a
-// row's integer, and each row stores what `finish` makes of it scaled.
-template <typename Scale, typename Next, typename Finish>
-void ScaledRows(double* rows, int from, int count, const Scale& scale, Next next, Finish finish) {
+// Rows `from` to count-1 of a double column, two at a time: each row's
+// integer is what `step` makes of a signed value read from the run, and the
+// row stores what `finish` makes of that integer scaled.
+template <typename Scale, typename Step, typename Finish>
+void ScaledRows(double* rows, int from, int count, const Scale& scale, StopBitRun& run, Step step,
+                Finish finish) {
   int i = from;
   for (; i + 1 < count; i += 2) {
-    const int64_t a = next();
-    const int64_t b = next();
+    const int64_t a = step(run.Int64());
+    const int64_t b = step(run.Int64());
     double scaledA;
     double scaledB;
     scale.Two(a, b, &scaledA, &scaledB);
     rows[i] = finish(scaledA);
     rows[i + 1] = finish(scaledB);
   }
-  if (i < count) rows[i] = finish(scale.One(next()));
+  if (i < count) rows[i] = finish(scale.One(step(run.Int64())));
 }
 
 // The double columns of a 64-bit running value from `first` on, every later
@@ -147,9 +149,9 @@ void ScaledRunningSum(double* rows, uint64_t first, int count, int factor, CDeco
     StopBitRun run(code);
     uint64_t running = first;
     ScaledRows(
-        rows, 1, count, scale,
-        [&] {
-          running += static_cast<uint64_t>(run.Int64());
+        rows, 1, count, scale, run,
+        [&running](int64_t delta) {
+          running += static_cast<uint64_t>(delta);
           return static_cast<int64_t>(running);
         },
         [](double value) { return value; });
@@ -312,7 +314,7 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
     double last = scale.One(first);
     rows[0] = last;
     StopBitRun run(code);
-    ScaledRows(rows, 1, count, scale, [&run] { return run.Int64(); },
+    ScaledRows(rows, 1, count, scale, run, [](int64_t delta) { return delta; },
                [&last](double delta) { return last = last + delta; });
   });
 }
