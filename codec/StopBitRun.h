@@ -15,6 +15,7 @@
 #define KESTREL_CODEC_STOPBITRUN_H
 
 #include <cstdint>
+#include <limits>
 
 #include "codec/DecodeCode.h"
 
@@ -32,7 +33,9 @@ class StopBitRun {
       : code_(code),
         buffer_(code.Buffer()),
         position_(code.Position()),
-        lastWordStart_(code.Length() - CDecodeCode::kWordBytes) {}
+        // A negative start (no frame gives one) reads carefully throughout.
+        lastWordStart_(position_ < 0 ? std::numeric_limits<int>::min()
+                                     : code.Length() - CDecodeCode::kWordBytes) {}
   ~StopBitRun() { code_.MoveTo(position_); }
   StopBitRun(const StopBitRun&) = delete;
   StopBitRun& operator=(const StopBitRun&) = delete;
@@ -104,7 +107,8 @@ class StopBitRun {
   };
 
   // True when a whole word from the position lies inside the message.
-  bool WordInside() const { return position_ >= 0 && position_ <= lastWordStart_; }
+  // The position only grows from where it started, so one comparison does.
+  bool WordInside() const { return position_ <= lastWordStart_; }
   // Near the end: the cursor's own careful reader, from the run's position.
   template <typename Value>
   Value Careful(Value (*read)(CDecodeCode&)) {
