@@ -56,12 +56,39 @@ constexpr int kTmYearBase = 1900;
 // The shape of the delta-coded columns with signed deltas: row 0 is `first`,
 // every later row adds a signed stop-bit delta to a 64-bit running value
 // (modulo 2^64), and each row stores what `store` makes of the running value.
+//
+// The first rows also tell how the deltas are read: when their width flips
+// between one and two bytes often (small deltas of either sign, at random),
+// the rest are read with the branch-free pick of the two widths.
+constexpr int kWatchedRows = 32;
+constexpr int kMixedFlips = kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
+constexpr int kShortWidth = 2;
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
   StopBitRun run(code);
   uint64_t running = first;
   rows[0] = store(running, 0);
-  for (int i = 1; i < count; ++i) {
+  const int watched = std::min(count, kWatchedRows);
+  int flips = 0;
+  int lastShort = 0;
+  int i = 1;
+  for (; i < watched; ++i) {
+    const int before = run.Position();
+    running += static_cast<uint64_t>(run.Int64());
+    rows[i] = store(running, i);
+    const int width = run.Position() - before;
+    if (width > kShortWidth) continue;
+    flips += static_cast<int>(lastShort != 0 && width != lastShort);
+    lastShort = width;
+  }
+  if (flips >= kMixedFlips) {
+    for (; i < count; ++i) {
+      running += static_cast<uint64_t>(run.MixedShortInt64());
+      rows[i] = store(running, i);
+    }
+    return;
+  }
+  for (; i < count; ++i) {
     running += static_cast<uint64_t>(run.Int64());
     rows[i] = store(running, i);
   }
