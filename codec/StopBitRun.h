@@ -53,10 +53,14 @@ class StopBitRun {
       value = static_cast<uint32_t>(stopbit::TwoGroups(word));
     } else if (unsigned_.Matches(word)) {
       bytes = unsigned_.bytes;
-      value = static_cast<uint32_t>(stopbit::JoinGroups(word) >> unsigned_.shift);
+      if (unsigned_.four) {
+        value = stopbit::JoinFourGroups(word) >> unsigned_.fourShift;
+      } else {
+        value = static_cast<uint32_t>(stopbit::JoinGroups(word) >> unsigned_.shift);
+      }
     } else {
       value = stopbit::UInt32OfWord(word, bytes);
-      unsigned_.Learn(bytes, kMaxUInt32Bytes, stopbit::kJoinedBits);
+      unsigned_.Learn(bytes, kMaxUInt32Bytes, stopbit::kJoinedBits, stopbit::kFourGroupBits);
     }
     position_ += bytes;
     return value;
@@ -91,11 +95,18 @@ class StopBitRun {
       value = stopbit::SignedGroups(stopbit::TwoGroups(word), stopbit::kTwoBytes);
     } else if (signed_.Matches(word)) {
       bytes = signed_.bytes;
-      constexpr int kBelowGroups = stopbit::kWordBits - stopbit::kJoinedBits;
-      value = static_cast<int64_t>(stopbit::JoinGroups(word) << kBelowGroups) >> signed_.shift;
+      if (signed_.four) {
+        // The 28 bits moved to the top of 32, then shifted down with the sign.
+        constexpr int kBelowFour = kThirtyTwoBits - stopbit::kFourGroupBits;
+        value = static_cast<int32_t>(stopbit::JoinFourGroups(word) << kBelowFour) >>
+                signed_.fourShift;
+      } else {
+        constexpr int kBelowGroups = stopbit::kWordBits - stopbit::kJoinedBits;
+        value = static_cast<int64_t>(stopbit::JoinGroups(word) << kBelowGroups) >> signed_.shift;
+      }
     } else {
       value = stopbit::Int64OfWord(word, bytes);
-      signed_.Learn(bytes, kMaxInt64Bytes, stopbit::kWordBits);
+      signed_.Learn(bytes, kMaxInt64Bytes, stopbit::kWordBits, kThirtyTwoBits);
     }
     position_ += bytes;
     return value;
@@ -109,19 +120,24 @@ class StopBitRun {
     uint64_t stops = 0;  // the stop bits of this width's bytes
     uint64_t stop = 1;   // the one of them set, the last; at first none matches
     int bytes = 0;
-    int shift = 0;  // from the joined groups to the value
+    int shift = 0;      // from the eight-byte join to the value
+    int fourShift = 0;  // from the four-byte join, when `four`
+    bool four = false;  // at most four bytes
     bool Matches(uint64_t word) const { return (word & stops) == stop; }
     // After a read of `read` bytes: widths up to `most` end in a stop byte;
-    // `top` is the bit above the joined groups.
-    void Learn(int read, int most, int top) {
+    // `top` and `fourTop` are the bits above the groups of each join.
+    void Learn(int read, int most, int top, int fourTop) {
       if (read < kFirstLearnt || read > most) return;
       const int bits = stopbit::kBitsPerByte * read;
       stops = stopbit::kStopBits & ((uint64_t{1} << bits) - 1);
       stop = uint64_t{kStopBit} << (bits - stopbit::kBitsPerByte);
       bytes = read;
       shift = top - stopbit::kBitsPerGroup * read;
+      four = read <= stopbit::kFourGroupBytes;
+      fourShift = four ? fourTop - stopbit::kBitsPerGroup * read : 0;
     }
   };
+  static constexpr int kThirtyTwoBits = 32;
 
   // True when a whole word from the position lies inside the message.
   // The position only grows from where it started, so one comparison does.
