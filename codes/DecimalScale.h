@@ -26,6 +26,8 @@ class DecimalScale {
   constexpr double Apply(int64_t value) const {
     return divisor_ != 0.0 ? static_cast<double>(value) / divisor_ : 0.0;
   }
+  // The power of ten; 0 when the decimals named none.
+  constexpr double Divisor() const { return divisor_; }
 
  private:
   static constexpr int kMostPlaces = 5;

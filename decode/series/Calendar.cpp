@@ -101,6 +101,15 @@ int AddDaysToDate(int date, int32_t days) {
   return NormalizeDate(parts.year, parts.month, static_cast<int64_t>(parts.day) + days);
 }
 
+void DateWalk::Start(int date) {
+  date_ = date;
+  DateParts parts;
+  const bool walkable = SplitDate(date, &parts) && parts.year >= 1;
+  // Within the month, AddDaysToDate's result is the date plus the gap. A day
+  // past the month's length (SplitDate allows up to 32) leaves fewer than 0.
+  daysLeft_ = walkable ? DaysInMonth(parts.year, parts.month) - parts.day : -1;
+}
+
 int64_t MakeLocalDateTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm broken{};
   broken.tm_year = year - kTmYearBase;
@@ -149,15 +158,13 @@ bool LocalTimeCache::ConvertNewDay(int64_t instant, LocalTime* local) {
   const auto isMidnight = [](const LocalTime& t) {
     return t.hour == 0 && t.minute == 0 && t.second == 0;
   };
-  valid_ = ToLocalTime(start, &atStart) && isMidnight(atStart) && atStart.day == local->day &&
+  const bool plain = ToLocalTime(start, &atStart) && isMidnight(atStart) && atStart.day == local->day &&
            atStart.monthIndex == local->monthIndex &&
            atStart.yearsSince1900 == local->yearsSince1900 &&
            ToLocalTime(start + kSecondsPerDay, &atEnd) && isMidnight(atEnd);
-  if (valid_) {
-    dayStart_ = start;
-    dayEnd_ = start + kSecondsPerDay;
-    midnight_ = atStart;
-  }
+  dayStart_ = start;
+  dayLength_ = plain ? kSecondsPerDay : 0;
+  if (plain) midnight_ = atStart;
   return true;
 }
 

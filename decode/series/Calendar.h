@@ -34,6 +34,31 @@ int DaysInMonth(int year, int month);
 int NormalizeDate(int year, int month, int64_t day);
 // date + days (calendar days); 0 when the date is not a valid date.
 int AddDaysToDate(int date, int32_t days);
+// A date moved on by one day gap after another, each step giving what
+// AddDaysToDate gives. It keeps the days left in the date's month, so that a
+// gap within the month costs one comparison instead of splitting the date.
+class DateWalk {
+ public:
+  explicit DateWalk(int date) { Start(date); }
+  int Add(int32_t days) {
+    if (days >= 0 && days <= daysLeft_) {
+      daysLeft_ -= days;
+      date_ += days;
+    } else {
+      Start(AddDaysToDate(date_, days));
+    }
+    return date_;
+  }
+
+ private:
+  // Takes up `date`; a date that AddDaysToDate does not move by its day
+  // number alone (not valid, or before year 1) gets no days left.
+  void Start(int date);
+
+  int date_ = 0;
+  int daysLeft_ = -1;  // -1: every gap goes to AddDaysToDate
+};
+
 // The local instant of a broken-down time, the C library deciding daylight
 // saving; -1 when the C library cannot represent it.
 int64_t MakeLocalDateTime(int year, int month, int day, int hour, int minute, int second);
@@ -63,14 +88,24 @@ class LocalTimeCache {
  public:
   // In line: most instants of a series fall in the day learnt last.
   bool Convert(int64_t instant, LocalTime* local) {
-    if (!valid_ || instant < dayStart_ || instant >= dayEnd_) return ConvertNewDay(instant, local);
-    const auto seconds = static_cast<int>(instant - dayStart_);
+    const int seconds = SecondsIntoDay(instant);
+    if (seconds < 0) return ConvertNewDay(instant, local);
     *local = midnight_;
     local->hour = seconds / kSecondsPerHour;
     local->minute = seconds / kSecondsPerMinute % kSecondsPerMinute;
     local->second = seconds % kSecondsPerMinute;
     return true;
   }
+  // The instant's distance from local midnight when it falls in the day
+  // learnt last; -1 when Convert must ask the C library. One comparison:
+  // a day not learnt has length 0.
+  int SecondsIntoDay(int64_t instant) const {
+    const uint64_t since = static_cast<uint64_t>(instant) - static_cast<uint64_t>(dayStart_);
+    return since < dayLength_ ? static_cast<int>(since) : -1;
+  }
+  // The local midnight of the day learnt last (meaningful while
+  // SecondsIntoDay answers).
+  const LocalTime& Midnight() const { return midnight_; }
 
  private:
   static constexpr int64_t kSecondsPerDay = 86400;
@@ -79,11 +114,34 @@ class LocalTimeCache {
   // Asks the C library, and learns the instant's day when it is a plain one.
   bool ConvertNewDay(int64_t instant, LocalTime* local);
 
-  int64_t dayStart_ = 0;  // local midnight
-  int64_t dayEnd_ = 0;    // the next local midnight, one plain day later
+  int64_t dayStart_ = 0;    // local midnight
+  uint64_t dayLength_ = 0;  // one plain day, or 0 while no day is learnt
   LocalTime midnight_;
-  bool valid_ = false;
 };
+
+// hhmmss of a time of day given in seconds since midnight (0 to 86399),
+// from a table of the day's minutes: one multiplication instead of three
+// divisions.
+namespace calendar {
+inline constexpr int kMinutesPerDay = 24 * 60;
+inline constexpr int kMinutesPerHour = 60;
+inline constexpr int kSecondsPerMinute = 60;
+inline constexpr int kHourPlace = 10000;
+inline constexpr int kMinutePlace = 100;
+struct MinuteTimes {  // hhmm00 of every minute of the day
+  constexpr MinuteTimes() {
+    for (int m = 0; m < kMinutesPerDay; ++m) {
+      times[m] = m / kMinutesPerHour * kHourPlace + m % kMinutesPerHour * kMinutePlace;
+    }
+  }
+  int times[kMinutesPerDay] = {};
+};
+inline constexpr MinuteTimes kMinuteTimes;
+}  // namespace calendar
+inline int TimeOfDay(int seconds) {
+  const int minute = seconds / calendar::kSecondsPerMinute;
+  return calendar::kMinuteTimes.times[minute] + (seconds - minute * calendar::kSecondsPerMinute);
+}
 
 }  // namespace kestrel
 

@@ -14,6 +14,9 @@
 // that field for a count below 1, but store nothing: no array of at least one
 // element is promised then.
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "IndexToValue.h"
 #include "KestrelCode.h"
@@ -53,12 +56,39 @@ constexpr int kTmYearBase = 1900;
 // The shape of the delta-coded columns with signed deltas: row 0 is `first`,
 // every later row adds a signed stop-bit delta to a 64-bit running value
 // (modulo 2^64), and each row stores what `store` makes of the running value.
+//
+// The first rows also tell how the deltas are read: when their width flips
+// between one and two bytes often (small deltas of either sign, at random),
+// the rest are read with the branch-free pick of the two widths.
+constexpr int kWatchedRows = 32;
+constexpr int kMixedFlips = kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
+constexpr int kShortWidth = 2;
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
   StopBitRun run(code);
   uint64_t running = first;
   rows[0] = store(running, 0);
-  for (int i = 1; i < count; ++i) {
+  const int watched = std::min(count, kWatchedRows);
+  int flips = 0;
+  int lastShort = 0;
+  int i = 1;
+  for (; i < watched; ++i) {
+    const int before = run.Position();
+    running += static_cast<uint64_t>(run.Int64());
+    rows[i] = store(running, i);
+    const int width = run.Position() - before;
+    if (width > kShortWidth) continue;
+    flips += static_cast<int>(lastShort != 0 && width != lastShort);
+    lastShort = width;
+  }
+  if (flips >= kMixedFlips) {
+    for (; i < count; ++i) {
+      running += static_cast<uint64_t>(run.MixedShortInt64());
+      rows[i] = store(running, i);
+    }
+    return;
+  }
+  for (; i < count; ++i) {
     running += static_cast<uint64_t>(run.Int64());
     rows[i] = store(running, i);
   }
@@ -71,6 +101,90 @@ int TimeOf(const kestrel::LocalTime& local) {
   return local.hour * 10000 + local.minute * 100 + local.second;
 }
 
+// Scaling of double columns by their power of ten. A division takes longer
+// than reading a field, so two values share one: each lane of the paired
+// division is the same IEEE division as a scalar one, and the values are
+// those of DecimalScale::Apply bit for bit. A divisor of 1 leaves the
+// conversion alone (x / 1 is x); decimals that name no divisor give 0.
+class DivideScale {
+ public:
+  explicit DivideScale(double divisor) : divisor_(divisor) {}
+  double One(int64_t value) const { return static_cast<double>(value) / divisor_; }
+  void Two(int64_t a, int64_t b, double* outA, double* outB) const {
+#if defined(__SSE2__)
+    const __m128d quotients = _mm_div_pd(
+        _mm_set_pd(static_cast<double>(b), static_cast<double>(a)), _mm_set1_pd(divisor_));
+    _mm_storel_pd(outA, quotients);
+    _mm_storeh_pd(outB, quotients);
+#else
+    *outA = One(a);
+    *outB = One(b);
+#endif
+  }
+
+ private:
+  double divisor_;
+};
+struct UnitScale {
+  double One(int64_t value) const { return static_cast<double>(value); }
+  void Two(int64_t a, int64_t b, double* outA, double* outB) const {
+    *outA = One(a);
+    *outB = One(b);
+  }
+};
+struct ZeroScale {
+  double One(int64_t) const { return 0.0; }
+  void Two(int64_t, int64_t, double* outA, double* outB) const { *outA = *outB = 0.0; }
+};
+// Runs body(scale) with the scale of `decimals`, chosen once per column.
+template <typename Body>
+void WithScale(int decimals, Body body) {
+  const double divisor = kestrel::DecimalScale(decimals).Divisor();
+  if (divisor == 0.0) {
+    body(ZeroScale());
+  } else if (divisor == 1.0) {
+    body(UnitScale());
+  } else {
+    body(DivideScale(divisor));
+  }
+}
+
+// Rows `from` to count-1 of a double column, two at a time: each row's
+// integer is what `step` makes of a signed value read from the run, and the
+// row stores what `finish` makes of that integer scaled.
+template <typename Scale, typename Step, typename Finish>
+void ScaledRows(double* rows, int from, int count, const Scale& scale, StopBitRun& run, Step step,
+                Finish finish) {
+  int i = from;
+  for (; i + 1 < count; i += 2) {
+    const int64_t a = step(run.Int64());
+    const int64_t b = step(run.Int64());
+    double scaledA;
+    double scaledB;
+    scale.Two(a, b, &scaledA, &scaledB);
+    rows[i] = finish(scaledA);
+    rows[i + 1] = finish(scaledB);
+  }
+  if (i < count) rows[i] = finish(scale.One(step(run.Int64())));
+}
+
+// The double columns of a 64-bit running value from `first` on, every later
+// row adding a signed delta (modulo 2^64), each row scaled.
+void ScaledRunningSum(double* rows, uint64_t first, int count, int factor, CDecodeCode& code) {
+  WithScale(factor, [&](const auto& scale) {
+    rows[0] = scale.One(static_cast<int64_t>(first));
+    StopBitRun run(code);
+    uint64_t running = first;
+    ScaledRows(
+        rows, 1, count, scale, run,
+        [&running](int64_t delta) {
+          running += static_cast<uint64_t>(delta);
+          return static_cast<int64_t>(running);
+        },
+        [](double value) { return value; });
+  });
+}
+
 }  // namespace
 
 void CKestrelCode::DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int count,
@@ -79,11 +193,9 @@ void CKestrelCode::DecodeDayKLine_Int_1_Method_Date(CIndexValue* column, int cou
   if (count < 1) return;
   int* rows = column->pnValue;
   rows[0] = first;
+  kestrel::DateWalk date(first);
   StopBitRun run(code);
-  for (int i = 1; i < count; ++i) {
-    const auto gap = static_cast<int32_t>(run.UInt32());
-    rows[i] = kestrel::AddDaysToDate(rows[i - 1], gap);
-  }
+  for (int i = 1; i < count; ++i) rows[i] = date.Add(static_cast<int32_t>(run.UInt32()));
 }
 
 void CKestrelCode::DecodeDayKLine_Int_2_Method(CIndexValue* column, int count, CDecodeCode& code) {
@@ -119,9 +231,18 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
   int64_t instant = kestrel::MakeLocalDateTime(date.year, date.month, date.day, time.hour,
                                                time.minute, time.second);
   kestrel::LocalTimeCache localTime;
+  int dayDate = 0;  // the date of the day localTime learnt last
   StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
     instant += static_cast<int32_t>(run.UInt32());
+    // Within the day learnt last the date stays and the time comes from the
+    // seconds since midnight.
+    const int seconds = localTime.SecondsIntoDay(instant);
+    if (seconds >= 0) {
+      dates[i] = dayDate;
+      times[i] = kestrel::TimeOfDay(seconds);
+      continue;
+    }
     kestrel::LocalTime local;
     if (!localTime.Convert(instant, &local)) {
       dates[i] = 0;
@@ -130,6 +251,7 @@ void CKestrelCode::DecodeDayKLine_Int_3_Method_Date_And_Time(CIndexValue* dateCo
     }
     dates[i] = DateOf(local, yearOffset);
     times[i] = TimeOf(local);
+    dayDate = DateOf(localTime.Midnight(), yearOffset);
   }
 }
 
@@ -145,6 +267,11 @@ void CKestrelCode::DecodeDayKLine_Int_4_Method_Time(CIndexValue* column, int cou
   StopBitRun run(code);
   for (int i = 1; i < count; ++i) {
     instant += Low32(static_cast<uint64_t>(run.Int64()));
+    const int seconds = localTime.SecondsIntoDay(instant);
+    if (seconds >= 0) {
+      rows[i] = kestrel::TimeOfDay(seconds);
+      continue;
+    }
     kestrel::LocalTime local;
     // The date is dropped: a series that runs past midnight goes on from 0.
     if (!localTime.Convert(instant, &local)) {
@@ -187,18 +314,21 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   uint32_t running = ReadUInt32(code);
   if (count < 1) return;
   double* columns[] = {base->pdValue, second->pdValue, third->pdValue, fourth->pdValue};
-  // Each price is scaled as it is read: the divisions run alongside the
-  // reading of the next fields instead of in passes of their own.
-  const kestrel::DecimalScale scale(factor);
-  StopBitRun run(code);
-  for (int i = 0; i < count; ++i) {
-    running += static_cast<uint32_t>(run.Int64());
-    columns[0][i] = scale.Apply(static_cast<int32_t>(running));
-    for (int c = 1; c < 4; ++c) {
-      const uint32_t offset = run.UInt32();
-      columns[c][i] = scale.Apply(static_cast<int32_t>(running + offset));
+  // Each price is scaled as it is read, two per division: the divisions run
+  // alongside the reading of the next fields.
+  WithScale(factor, [&](const auto& scale) {
+    StopBitRun run(code);
+    for (int i = 0; i < count; ++i) {
+      running += static_cast<uint32_t>(run.Int64());
+      const uint32_t price1 = running + run.UInt32();
+      const uint32_t price2 = running + run.UInt32();
+      const uint32_t price3 = running + run.UInt32();
+      scale.Two(static_cast<int32_t>(running), static_cast<int32_t>(price1), &columns[0][i],
+                &columns[1][i]);
+      scale.Two(static_cast<int32_t>(price2), static_cast<int32_t>(price3), &columns[2][i],
+                &columns[3][i]);
     }
-  }
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
@@ -206,31 +336,28 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
   const auto first = static_cast<int32_t>(ReadUInt32(code));
   if (count < 1) return;
   // Each row is the row before plus its scaled delta.
-  const kestrel::DecimalScale scale(factor);
   double* rows = column->pdValue;
-  rows[0] = scale.Apply(first);
-  StopBitRun run(code);
-  for (int i = 1; i < count; ++i) rows[i] = rows[i - 1] + scale.Apply(run.Int64());
+  WithScale(factor, [&](const auto& scale) {
+    double last = scale.One(first);
+    rows[0] = last;
+    StopBitRun run(code);
+    ScaledRows(rows, 1, count, scale, run, [](int64_t delta) { return delta; },
+               [&last](double delta) { return last = last + delta; });
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
-  const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
-    return scale.Apply(static_cast<int64_t>(running));
-  });
+  ScaledRunningSum(column->pdValue, first, count, factor, code);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
                                                   CDecodeCode& code) {
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
-  const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
-    return scale.Apply(static_cast<int64_t>(running));
-  });
+  ScaledRunningSum(column->pdValue, first, count, factor, code);
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,

@@ -11,7 +11,8 @@
 
 namespace {
 
-enum class Field { kUnsigned, kSigned };
+// kMixedShort reads with MixedShortInt64, which must match ReadInt64 too.
+enum class Field { kUnsigned, kSigned, kMixedShort };
 
 struct Case {
   const char* name;
@@ -30,6 +31,34 @@ kt::Bytes Mixed() {
   return b.Bytes();
 }
 
+// Runs of one long width, changing now and then, so a run's guess of the
+// last long width is right, wrong by one byte either way, and learnt from
+// values of the other kind (a signed 6 or 7 bytes, which no unsigned value
+// ends in).
+kt::Bytes LongRuns() {
+  kt::MessageBuilder b;
+  for (int64_t v : {1LL << 15, 1LL << 16, -(1LL << 17), 1LL << 22, 1LL << 23, 1LL << 16,
+                    1LL << 30, -(1LL << 33), 1LL << 36, 1LL << 37, 1LL << 42, -(1LL << 44),
+                    1LL << 45, 1LL << 40, 1LL << 16, 5LL, 1LL << 17}) {
+    b.Int(v).Int(v + 1).Int(-v);
+  }
+  for (uint32_t v : {1u << 14, 1u << 15, 1u << 22, 1u << 25, 1u << 29, 1u << 31, 1u << 16}) {
+    b.UInt(v).UInt(v + 1).UInt(v - 1);
+  }
+  return b.Bytes();
+}
+
+// Small values of either sign, one or two bytes at random.
+kt::Bytes ShortMix() {
+  kt::MessageBuilder b;
+  uint32_t state = 7;
+  for (int i = 0; i < 64; ++i) {
+    state = state * 1103515245u + 12345u;
+    b.Int(static_cast<int>(state >> 16) % 201 - 100);
+  }
+  return b.Bytes();
+}
+
 // Bytes without a stop bit in reach, and stop bytes alone.
 kt::Bytes Malformed() {
   kt::MessageBuilder b;
@@ -44,6 +73,13 @@ std::vector<Case> Cases() {
       {"alternating", {Field::kSigned, Field::kUnsigned, Field::kUnsigned}, Mixed()},
       {"malformed unsigned", {Field::kUnsigned}, Malformed()},
       {"malformed signed", {Field::kSigned}, Malformed()},
+      {"long runs, unsigned", {Field::kUnsigned}, LongRuns()},
+      {"long runs, signed", {Field::kSigned}, LongRuns()},
+      {"long runs, both", {Field::kSigned, Field::kUnsigned}, LongRuns()},
+      {"short mix", {Field::kMixedShort}, ShortMix()},
+      {"mixed short, every width", {Field::kMixedShort}, Mixed()},
+      {"mixed short, long runs", {Field::kMixedShort, Field::kSigned}, LongRuns()},
+      {"mixed short, malformed", {Field::kMixedShort}, Malformed()},
   };
 }
 
@@ -62,6 +98,8 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
           SCOPED_TRACE(testing::Message() << c.name << ", cut at " << cut << ", read " << i);
           if (field == Field::kUnsigned) {
             ASSERT_EQ(run.UInt32(), ReadUInt32(expected.code));
+          } else if (field == Field::kMixedShort) {
+            ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
           } else {
             ASSERT_EQ(run.Int64(), ReadInt64(expected.code));
           }

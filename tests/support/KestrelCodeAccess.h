@@ -32,8 +32,12 @@ struct KestrelCodeAccess {
   static constexpr auto DecodeDayKLine_Int_7_Method = &CKestrelCode::DecodeDayKLine_Int_7_Method;
   static constexpr auto DecodeDayKLine_Double_1_Method =
       &CKestrelCode::DecodeDayKLine_Double_1_Method;
+  static constexpr auto DecodeDayKLine_Double_2_Method =
+      &CKestrelCode::DecodeDayKLine_Double_2_Method;
   static constexpr auto DecodeDayKLine_Double_3_Method =
       &CKestrelCode::DecodeDayKLine_Double_3_Method;
+  static constexpr auto DecodeDayKLine_Double_4_Method =
+      &CKestrelCode::DecodeDayKLine_Double_4_Method;
   static constexpr auto DecodeDayKLine_Int64_1_Method =
       &CKestrelCode::DecodeDayKLine_Int64_1_Method;
   static constexpr auto DecodeDayKLine_Int64_2_Method =
