@@ -1,4 +1,4 @@
-// Pieces shared by the decoders of single-series history messages.
+// Pieces shared by the decoders of history messages, and the record sink.
 #include "decode/series/SeriesResult.h"
 
 #include <cstring>
@@ -12,12 +12,6 @@
 
 namespace kestrel {
 
-std::unique_ptr<CKestrelData> NewOneSeriesResult() {
-  auto data = std::make_unique<CKestrelData>();
-  if (NewSeriesRecords(*data, 1) == nullptr) return nullptr;
-  return data;
-}
-
 CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count) {
   data.SetHisDataNum(count);
   data.SetHisData();
@@ -26,13 +20,6 @@ CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count) {
 
 void LabelSecurityType(CKestrelHisData& record, std::string_view type) {
   record.SetSecurityType(type.data(), static_cast<int>(type.size()));
-}
-
-CKestrelHisData* NewLabelledRecords(CKestrelData& data, int count, std::string_view type) {
-  CKestrelHisData* records = NewSeriesRecords(data, count);
-  if (records == nullptr) return nullptr;
-  for (int i = 0; i < count; ++i) LabelSecurityType(records[i], type);
-  return records;
 }
 
 int AddLabelledSeries(SeriesSink& sink, int count, std::string_view type) {

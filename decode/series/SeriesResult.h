@@ -18,19 +18,12 @@ namespace kestrel {
 class SeriesSink;
 struct SeriesTarget;
 
-// A new result whose history list holds exactly one default record, or null
-// when the result or its record cannot be allocated.
-std::unique_ptr<CKestrelData> NewOneSeriesResult();
-
 // Gives `data` a history list of `count` default records and returns the
 // first, or null when the records cannot be allocated.
 CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count);
 
 // Stores `type` as the record's security type.
 void LabelSecurityType(CKestrelHisData& record, std::string_view type);
-
-// NewSeriesRecords, then every record labelled with the security type.
-CKestrelHisData* NewLabelledRecords(CKestrelData& data, int count, std::string_view type);
 
 // Adds `count` series to the sink, each labelled with the security type;
 // the index of the first, or -1 when they cannot be made.

@@ -27,7 +27,9 @@ T* Rows(std::vector<T>& array, int rows) {
 // value is empty for any other type or without rows. Number arrays are left
 // as they are (their codec writes every row); text arrays are cleared.
 void PointAtRows(StoredColumn& column, CIndexValue& value, int type, int rows) {
-  value = CIndexValue{};
+  // All of the union's bytes: assigning an empty union may copy only its
+  // first (one-byte) member and leave an old pointer behind.
+  std::memset(&value, 0, sizeof value);
   if (rows < 1) return;
   switch (type) {
     case kValueIntArray:

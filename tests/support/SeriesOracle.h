@@ -67,9 +67,12 @@ inline std::string ColumnMismatch(const KestrelSeriesSet& set, int s, int i,
   if (column.IndexId != values.GetIndexId()[i]) return "id";
   if (column.ValueType != type) return "value type";
   if (column.Rows != count) return "rows";
+  // Without rows there is nothing to compare: whether a record holds an
+  // empty array then depends on the memory layer underneath.
+  if (count < 1) return "";
   const void* want = ArrayOf(values.GetIndexValue()[i], type);
   if ((want == nullptr) != (column.Values == nullptr)) return "array presence";
-  if (want == nullptr || count < 1) return "";
+  if (want == nullptr) return "";
   if (type == 21) {
     const auto* wantTexts = static_cast<char* const*>(want);
     const auto* gotTexts = static_cast<char* const*>(column.Values);
