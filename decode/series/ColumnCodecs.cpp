@@ -218,8 +218,9 @@ void CKestrelCode::DecodeDayKLine_Double_3_Method(CIndexValue* column, int count
   const auto first = static_cast<uint64_t>(ReadInt64(code));
   if (count < 1) return;
   const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code,
-             [scale](uint64_t running, int) { return scale.Apply(static_cast<int64_t>(running)); });
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count, int factor,
@@ -227,8 +228,9 @@ void CKestrelCode::DecodeDayKLine_Double_4_Method(CIndexValue* column, int count
   const uint64_t first = ReadUInt32(code);  // widened without sign
   if (count < 1) return;
   const kestrel::DecimalScale scale(factor);
-  RunningSum(column->pdValue, first, count, code,
-             [scale](uint64_t running, int) { return scale.Apply(static_cast<int64_t>(running)); });
+  RunningSum(column->pdValue, first, count, code, [scale](uint64_t running, int) {
+    return scale.Apply(static_cast<int64_t>(running));
+  });
 }
 
 void CKestrelCode::DecodeDayKLine_Int64_1_Method(CIndexValue* column, int count, int multiplier,
