@@ -128,6 +128,12 @@ Subject DecodeSubject(ValueCounter count = CountKestrelDataValues);
 // it: the loop of a host that uses what it decodes.
 Subject HostLoopSubject(ValueCounter count = CountKestrelDataValues);
 
+// Decodes the message into a kestrel::SeriesSet kept from one message to the
+// next (warm after the first); with `read`, then adds up the bits of every
+// row of every column, as HostLoopSubject does with the records. Skips with
+// an error unless the message is a series message. (KLineBench.cpp)
+Subject SeriesSubject(bool read = false);
+
 // RegisterCase with the subjects `decode` and `host` (HostLoopSubject).
 void RegisterHostLoopCase(const std::string& name, std::function<CaseData()> build,
                           ValueCounter count = CountKestrelDataValues);

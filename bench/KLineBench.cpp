@@ -1,9 +1,13 @@
 // K-lines over long series: a day K-line of 10,000 rows and a minute K-line
 // of 100,000 rows.
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <random>
+#include <vector>
 
 #include "BenchSupport.h"
+#include "KestrelUtils.h"
 
 namespace kbench {
 namespace {
@@ -56,11 +60,64 @@ CaseData MinuteKLine() {
   return Message(kt::Frame(kMinuteKLineType, b.Bytes()), kMinuteRows * 10);
 }
 
+// The bits of every row of a series, added up.
+template <typename T>
+uint64_t SumOfBits(kestrel::Span<const T> rows) {
+  uint64_t sum = 0;
+  for (const T& value : rows) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof value);
+    sum += bits;
+  }
+  return sum;
+}
+uint64_t SumOfSeries(const kestrel::SeriesSet& set) {
+  uint64_t sum = 0;
+  for (size_t s = 0; s < set.size(); ++s) {
+    const kestrel::SeriesView series = set[s];
+    for (size_t c = 0; c < series.columnCount(); ++c) {
+      const kestrel::SeriesColumn column = series.columnAt(c);
+      sum += SumOfBits(column.as<int>()) + SumOfBits(column.as<double>()) +
+             SumOfBits(column.as<std::int64_t>());
+    }
+  }
+  return sum;
+}
+
+// Every case's subjects: the records (decode, host) and the reusable series
+// set (series, series_host).
+std::vector<NamedSubject> SeriesCaseSubjects() {
+  return {{"decode", DecodeSubject()},
+          {"host", HostLoopSubject()},
+          {"series", SeriesSubject()},
+          {"series_host", SeriesSubject(true)}};
+}
+
 }  // namespace
 
+Subject SeriesSubject(bool read) {
+  return [read](const CaseData& data, benchmark::State& state) -> std::function<void()> {
+    CKestrelCode::StartUp();
+    auto set = std::make_shared<kestrel::SeriesSet>();
+    auto copy = std::make_shared<std::vector<char>>(data.wire.begin(), data.wire.end());
+    if (!set->decode(copy->data(), copy->size()) || set->empty()) {
+      state.SkipWithError("not a series message");
+      return {};
+    }
+    return [set, copy, read] {
+      const kestrel::SeriesSet::Decoded decoded = set->decode(copy->data(), copy->size());
+      benchmark::DoNotOptimize(decoded);
+      if (read) {
+        const uint64_t sum = SumOfSeries(*set);
+        benchmark::DoNotOptimize(sum);
+      }
+    };
+  };
+}
+
 void RegisterKLineCases() {
-  RegisterHostLoopCase("day_kline", DayKLine);
-  RegisterHostLoopCase("minute_kline", MinuteKLine);
+  RegisterCase("day_kline", DayKLine, SeriesCaseSubjects());
+  RegisterCase("minute_kline", MinuteKLine, SeriesCaseSubjects());
 }
 
 }  // namespace kbench

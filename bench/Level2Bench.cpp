@@ -32,6 +32,10 @@ CaseData DealHistory() {
 
 }  // namespace
 
-void RegisterLevel2Cases() { RegisterHostLoopCase("l2_deals", DealHistory); }
+void RegisterLevel2Cases() {
+  RegisterCase(
+      "l2_deals", DealHistory,
+      {{"decode", DecodeSubject()}, {"host", HostLoopSubject()}, {"series", SeriesSubject()}});
+}
 
 }  // namespace kbench

@@ -39,6 +39,9 @@ CaseData FullDayTrend() {
 
 }  // namespace
 
-void RegisterTrendCases() { RegisterMessageCase("trend_day", FullDayTrend); }
+void RegisterTrendCases() {
+  RegisterCase("trend_day", FullDayTrend,
+               {{"decode", DecodeSubject()}, {"series", SeriesSubject()}});
+}
 
 }  // namespace kbench

@@ -8,8 +8,10 @@
 #include <string>
 
 enum THisType : int32_t;
+class KestrelSeriesSet;
 namespace kestrel {
 struct ColumnLayout;
+enum class ColumnPlacement;
 struct EntryContext;
 enum class Handler;
 struct MaskedIds;

@@ -23,6 +23,12 @@ class CWatchList;
 struct WatchListItem;
 union CIndexValue;
 class CKestrelL2OrderQueue;
+// Where the history decoders write their series (records or a reusable
+// series set); the library's own types.
+namespace kestrel {
+class SeriesSink;
+struct SeriesTarget;
+}  // namespace kestrel
 #ifdef KESTREL_INTERNAL
 #include "codec/KestrelCodeHelpers.h"
 #endif
@@ -302,19 +308,23 @@ class CKestrelCode {
   // Day K-lines: the series head (price unit factor, and status only when
   // the factor is not 0), then one column layout chosen by security type.
   static CKestrelData* DecodeDayKLineData(CDecodeCode& code);
-  static void Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrelHisData* record,
+  static void Get_PriceUnitFactor_StatusNew_StatusOld(int* factor,
+                                                      const kestrel::SeriesTarget& target,
                                                       CDecodeCode& code);
-  static void DecodeDayKLineData_Futrues(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeDayKLineData_HK(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeDayKLineData_HI_or_Oversea(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeDayKLineData_OpenFund(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeDayKLineData_Etf_or_Lof(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeDayKLineData_Futrues(const kestrel::SeriesTarget& target, CDecodeCode& code);
+  static void DecodeDayKLineData_HK(const kestrel::SeriesTarget& target, CDecodeCode& code);
+  static void DecodeDayKLineData_HI_or_Oversea(const kestrel::SeriesTarget& target,
+                                               CDecodeCode& code);
+  static void DecodeDayKLineData_OpenFund(const kestrel::SeriesTarget& target, CDecodeCode& code);
+  static void DecodeDayKLineData_Etf_or_Lof(const kestrel::SeriesTarget& target, CDecodeCode& code);
   // Minute K-lines: bar length, price unit factor (never a status), then one
   // column layout chosen by security type.
   static CKestrelData* DecodeMinuteKlineData(CDecodeCode& code);
-  static void DecodeOneMinuteKLineData_Futures(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeOneMinuteKLineData_Gold(CKestrelHisData* record, CDecodeCode& code);
-  static void DecodeOneMinuteKLineData_Others(CKestrelHisData* record, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Futures(const kestrel::SeriesTarget& target,
+                                               CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Gold(const kestrel::SeriesTarget& target, CDecodeCode& code);
+  static void DecodeOneMinuteKLineData_Others(const kestrel::SeriesTarget& target,
+                                              CDecodeCode& code);
 
   // Formalized trends (type 17) and formalized deals (type 18). Type 17
   // carries the minute trend of one security and, for most markets, its last
@@ -324,54 +334,63 @@ class CKestrelCode {
   // deal operations pick a column layout; the engine (ColumnLayout.cpp)
   // declares and decodes it, and appends the extra columns.
   static CKestrelData* DecodeFormalizedTrend(CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_A(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_A(kestrel::SeriesSink& sink, char* code, std::string type,
                                       CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_ETFLOF(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_ETFLOF(kestrel::SeriesSink& sink, char* code, std::string type,
                                            CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_HK(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_HK(kestrel::SeriesSink& sink, char* code, std::string type,
                                        CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_TW(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_TW(kestrel::SeriesSink& sink, char* code, std::string type,
                                        CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_Oversea(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_Oversea(kestrel::SeriesSink& sink, char* code, std::string type,
                                             CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_Futures(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_Futures(kestrel::SeriesSink& sink, char* code, std::string type,
                                             CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_I(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_I(kestrel::SeriesSink& sink, char* code, std::string type,
                                       CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_IOPV(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_IOPV(kestrel::SeriesSink& sink, char* code, std::string type,
                                          CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_Gold(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_Gold(kestrel::SeriesSink& sink, char* code, std::string type,
                                          CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_Fx(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_Fx(kestrel::SeriesSink& sink, char* code, std::string type,
                                        CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_OverseaFutures(CKestrelData* data, char* code, std::string type,
-                                                   CDecodeCode& cursor);
-  static void DecodeFormalizedTrend_Bond(CKestrelData* data, char* code, std::string type,
+  static void DecodeFormalizedTrend_OverseaFutures(kestrel::SeriesSink& sink, char* code,
+                                                   std::string type, CDecodeCode& cursor);
+  static void DecodeFormalizedTrend_Bond(kestrel::SeriesSink& sink, char* code, std::string type,
                                          int factor, CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_A(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_HK(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_I(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_Fx_Gold(CKestrelHisData* record, char* code,
-                                            CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_OverseaFutures(CKestrelHisData* record, char* code,
-                                                   CDecodeCode& cursor);
-  static void DecodeMinuteTrendData_IOPV(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeMiniteTrendData_Bond(CKestrelHisData* record, char* code, int factor,
-                                         CDecodeCode& cursor);
-  static void DecodeLast24Deal_A(CKestrelData* data, CKestrelHisData* record, char* code,
-                                 CDecodeCode& cursor);
-  static void DecodeLast24Deal_ETFLOF(CKestrelData* data, CKestrelHisData* record, char* code,
+  static void DecodeMiniteTrendData_A(const kestrel::SeriesTarget& target, char* code,
                                       CDecodeCode& cursor);
-  static void DecodeLast24Deal_HK(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeLast24Deal_Futures(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeLast24Deal_I(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeLast24Deal_Fx_Gold(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-  static void DecodeLast24Deal_OverseaFutures(CKestrelHisData* record, char* code,
+  static void DecodeMiniteTrendData_HK(const kestrel::SeriesTarget& target, char* code,
+                                       CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_I(const kestrel::SeriesTarget& target, char* code,
+                                      CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_Fx_Gold(const kestrel::SeriesTarget& target, char* code,
+                                            CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_OverseaFutures(const kestrel::SeriesTarget& target, char* code,
+                                                   CDecodeCode& cursor);
+  static void DecodeMinuteTrendData_IOPV(const kestrel::SeriesTarget& target, char* code,
+                                         CDecodeCode& cursor);
+  static void DecodeMiniteTrendData_Bond(const kestrel::SeriesTarget& target, char* code,
+                                         int factor, CDecodeCode& cursor);
+  static void DecodeLast24Deal_A(const kestrel::SeriesTarget& target, char* code,
+                                 CDecodeCode& cursor);
+  static void DecodeLast24Deal_ETFLOF(const kestrel::SeriesTarget& target, char* code,
+                                      CDecodeCode& cursor);
+  static void DecodeLast24Deal_HK(const kestrel::SeriesTarget& target, char* code,
+                                  CDecodeCode& cursor);
+  static void DecodeLast24Deal_Futures(const kestrel::SeriesTarget& target, char* code,
+                                       CDecodeCode& cursor);
+  static void DecodeLast24Deal_I(const kestrel::SeriesTarget& target, char* code,
+                                 CDecodeCode& cursor);
+  static void DecodeLast24Deal_Fx_Gold(const kestrel::SeriesTarget& target, char* code,
+                                       CDecodeCode& cursor);
+  static void DecodeLast24Deal_OverseaFutures(const kestrel::SeriesTarget& target, char* code,
                                               CDecodeCode& cursor);
-  static void DecodeLast24Deal_Bond(CKestrelHisData* record, char* code, int factor,
+  static void DecodeLast24Deal_Bond(const kestrel::SeriesTarget& target, char* code, int factor,
                                     CDecodeCode& cursor);
-  static void DecodeMiniteAveragePriceData_HK(CKestrelData* data, char* code, CDecodeCode& cursor);
-  static void DecodeLast24DealAmount_I(CKestrelData* data, char* code, CDecodeCode& cursor);
+  static void DecodeMiniteAveragePriceData_HK(kestrel::SeriesSink& sink, char* code,
+                                              CDecodeCode& cursor);
+  static void DecodeLast24DealAmount_I(kestrel::SeriesSink& sink, char* code, CDecodeCode& cursor);
   static CKestrelData* DecodeFormalizedDeal(CDecodeCode& cursor);
 
   // Indicator catalogue: the value type code of an indicator id (series
@@ -397,9 +416,10 @@ class CKestrelCode {
   static struct CPagedRankList* DecodePagedRankingList(CDecodeCode& code);
   // QE data plus (type 21): series whose ids, kinds and decimals travel on
   // the wire, then parameters; or the two sides of a level-2 order queue.
-  // One series fills the one entry of `series`.
+  // One series of the wire fills column `at` of the room made for them.
   static CKestrelData* DecodeQEDataPlus(CDecodeCode& code);
-  static void DecodeOnePEDataPlusSeries(class CIndexToValue* series, int n, CDecodeCode& code);
+  static void DecodeOnePEDataPlusSeries(const kestrel::SeriesTarget& target, int at, int n,
+                                        CDecodeCode& code);
   // History trends (type 6): a symbols block, then one nested message whose
   // result is merged in.
   static CKestrelData* DecodeHisTrendData(CDecodeCode& code);

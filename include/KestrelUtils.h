@@ -25,6 +25,7 @@
 #include "KestrelReader.hpp"
 #include "KestrelRequests.hpp"
 #include "KestrelResult.hpp"
+#include "KestrelSeries.hpp"
 #include "KestrelTypes.hpp"
 #include "KestrelViews.hpp"
 

@@ -18,6 +18,7 @@
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
 #include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 
 namespace {
 
@@ -92,13 +93,17 @@ constexpr int kStatusOldShift = 4;
 // Both statuses when the series has no status field (factor 0).
 constexpr int kStatusWithoutField = 1;
 
-bool CodeContains(CKestrelHisData* record, std::string_view part) {
-  return kestrel::CodeText(record->GetTernCode()).Contains(part);
+bool CodeContains(const kestrel::SeriesTarget& target, std::string_view part) {
+  return kestrel::CodeText(target.sink->Code(target.series)).Contains(part);
 }
 
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeDayKLineData(CDecodeCode& code) {
+  return kestrel::DecodeIntoRecords(code, &DecodeDayKLineInto);
+}
+
+bool CKestrelCode::DecodeDayKLineInto(kestrel::SeriesSink& sink, CDecodeCode& code) {
   // The first matching rule chooses the layout; every other security type,
   // the empty one included, takes the ETF/LOF layout.
   static constexpr kestrel::LayoutRule kLayoutRules[] = {
@@ -117,20 +122,20 @@ CKestrelData* CKestrelCode::DecodeDayKLineData(CDecodeCode& code) {
       {"XT", {}, &DecodeDayKLineData_OpenFund},
       {"xt", {}, &DecodeDayKLineData_OpenFund},
   };
-  std::unique_ptr<CKestrelData> data = kestrel::NewOneSeriesResult();
-  if (data == nullptr) return nullptr;
-  CKestrelHisData* record = data->GetKestrelHisData();
+  const kestrel::SeriesTarget target{&sink, sink.AddSeries(1)};
+  if (target.series < 0) return false;
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);
   RealCodeToBondCode(text);
-  record->SetDatas(text, static_cast<int>(std::strlen(text)), kPeriodDay, kHisKLine, 0, 0);
-  const std::string type = kestrel::StoreSecurityType(*record);
-  kestrel::ChooseLayout(kLayoutRules, type, record->GetTernCode(), &DecodeDayKLineData_Etf_or_Lof)(
-      record, code);
-  return data.release();
+  sink.SetHeader(target.series, text, kPeriodDay, kHisKLine, 0, 0);
+  const std::string type = kestrel::StoreSecurityType(target);
+  kestrel::ChooseLayout(kLayoutRules, type, sink.Code(target.series),
+                        &DecodeDayKLineData_Etf_or_Lof)(target, code);
+  return true;
 }
 
-void CKestrelCode::Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrelHisData* record,
+void CKestrelCode::Get_PriceUnitFactor_StatusNew_StatusOld(int* factor,
+                                                           const kestrel::SeriesTarget& target,
                                                            CDecodeCode& code) {
   *factor = kestrel::ReadWrappedInt32(code);
   int statusNew = kStatusWithoutField;
@@ -140,42 +145,46 @@ void CKestrelCode::Get_PriceUnitFactor_StatusNew_StatusOld(int* factor, CKestrel
     statusNew = static_cast<int>(status & kStatusNewMask);
     statusOld = static_cast<int>(status >> kStatusOldShift);
   }
-  record->SetStatusNew(statusNew);
-  record->SetStatusOld(statusOld);
+  target.sink->SetStatus(target.series, statusNew, statusOld);
 }
 
-void CKestrelCode::DecodeDayKLineSeries(CKestrelHisData* record,
+void CKestrelCode::DecodeDayKLineSeries(const kestrel::SeriesTarget& target,
                                         const kestrel::ColumnLayout& layout, CDecodeCode& code) {
   int factor = 0;
-  Get_PriceUnitFactor_StatusNew_StatusOld(&factor, record, code);
+  Get_PriceUnitFactor_StatusNew_StatusOld(&factor, target, code);
   // The count is signed on the wire's terms: 0 or less means no columns.
   const auto count = kestrel::ReadWrappedInt32(code);
-  DecodeColumnLayout(record, layout, count, factor, code);
+  DecodeSeriesColumns(target, layout, count, factor, kestrel::ColumnPlacement::kDeclare, code);
 }
 
-void CKestrelCode::DecodeDayKLineData_Futrues(CKestrelHisData* record, CDecodeCode& code) {
-  const bool bce = CodeContains(record, ".BCE");
-  DecodeDayKLineSeries(record, bce ? kestrel::ColumnLayout(kFuturesBce) : kFutures, code);
+void CKestrelCode::DecodeDayKLineData_Futrues(const kestrel::SeriesTarget& target,
+                                              CDecodeCode& code) {
+  const bool bce = CodeContains(target, ".BCE");
+  DecodeDayKLineSeries(target, bce ? kestrel::ColumnLayout(kFuturesBce) : kFutures, code);
 }
 
-void CKestrelCode::DecodeDayKLineData_HK(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeDayKLineSeries(record, kHK, code);
+void CKestrelCode::DecodeDayKLineData_HK(const kestrel::SeriesTarget& target, CDecodeCode& code) {
+  DecodeDayKLineSeries(target, kHK, code);
 }
 
-void CKestrelCode::DecodeDayKLineData_HI_or_Oversea(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeDayKLineSeries(record, kHIOrOversea, code);
+void CKestrelCode::DecodeDayKLineData_HI_or_Oversea(const kestrel::SeriesTarget& target,
+                                                    CDecodeCode& code) {
+  DecodeDayKLineSeries(target, kHIOrOversea, code);
 }
 
-void CKestrelCode::DecodeDayKLineData_OpenFund(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeDayKLineSeries(record, kOpenFund, code);
+void CKestrelCode::DecodeDayKLineData_OpenFund(const kestrel::SeriesTarget& target,
+                                               CDecodeCode& code) {
+  DecodeDayKLineSeries(target, kOpenFund, code);
 }
 
-void CKestrelCode::DecodeDayKLineData_Etf_or_Lof(CKestrelHisData* record, CDecodeCode& code) {
-  if (!CodeContains(record, "SGE")) {
-    DecodeDayKLineSeries(record, kEtfOrLof, code);
+void CKestrelCode::DecodeDayKLineData_Etf_or_Lof(const kestrel::SeriesTarget& target,
+                                                 CDecodeCode& code) {
+  if (!CodeContains(target, "SGE")) {
+    DecodeDayKLineSeries(target, kEtfOrLof, code);
     return;
   }
-  const bool silver = Is_Au_Ag_Pt(record->GetTernCode(), "AG");
-  DecodeDayKLineSeries(record, silver ? kestrel::ColumnLayout(kEtfOrLofSilver) : kEtfOrLofGold,
+  char* stored = const_cast<char*>(target.sink->Code(target.series));
+  const bool silver = Is_Au_Ag_Pt(stored, "AG");
+  DecodeDayKLineSeries(target, silver ? kestrel::ColumnLayout(kEtfOrLofSilver) : kEtfOrLofGold,
                        code);
 }

@@ -25,9 +25,10 @@
 #include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/series/ColumnLayout.h"
 #include "decode/history/Formalized.h"
+#include "decode/series/ColumnLayout.h"
 #include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -66,15 +67,8 @@ void StoreDealQuote(CKestrelData* data, char* code, int value) {
   values->SetOneNoPointerIndexValue(0, &value);
 }
 
-// A deal operation as the type table calls it: with the result, which only
-// the A-share operations use.
-using DealOperation = void (*)(CKestrelData* data, CKestrelHisData* record, char* code,
+using DealOperation = void (*)(const kestrel::SeriesTarget& target, char* code,
                                CDecodeCode& cursor);
-using RecordOperation = void (*)(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-template <RecordOperation deal>
-void OnRecord(CKestrelData*, CKestrelHisData* record, char* code, CDecodeCode& cursor) {
-  deal(record, code, cursor);
-}
 
 struct DealRow {
   std::string_view key;  // security type
@@ -84,6 +78,10 @@ struct DealRow {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeFormalizedDeal(CDecodeCode& cursor) {
+  return kestrel::DecodeIntoRecords(cursor, &DecodeFormalizedDealInto);
+}
+
+bool CKestrelCode::DecodeFormalizedDealInto(kestrel::SeriesSink& sink, CDecodeCode& cursor) {
   // The deal operation of each security type; other types get a record that
   // holds only the security type.
   static constexpr DealRow kDeals[] = {
@@ -94,102 +92,104 @@ CKestrelData* CKestrelCode::DecodeFormalizedDeal(CDecodeCode& cursor) {
       {"stock_b", &DecodeLast24Deal_A},
       {"close_fund", &DecodeLast24Deal_A},
       {"bond_r", &DecodeLast24Deal_A},
-      {"HK", OnRecord<&DecodeLast24Deal_HK>},
-      {"SG", OnRecord<&DecodeLast24Deal_HK>},
-      {"TW", OnRecord<&DecodeLast24Deal_HK>},
-      {"O", OnRecord<&DecodeLast24Deal_HK>},
-      {"A", OnRecord<&DecodeLast24Deal_HK>},
-      {"N", OnRecord<&DecodeLast24Deal_HK>},
-      {"L", OnRecord<&DecodeLast24Deal_HK>},
-      {"index_sh", OnRecord<&DecodeLast24Deal_I>},
-      {"index_sz", OnRecord<&DecodeLast24Deal_I>},
+      {"HK", &DecodeLast24Deal_HK},
+      {"SG", &DecodeLast24Deal_HK},
+      {"TW", &DecodeLast24Deal_HK},
+      {"O", &DecodeLast24Deal_HK},
+      {"A", &DecodeLast24Deal_HK},
+      {"N", &DecodeLast24Deal_HK},
+      {"L", &DecodeLast24Deal_HK},
+      {"index_sh", &DecodeLast24Deal_I},
+      {"index_sz", &DecodeLast24Deal_I},
       {"etf", &DecodeLast24Deal_ETFLOF},
       {"lof", &DecodeLast24Deal_ETFLOF},
-      {"futures", OnRecord<&DecodeLast24Deal_Futures>},
-      {"oversea_futures", OnRecord<&DecodeLast24Deal_Futures>},
-      {"fx", OnRecord<&DecodeLast24Deal_Fx_Gold>},
-      {"FX", OnRecord<&DecodeLast24Deal_Fx_Gold>},
-      {"sge", OnRecord<&DecodeLast24Deal_Fx_Gold>},
-      {"SGE", OnRecord<&DecodeLast24Deal_Fx_Gold>},
+      {"futures", &DecodeLast24Deal_Futures},
+      {"oversea_futures", &DecodeLast24Deal_Futures},
+      {"fx", &DecodeLast24Deal_Fx_Gold},
+      {"FX", &DecodeLast24Deal_Fx_Gold},
+      {"sge", &DecodeLast24Deal_Fx_Gold},
+      {"SGE", &DecodeLast24Deal_Fx_Gold},
   };
-  auto data = std::make_unique<CKestrelData>();
   char code[kTernCodeSize] = {};
-  if (!ReadFormalizedCode(code, cursor)) return data.release();
+  if (!ReadFormalizedCode(code, cursor)) return true;
   RealCodeToBondCode(code);
   const std::string type = GetSecurityType(code);
-  CKestrelHisData* record = kestrel::NewLabelledRecords(*data, 1, type);
-  if (record == nullptr) return nullptr;
-  if (const DealRow* row = kestrel::FindRow(kDeals, type)) {
-    row->deal(data.get(), record, code, cursor);
-  }
-  return data.release();
+  const kestrel::SeriesTarget target{&sink, kestrel::AddLabelledSeries(sink, 1, type)};
+  if (target.series < 0) return false;
+  if (const DealRow* row = kestrel::FindRow(kDeals, type)) row->deal(target, code, cursor);
+  return true;
 }
 
-int32_t CKestrelCode::DecodeDealWithTail(CKestrelHisData* record, char* code, int factor,
-                                         bool tailAlways, CDecodeCode& cursor) {
+int32_t CKestrelCode::DecodeDealWithTail(const kestrel::SeriesTarget& target, char* code,
+                                         int factor, bool tailAlways, CDecodeCode& cursor) {
   const int rows =
-      DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDealFlagged, factor, cursor);
+      DecodeFormalizedPart(target, code, kHisLast24Deal, layouts::kDealFlagged, factor, cursor);
   if (rows < 1) return 0;
   const auto announced = kestrel::ReadWrappedInt32(cursor);
   ReadUInt32(cursor);  // the second number is not kept
   // An id-92 column that is not sent stands in the record with no values
   // and no storage.
-  AppendColumnLayout(record, layouts::kDealTail, tailAlways || announced >= 1 ? rows : 0, factor,
-                     cursor);
+  DecodeSeriesColumns(target, layouts::kDealTail, tailAlways || announced >= 1 ? rows : 0, factor,
+                      kestrel::ColumnPlacement::kAppend, cursor);
   return announced;
 }
 
-void CKestrelCode::DecodeLast24Deal_A(CKestrelData* data, CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeLast24Deal_A(const kestrel::SeriesTarget& target, char* code,
                                       CDecodeCode& cursor) {
   const int32_t announced =
-      DecodeDealWithTail(record, code, GetPriceUnitFactor(code), kTailWhenAnnounced, cursor);
+      DecodeDealWithTail(target, code, GetPriceUnitFactor(code), kTailWhenAnnounced, cursor);
+  // The quote record is no series: only a sink of records keeps it.
+  CKestrelData* data = target.sink->Records();
   if (announced >= 1 && data != nullptr) StoreDealQuote(data, code, announced);
 }
 
-void CKestrelCode::DecodeLast24Deal_ETFLOF(CKestrelData* data, CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeLast24Deal_ETFLOF(const kestrel::SeriesTarget& target, char* code,
                                            CDecodeCode& cursor) {
-  DecodeLast24Deal_A(data, record, code, cursor);
+  DecodeLast24Deal_A(target, code, cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_Bond(CKestrelHisData* record, char* code, int factor,
-                                         CDecodeCode& cursor) {
-  DecodeDealWithTail(record, code, factor, kTailAlways, cursor);
+void CKestrelCode::DecodeLast24Deal_Bond(const kestrel::SeriesTarget& target, char* code,
+                                         int factor, CDecodeCode& cursor) {
+  DecodeDealWithTail(target, code, factor, kTailAlways, cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_HK(CKestrelHisData* record, char* code, CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDealFlagged,
+void CKestrelCode::DecodeLast24Deal_HK(const kestrel::SeriesTarget& target, char* code,
+                                       CDecodeCode& cursor) {
+  DecodeFormalizedPart(target, code, kHisLast24Deal, layouts::kDealFlagged,
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_Futures(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeLast24Deal_Futures(const kestrel::SeriesTarget& target, char* code,
                                             CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDealFutures,
+  DecodeFormalizedPart(target, code, kHisLast24Deal, layouts::kDealFutures,
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_I(CKestrelHisData* record, char* code, CDecodeCode& cursor) {
+void CKestrelCode::DecodeLast24Deal_I(const kestrel::SeriesTarget& target, char* code,
+                                      CDecodeCode& cursor) {
   DecodeFormalizedPart(
-      record, code, kHisLast24Deal,
+      target, code, kHisLast24Deal,
       IsHIIndex(code) ? kestrel::ColumnLayout(layouts::kDealHI) : layouts::kDealIndex,
       GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_Fx_Gold(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeLast24Deal_Fx_Gold(const kestrel::SeriesTarget& target, char* code,
                                             CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::DatedLayout(code),
+  DecodeFormalizedPart(target, code, kHisLast24Deal, layouts::DatedLayout(code),
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeLast24Deal_OverseaFutures(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeLast24Deal_OverseaFutures(const kestrel::SeriesTarget& target, char* code,
                                                    CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisLast24Deal, layouts::kDated, GetPriceUnitFactor(code),
+  DecodeFormalizedPart(target, code, kHisLast24Deal, layouts::kDated, GetPriceUnitFactor(code),
                        cursor);
 }
 
 // The amount of index deals follows the deal part with a count of its own,
 // and joins the deal record.
-void CKestrelCode::DecodeLast24DealAmount_I(CKestrelData* data, char* code, CDecodeCode& cursor) {
+void CKestrelCode::DecodeLast24DealAmount_I(kestrel::SeriesSink& sink, char* code,
+                                            CDecodeCode& cursor) {
   if (IsHIIndex(code)) return;
   // The amount is stored as sent: no decimals apply.
-  AppendCountedColumn(data, kHisLast24Deal, layouts::kExtraAmount, 0, cursor);
+  AppendCountedColumn(sink, kHisLast24Deal, layouts::kExtraAmount, 0, cursor);
 }

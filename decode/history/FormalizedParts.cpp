@@ -10,6 +10,7 @@
 #include "codes/TernCode.h"
 #include "decode/history/Formalized.h"
 #include "decode/series/ColumnLayout.h"
+#include "decode/series/SeriesSink.h"
 
 bool CKestrelCode::ReadFormalizedCode(char* code, CDecodeCode& cursor) {
   // The presence field is signed on the wire's terms.
@@ -18,28 +19,29 @@ bool CKestrelCode::ReadFormalizedCode(char* code, CDecodeCode& cursor) {
   return code[0] != '\0';
 }
 
-int CKestrelCode::DecodeFormalizedPart(CKestrelHisData* record, char* code, THisType hisType,
-                                       const kestrel::ColumnLayout& layout, int factor,
-                                       CDecodeCode& cursor) {
+int CKestrelCode::DecodeFormalizedPart(const kestrel::SeriesTarget& target, char* code,
+                                       THisType hisType, const kestrel::ColumnLayout& layout,
+                                       int factor, CDecodeCode& cursor) {
   // A trend is a minute series, the deals a deal-by-deal series.
   const TPeriodType period = hisType == kHisMinuteTrend ? kPeriodMinuteBar0 : kPeriodDeal;
-  record->SetDatas(code, static_cast<int>(std::strlen(code)), period, hisType, 0, 0);
+  target.sink->SetHeader(target.series, code, period, hisType, 0, 0);
   // The count is signed on the wire's terms: 0 or less means no columns.
   const auto count = kestrel::ReadWrappedInt32(cursor);
-  return DecodeColumnLayout(record, layout, count, factor, cursor);
+  return DecodeSeriesColumns(target, layout, count, factor, kestrel::ColumnPlacement::kDeclare,
+                             cursor);
 }
 
-void CKestrelCode::AppendCountedColumn(CKestrelData* data, THisType hisType,
+void CKestrelCode::AppendCountedColumn(kestrel::SeriesSink& sink, THisType hisType,
                                        const kestrel::ColumnLayout& layout, int factor,
                                        CDecodeCode& cursor) {
   const auto count = kestrel::ReadWrappedInt32(cursor);
-  if (count < 1 || data == nullptr || data->GetKestrelHisData() == nullptr) return;
-  // The first record of the part's history type takes the column; without
+  if (count < 1) return;
+  // The first series of the part's history type takes the column; without
   // one the column stays unread.
-  for (int i = 0; i < data->GetHisDataNum(); ++i) {
-    CKestrelHisData& record = data->GetKestrelHisData()[i];
-    if (record.GetHisType() != hisType) continue;
-    AppendColumnLayout(&record, layout, count, factor, cursor);
+  for (int i = 0; i < sink.SeriesCount(); ++i) {
+    if (sink.HisType(i) != hisType) continue;
+    DecodeSeriesColumns({&sink, i}, layout, count, factor, kestrel::ColumnPlacement::kAppend,
+                        cursor);
     return;
   }
 }

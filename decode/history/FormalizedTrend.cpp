@@ -25,15 +25,16 @@
 #include "codec/WireCounts.h"
 #include "codes/CodeText.h"
 #include "codes/TernCode.h"
-#include "decode/series/ColumnLayout.h"
 #include "decode/history/Formalized.h"
+#include "decode/series/ColumnLayout.h"
 #include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 
 namespace {
 
 namespace layouts = kestrel::formalized;
 
-// The records of a market entry: the trend, then the deals.
+// The series of a market entry: the trend, then the deals.
 constexpr int kTrendRecord = 0;
 constexpr int kDealRecord = 1;
 constexpr int kTrendAndDeal = 2;
@@ -43,35 +44,41 @@ constexpr int kTrendOnly = 1;
 constexpr int kBondRealCodeFactor = 4;
 constexpr int kBondCodeFactor = 3;
 
-using PartOperation = void (*)(CKestrelHisData* record, char* code, CDecodeCode& cursor);
-using ExtraOperation = void (*)(CKestrelData* data, char* code, CDecodeCode& cursor);
+using PartOperation = void (*)(const kestrel::SeriesTarget& target, char* code,
+                               CDecodeCode& cursor);
+using ExtraOperation = void (*)(kestrel::SeriesSink& sink, char* code, CDecodeCode& cursor);
 
-// The records of a market entry, labelled with the security type; null when
-// they cannot be made.
-CKestrelHisData* OpenRecords(CKestrelData* data, int count, const std::string& type) {
-  return data != nullptr ? kestrel::NewLabelledRecords(*data, count, type) : nullptr;
+// The series of a market entry, labelled with the security type: the target
+// of the first, whose index is -1 when they cannot be made.
+kestrel::SeriesTarget OpenSeries(kestrel::SeriesSink& sink, int count, const std::string& type) {
+  return {&sink, kestrel::AddLabelledSeries(sink, count, type)};
+}
+kestrel::SeriesTarget Next(const kestrel::SeriesTarget& target, int offset) {
+  return {target.sink, target.series + offset};
 }
 
-// The common shape of a market entry: the trend part into record 0, the deal
-// part into record 1, then the extra column, if any.
-void DecodeMarket(CKestrelData* data, char* code, const std::string& type, PartOperation trend,
-                  PartOperation deal, ExtraOperation extra, CDecodeCode& cursor) {
-  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
-  if (records == nullptr) return;
-  trend(&records[kTrendRecord], code, cursor);
-  deal(&records[kDealRecord], code, cursor);
-  if (extra != nullptr) extra(data, code, cursor);
+// The common shape of a market entry: the trend part into series 0, the deal
+// part into series 1, then the extra column, if any.
+void DecodeMarket(kestrel::SeriesSink& sink, char* code, const std::string& type,
+                  PartOperation trend, PartOperation deal, ExtraOperation extra,
+                  CDecodeCode& cursor) {
+  const kestrel::SeriesTarget first = OpenSeries(sink, kTrendAndDeal, type);
+  if (first.series < 0) return;
+  trend(Next(first, kTrendRecord), code, cursor);
+  deal(Next(first, kDealRecord), code, cursor);
+  if (extra != nullptr) extra(sink, code, cursor);
 }
 
 // A market entry as the type table calls it: with the bond factor, which
 // only the bond entry uses.
-using Entry = void (*)(CKestrelData* data, char* code, std::string type, int bondFactor,
+using Entry = void (*)(kestrel::SeriesSink& sink, char* code, std::string type, int bondFactor,
                        CDecodeCode& cursor);
-using EntryWithoutFactor = void (*)(CKestrelData* data, char* code, std::string type,
+using EntryWithoutFactor = void (*)(kestrel::SeriesSink& sink, char* code, std::string type,
                                     CDecodeCode& cursor);
 template <EntryWithoutFactor entry>
-void IgnoringFactor(CKestrelData* data, char* code, std::string type, int, CDecodeCode& cursor) {
-  entry(data, code, std::move(type), cursor);
+void IgnoringFactor(kestrel::SeriesSink& sink, char* code, std::string type, int,
+                    CDecodeCode& cursor) {
+  entry(sink, code, std::move(type), cursor);
 }
 
 struct EntryRow {
@@ -82,14 +89,18 @@ struct EntryRow {
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
+  return kestrel::DecodeIntoRecords(cursor, &DecodeFormalizedTrendInto);
+}
+
+bool CKestrelCode::DecodeFormalizedTrendInto(kestrel::SeriesSink& sink, CDecodeCode& cursor) {
   // ETF and LOF codes that publish an IOPV carry a trend and no deals.
-  static constexpr Entry kEtfOrLof = [](CKestrelData* data, char* code, std::string type, int,
-                                        CDecodeCode& cursor) {
+  static constexpr Entry kEtfOrLof = [](kestrel::SeriesSink& sink, char* code, std::string type,
+                                        int, CDecodeCode& cursor) {
     const EntryWithoutFactor entry =
         IsIOPVCode(code) ? &DecodeFormalizedTrend_IOPV : &DecodeFormalizedTrend_ETFLOF;
-    entry(data, code, std::move(type), cursor);
+    entry(sink, code, std::move(type), cursor);
   };
-  // The market entry of each security type; other types get no records.
+  // The market entry of each security type; other types get no series.
   static constexpr EntryRow kEntries[] = {
       {"bond_sh", &DecodeFormalizedTrend_Bond},
       {"bond_sz", &DecodeFormalizedTrend_Bond},
@@ -124,144 +135,143 @@ CKestrelData* CKestrelCode::DecodeFormalizedTrend(CDecodeCode& cursor) {
       {"SGE", IgnoringFactor<&DecodeFormalizedTrend_Gold>},
       {"oversea_futures", IgnoringFactor<&DecodeFormalizedTrend_OverseaFutures>},
   };
-  auto data = std::make_unique<CKestrelData>();
   char sent[kTernCodeSize] = {};
-  if (!ReadFormalizedCode(sent, cursor)) return data.release();
+  if (!ReadFormalizedCode(sent, cursor)) return true;
   char code[kTernCodeSize] = {};
   std::memcpy(code, sent, sizeof code);
   RealCodeToBondCode(code);
   const std::string type = GetSecurityType(code);
   const int bondFactor = IsBondRealCode(sent) ? kBondRealCodeFactor : kBondCodeFactor;
   if (const EntryRow* row = kestrel::FindRow(kEntries, type)) {
-    row->entry(data.get(), code, type, bondFactor, cursor);
+    row->entry(sink, code, type, bondFactor, cursor);
   }
-  return data.release();
+  return true;
 }
 
 // Market entries.
 
-void CKestrelCode::DecodeFormalizedTrend_A(CKestrelData* data, char* code, std::string type,
+void CKestrelCode::DecodeFormalizedTrend_A(kestrel::SeriesSink& sink, char* code, std::string type,
                                            CDecodeCode& cursor) {
-  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
-  if (records == nullptr) return;
-  DecodeMiniteTrendData_A(&records[kTrendRecord], code, cursor);
-  DecodeLast24Deal_A(data, &records[kDealRecord], code, cursor);
+  const kestrel::SeriesTarget first = OpenSeries(sink, kTrendAndDeal, type);
+  if (first.series < 0) return;
+  DecodeMiniteTrendData_A(Next(first, kTrendRecord), code, cursor);
+  DecodeLast24Deal_A(Next(first, kDealRecord), code, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_ETFLOF(CKestrelData* data, char* code, std::string type,
-                                                CDecodeCode& cursor) {
-  DecodeFormalizedTrend_A(data, code, std::move(type), cursor);
+void CKestrelCode::DecodeFormalizedTrend_ETFLOF(kestrel::SeriesSink& sink, char* code,
+                                                std::string type, CDecodeCode& cursor) {
+  DecodeFormalizedTrend_A(sink, code, std::move(type), cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_HK(CKestrelData* data, char* code, std::string type,
+void CKestrelCode::DecodeFormalizedTrend_HK(kestrel::SeriesSink& sink, char* code, std::string type,
                                             CDecodeCode& cursor) {
-  DecodeMarket(data, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_HK,
+  DecodeMarket(sink, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_HK,
                &DecodeMiniteAveragePriceData_HK, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_TW(CKestrelData* data, char* code, std::string type,
+void CKestrelCode::DecodeFormalizedTrend_TW(kestrel::SeriesSink& sink, char* code, std::string type,
                                             CDecodeCode& cursor) {
-  DecodeFormalizedTrend_HK(data, code, std::move(type), cursor);
+  DecodeFormalizedTrend_HK(sink, code, std::move(type), cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_Oversea(CKestrelData* data, char* code, std::string type,
-                                                 CDecodeCode& cursor) {
-  DecodeFormalizedTrend_HK(data, code, std::move(type), cursor);
+void CKestrelCode::DecodeFormalizedTrend_Oversea(kestrel::SeriesSink& sink, char* code,
+                                                 std::string type, CDecodeCode& cursor) {
+  DecodeFormalizedTrend_HK(sink, code, std::move(type), cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_Futures(CKestrelData* data, char* code, std::string type,
-                                                 CDecodeCode& cursor) {
-  DecodeMarket(data, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_Futures,
+void CKestrelCode::DecodeFormalizedTrend_Futures(kestrel::SeriesSink& sink, char* code,
+                                                 std::string type, CDecodeCode& cursor) {
+  DecodeMarket(sink, code, type, &DecodeMiniteTrendData_HK, &DecodeLast24Deal_Futures,
                &DecodeMiniteAveragePriceData_HK, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_I(CKestrelData* data, char* code, std::string type,
+void CKestrelCode::DecodeFormalizedTrend_I(kestrel::SeriesSink& sink, char* code, std::string type,
                                            CDecodeCode& cursor) {
-  DecodeMarket(data, code, type, &DecodeMiniteTrendData_I, &DecodeLast24Deal_I,
+  DecodeMarket(sink, code, type, &DecodeMiniteTrendData_I, &DecodeLast24Deal_I,
                &DecodeLast24DealAmount_I, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_Gold(CKestrelData* data, char* code, std::string type,
-                                              CDecodeCode& cursor) {
-  DecodeMarket(data, code, type, &DecodeMiniteTrendData_Fx_Gold, &DecodeLast24Deal_Fx_Gold, nullptr,
+void CKestrelCode::DecodeFormalizedTrend_Gold(kestrel::SeriesSink& sink, char* code,
+                                              std::string type, CDecodeCode& cursor) {
+  DecodeMarket(sink, code, type, &DecodeMiniteTrendData_Fx_Gold, &DecodeLast24Deal_Fx_Gold, nullptr,
                cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_Fx(CKestrelData* data, char* code, std::string type,
+void CKestrelCode::DecodeFormalizedTrend_Fx(kestrel::SeriesSink& sink, char* code, std::string type,
                                             CDecodeCode& cursor) {
-  DecodeFormalizedTrend_Gold(data, code, std::move(type), cursor);
+  DecodeFormalizedTrend_Gold(sink, code, std::move(type), cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_OverseaFutures(CKestrelData* data, char* code,
+void CKestrelCode::DecodeFormalizedTrend_OverseaFutures(kestrel::SeriesSink& sink, char* code,
                                                         std::string type, CDecodeCode& cursor) {
-  DecodeMarket(data, code, type, &DecodeMiniteTrendData_OverseaFutures,
+  DecodeMarket(sink, code, type, &DecodeMiniteTrendData_OverseaFutures,
                &DecodeLast24Deal_OverseaFutures, nullptr, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_Bond(CKestrelData* data, char* code, std::string type,
-                                              int factor, CDecodeCode& cursor) {
-  CKestrelHisData* records = OpenRecords(data, kTrendAndDeal, type);
-  if (records == nullptr) return;
-  DecodeMiniteTrendData_Bond(&records[kTrendRecord], code, factor, cursor);
-  DecodeLast24Deal_Bond(&records[kDealRecord], code, factor, cursor);
+void CKestrelCode::DecodeFormalizedTrend_Bond(kestrel::SeriesSink& sink, char* code,
+                                              std::string type, int factor, CDecodeCode& cursor) {
+  const kestrel::SeriesTarget first = OpenSeries(sink, kTrendAndDeal, type);
+  if (first.series < 0) return;
+  DecodeMiniteTrendData_Bond(Next(first, kTrendRecord), code, factor, cursor);
+  DecodeLast24Deal_Bond(Next(first, kDealRecord), code, factor, cursor);
 }
 
-void CKestrelCode::DecodeFormalizedTrend_IOPV(CKestrelData* data, char* code, std::string type,
-                                              CDecodeCode& cursor) {
-  CKestrelHisData* records = OpenRecords(data, kTrendOnly, type);
-  if (records == nullptr) return;
-  DecodeMinuteTrendData_IOPV(&records[kTrendRecord], code, cursor);
+void CKestrelCode::DecodeFormalizedTrend_IOPV(kestrel::SeriesSink& sink, char* code,
+                                              std::string type, CDecodeCode& cursor) {
+  const kestrel::SeriesTarget first = OpenSeries(sink, kTrendOnly, type);
+  if (first.series < 0) return;
+  DecodeMinuteTrendData_IOPV(Next(first, kTrendRecord), code, cursor);
 }
 
 // Trend operations: each picks the layout of its market.
 
-void CKestrelCode::DecodeMiniteTrendData_A(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeMiniteTrendData_A(const kestrel::SeriesTarget& target, char* code,
                                            CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendA, GetPriceUnitFactor(code),
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::kTrendA, GetPriceUnitFactor(code),
                        cursor);
 }
 
-void CKestrelCode::DecodeMiniteTrendData_HK(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeMiniteTrendData_HK(const kestrel::SeriesTarget& target, char* code,
                                             CDecodeCode& cursor) {
   const bool futures = layouts::HasSecurityType(code, "futures");
-  DecodeFormalizedPart(record, code, kHisMinuteTrend,
+  DecodeFormalizedPart(target, code, kHisMinuteTrend,
                        futures ? kestrel::ColumnLayout(layouts::kTrendFutures) : layouts::kTrendHK,
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeMiniteTrendData_I(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeMiniteTrendData_I(const kestrel::SeriesTarget& target, char* code,
                                            CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIndex,
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::kTrendIndex,
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeMiniteTrendData_Bond(CKestrelHisData* record, char* code, int factor,
-                                              CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIndex, factor, cursor);
+void CKestrelCode::DecodeMiniteTrendData_Bond(const kestrel::SeriesTarget& target, char* code,
+                                              int factor, CDecodeCode& cursor) {
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::kTrendIndex, factor, cursor);
 }
 
-void CKestrelCode::DecodeMiniteTrendData_Fx_Gold(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeMiniteTrendData_Fx_Gold(const kestrel::SeriesTarget& target, char* code,
                                                  CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::DatedLayout(code),
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::DatedLayout(code),
                        GetPriceUnitFactor(code), cursor);
 }
 
-void CKestrelCode::DecodeMiniteTrendData_OverseaFutures(CKestrelHisData* record, char* code,
-                                                        CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kDated, GetPriceUnitFactor(code),
+void CKestrelCode::DecodeMiniteTrendData_OverseaFutures(const kestrel::SeriesTarget& target,
+                                                        char* code, CDecodeCode& cursor) {
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::kDated, GetPriceUnitFactor(code),
                        cursor);
 }
 
-void CKestrelCode::DecodeMinuteTrendData_IOPV(CKestrelHisData* record, char* code,
+void CKestrelCode::DecodeMinuteTrendData_IOPV(const kestrel::SeriesTarget& target, char* code,
                                               CDecodeCode& cursor) {
-  DecodeFormalizedPart(record, code, kHisMinuteTrend, layouts::kTrendIopv, GetPriceUnitFactor(code),
+  DecodeFormalizedPart(target, code, kHisMinuteTrend, layouts::kTrendIopv, GetPriceUnitFactor(code),
                        cursor);
 }
 
 // The average price of HK, TW, overseas stocks and futures follows the deals
-// with its own count, and joins the trend record.
-void CKestrelCode::DecodeMiniteAveragePriceData_HK(CKestrelData* data, char* code,
+// with its own count, and joins the trend series.
+void CKestrelCode::DecodeMiniteAveragePriceData_HK(kestrel::SeriesSink& sink, char* code,
                                                    CDecodeCode& cursor) {
-  AppendCountedColumn(data, kHisMinuteTrend, layouts::kExtraAveragePrice, GetPriceUnitFactor(code),
+  AppendCountedColumn(sink, kHisMinuteTrend, layouts::kExtraAveragePrice, GetPriceUnitFactor(code),
                       cursor);
 }

@@ -17,6 +17,7 @@
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
 #include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 
 namespace {
 
@@ -65,39 +66,45 @@ constexpr int kMinuteStatus = 1;
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeMinuteKlineData(CDecodeCode& code) {
+  return kestrel::DecodeIntoRecords(code, &DecodeMinuteKLineInto);
+}
+
+bool CKestrelCode::DecodeMinuteKLineInto(kestrel::SeriesSink& sink, CDecodeCode& code) {
   static constexpr kestrel::LayoutRule kLayoutRules[] = {
       {"futures", {}, &DecodeOneMinuteKLineData_Futures},
       {"SGE", {}, &DecodeOneMinuteKLineData_Gold},
   };
-  std::unique_ptr<CKestrelData> data = kestrel::NewOneSeriesResult();
-  if (data == nullptr) return nullptr;
-  CKestrelHisData* record = data->GetKestrelHisData();
+  const kestrel::SeriesTarget target{&sink, sink.AddSeries(1)};
+  if (target.series < 0) return false;
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);
-  record->SetDatas(text, static_cast<int>(std::strlen(text)), PeriodOfBar(ReadUInt32(code)),
-                   kHisKLine, kMinuteStatus, kMinuteStatus);
-  const std::string type = kestrel::StoreSecurityType(*record);
-  kestrel::ChooseLayout(kLayoutRules, type, record->GetTernCode(),
-                        &DecodeOneMinuteKLineData_Others)(record, code);
-  return data.release();
+  sink.SetHeader(target.series, text, PeriodOfBar(ReadUInt32(code)), kHisKLine, kMinuteStatus,
+                 kMinuteStatus);
+  const std::string type = kestrel::StoreSecurityType(target);
+  kestrel::ChooseLayout(kLayoutRules, type, sink.Code(target.series),
+                        &DecodeOneMinuteKLineData_Others)(target, code);
+  return true;
 }
 
-void CKestrelCode::DecodeMinuteKLineSeries(CKestrelHisData* record,
+void CKestrelCode::DecodeMinuteKLineSeries(const kestrel::SeriesTarget& target,
                                            const kestrel::ColumnLayout& layout, CDecodeCode& code) {
   const auto factor = kestrel::ReadWrappedInt32(code);
   // The count is signed on the wire's terms: 0 or less means no columns.
   const auto count = kestrel::ReadWrappedInt32(code);
-  DecodeColumnLayout(record, layout, count, factor, code);
+  DecodeSeriesColumns(target, layout, count, factor, kestrel::ColumnPlacement::kDeclare, code);
 }
 
-void CKestrelCode::DecodeOneMinuteKLineData_Futures(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeMinuteKLineSeries(record, kFutures, code);
+void CKestrelCode::DecodeOneMinuteKLineData_Futures(const kestrel::SeriesTarget& target,
+                                                    CDecodeCode& code) {
+  DecodeMinuteKLineSeries(target, kFutures, code);
 }
 
-void CKestrelCode::DecodeOneMinuteKLineData_Gold(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeMinuteKLineSeries(record, kGold, code);
+void CKestrelCode::DecodeOneMinuteKLineData_Gold(const kestrel::SeriesTarget& target,
+                                                 CDecodeCode& code) {
+  DecodeMinuteKLineSeries(target, kGold, code);
 }
 
-void CKestrelCode::DecodeOneMinuteKLineData_Others(CKestrelHisData* record, CDecodeCode& code) {
-  DecodeMinuteKLineSeries(record, kOthers, code);
+void CKestrelCode::DecodeOneMinuteKLineData_Others(const kestrel::SeriesTarget& target,
+                                                   CDecodeCode& code) {
+  DecodeMinuteKLineSeries(target, kOthers, code);
 }

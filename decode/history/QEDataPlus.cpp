@@ -21,7 +21,8 @@
 #include "codec/WireCounts.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
-#include "codec/WireCounts.h"
+#include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 #include "model/OwnedArray.h"
 #include "model/ValueStorage.h"
 #include "model/ValueTypes.h"
@@ -78,110 +79,99 @@ const SeriesKind* FindKind(uint32_t kind) {
   return nullptr;
 }
 
+// The type code of a column whose kind carries no values.
+constexpr int kNoValueType = 0;
+
 // Memory a series holds: its entry (id, type, count, value) in the record,
 // and per row a number, or a text pointer with its text's block.
 constexpr int64_t kSeriesEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
 constexpr int64_t kNumberRowBytes = sizeof(int64_t);
 constexpr int64_t kTextRowBytes = sizeof(char*) + kestrel::kBlockOverheadBytes;
 
-// The result's one history record, labelled with the code and the types.
-CKestrelHisData* AddRecord(CKestrelData& result, char* code, TPeriodType period, THisType hisType) {
-  result.SetHisDataNum(1);
-  result.SetHisData();
-  CKestrelHisData* record = result.GetKestrelHisData();
-  if (record != nullptr) {
-    record->SetDatas(code, static_cast<int>(std::strlen(code)), period, hisType, 0, 0);
-  }
-  return record;
-}
-
-// A deep copy of the one entry of `from` into the empty entry `at` of `to`.
-// The column form of SetNewValue copies as many entries as the container it
-// is called on holds: one.
-void CopyOnlyEntry(CIndexToValue& from, CIndexToValue& to, int at) {
-  if (from.GetNum() != 1 || at >= to.GetNum() || to.GetIndexValue() == nullptr) return;
-  from.SetNewValue(to.GetIndexId() + at, to.GetIndexValue() + at, to.GetOneIndexValueNum() + at,
-                   to.GetValueType() + at, from.GetIndexId(), from.GetIndexValue(),
-                   from.GetOneIndexValueNum(), from.GetValueType(), 0, 0);
+// Adds the message's one series, labelled with the code and the types; -1
+// when it cannot be made.
+int AddSeries(kestrel::SeriesSink& sink, char* code, TPeriodType period, THisType hisType) {
+  const int series = sink.AddSeries(1);
+  if (series >= 0) sink.SetHeader(series, code, period, hisType, 0, 0);
+  return series;
 }
 
 }  // namespace
 
 CKestrelData* CKestrelCode::DecodeQEDataPlus(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
+  return kestrel::DecodeIntoRecords(code, &DecodeQEDataPlusInto);
+}
+
+bool CKestrelCode::DecodeQEDataPlusInto(kestrel::SeriesSink& sink, CDecodeCode& code) {
   ReadUInt32(code);  // leading number, unused
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);
-  if (text[0] == '\0') return result.release();
+  if (text[0] == '\0') return true;
   const auto hisType = static_cast<THisType>(kestrel::ReadWrappedInt32(code));
   for (int i = 0; i < kUnusedHeadNumbers; ++i) ReadUInt32(code);
   const auto rows = kestrel::ReadWrappedInt32(code);
   if (rows < 1) {
     // The code and history type alone; nothing after the row count is read.
-    AddRecord(*result, text, kPeriodDay, hisType);
-    return result.release();
+    AddSeries(sink, text, kPeriodDay, hisType);
+    return true;
   }
   const TPeriodType period = PeriodOf(ReadUInt32(code));
   const auto seriesCount = kestrel::ReadWrappedInt32(code);
 
+  // The order queue and the parameters are no series: only a sink of
+  // records keeps them, other sinks stop before them.
+  CKestrelData* result = sink.Records();
   if (hisType == kOrderQueueHisType) {
     // Two queue series and nothing else: no record and no parameters.
+    if (result == nullptr) return true;
     result->SetL2OrderQueueNum(kQueueSides);
     result->SetL2OrderQueue();
     CKestrelL2OrderQueue* queues = result->GetKestrelL2OrderQueue();
-    if (queues == nullptr) return result.release();
+    if (queues == nullptr) return true;
     for (int side = 0; side < kQueueSides; ++side) {
       DecodeL2OrderQueueSeries(text, &queues[side], code);
     }
-    return result.release();
+    return true;
   }
 
-  CKestrelHisData* record = AddRecord(*result, text, period, hisType);
-  if (record == nullptr) return result.release();
-  // One entry per series, made up front: each series is decoded on its own
-  // and copied into its entry, so that many series cost linear time.
-  CIndexToValue* values = record->GetIndexToValue();
-  values->SetNum(kestrel::HonouredCount(seriesCount, kSeriesEntryBytes, code));
-  values->SetDatas();
-  const int count = values->GetNum();
-  for (int i = 0; i < count; ++i) {
-    CIndexToValue series;
-    DecodeOnePEDataPlusSeries(&series, rows, code);
-    CopyOnlyEntry(series, *values, i);
-  }
-  DecodeParameters(result.get(), text, code);
-  return result.release();
+  const kestrel::SeriesTarget target{&sink, AddSeries(sink, text, period, hisType)};
+  if (target.series < 0) return true;
+  // One column per series, room made up front so that many series cost
+  // linear time.
+  const int count = sink.ReserveColumns(
+      target.series, kestrel::HonouredCount(seriesCount, kSeriesEntryBytes, code));
+  for (int i = 0; i < count; ++i) DecodeOnePEDataPlusSeries(target, i, rows, code);
+  if (result != nullptr) DecodeParameters(result, text, code);
+  return true;
 }
 
-void CKestrelCode::DecodeOnePEDataPlusSeries(CIndexToValue* series, int n, CDecodeCode& code) {
+void CKestrelCode::DecodeOnePEDataPlusSeries(const kestrel::SeriesTarget& target, int at, int n,
+                                             CDecodeCode& code) {
   const auto id = kestrel::ReadWrappedInt32(code);
   const uint32_t kind = ReadUInt32(code);
   const auto decimals = kestrel::ReadWrappedInt32(code);
-  if (series == nullptr) return;
-  series->SetNum(1);
-  series->SetDatas();
-  if (series->GetIndexValue() == nullptr) return;
-  series->GetIndexId()[0] = id;
-  series->GetOneIndexValueNum()[0] = n;
   const SeriesKind* form = FindKind(kind);
-  if (form == nullptr) return;  // no value type, no values, nothing more read
+  if (form == nullptr) {
+    // No value type, no values, nothing more read: the column keeps its id
+    // and the announced count.
+    target.sink->Column(target.series, at, id, kNoValueType, n);
+    return;
+  }
 
   // Rows are honoured as announced; past the end of the message they read
   // as zeros or empty texts.
-  const int rows = kestrel::HonouredCount(
-      n, form->layout != nullptr ? kNumberRowBytes : kTextRowBytes, code);
-  series->GetOneIndexValueNum()[0] = rows;
-  series->GetValueType()[0] = form->layout != nullptr
-                                  ? kestrel::ColumnValueType(form->layout->columns[0].codec)
-                                  : kValueTextArray;
-  // A layout's codec writes every row (DecodeLayoutColumns clears the column
-  // when it cannot); text pointers are always cleared.
-  kestrel::MakeValueStorage(*series, 0, kestrel::Fill::kNone);
+  const int rows =
+      kestrel::HonouredCount(n, form->layout != nullptr ? kNumberRowBytes : kTextRowBytes, code);
+  const int type = form->layout != nullptr
+                       ? kestrel::ColumnValueType(form->layout->columns[0].codec)
+                       : kValueTextArray;
+  // A layout's codec writes every row; text pointers are cleared. Without
+  // storage nothing is read.
+  CIndexValue* column = target.sink->Column(target.series, at, id, type, rows);
+  if (column == nullptr) return;
   if (form->layout != nullptr) {
-    DecodeLayoutColumns(series, *form->layout, rows, decimals, code);
+    DecodeLayoutColumns(column, *form->layout, rows, decimals, code);
     return;
   }
-  char** texts = series->GetIndexValue()[0].ppcValue;
-  const int made = texts != nullptr ? series->GetOneIndexValueNum()[0] : 0;
-  for (int i = 0; i < made; ++i) texts[i] = TryNewText<kestrel::ResultArrays>(ReadSizedText(code));
+  for (int i = 0; i < rows; ++i) column->ppcValue[i] = target.sink->StoreText(ReadSizedText(code));
 }

@@ -8,6 +8,7 @@
 #include "KestrelRecords.h"
 #include "codec/DecodeCode.h"
 #include "codec/WireCounts.h"
+#include "decode/series/SeriesSink.h"
 #include "model/IndicatorCatalogue.h"
 #include "model/ValueStorage.h"
 
@@ -103,6 +104,24 @@ int CKestrelCode::DecodeLayoutColumns(CIndexToValue* values, const kestrel::Colu
     return 0;
   }
   DecodeLayoutColumns(values->GetIndexValue(), layout, rows, factor, code);
+  return rows;
+}
+
+int CKestrelCode::DecodeSeriesColumns(const kestrel::SeriesTarget& target,
+                                      const kestrel::ColumnLayout& layout, int count, int factor,
+                                      kestrel::ColumnPlacement placement, CDecodeCode& code) {
+  const bool append = placement == kestrel::ColumnPlacement::kAppend;
+  if (CKestrelHisData* record = target.sink->Record(target.series)) {
+    return append ? AppendColumnLayout(record, layout, count, factor, code)
+                  : DecodeColumnLayout(record, layout, count, factor, code);
+  }
+  // Rows are granted as for records, so that every sink reads the same
+  // bytes: declared columns need a row, appended ones stand without.
+  const int rows = count < 1 ? 0 : HonouredRows(layout, count, code);
+  if (rows < 1 && !append) return 0;
+  CIndexValue* columns = target.sink->LayoutColumns(target.series, layout, rows, placement);
+  if (columns == nullptr || rows < 1) return 0;
+  DecodeLayoutColumns(columns, layout, rows, factor, code);
   return rows;
 }
 

@@ -1,6 +1,6 @@
-// Pieces shared by the decoders of single-series history messages: the
-// result that holds one history record, the security type stored on it, and
-// the ordered rules that choose a column layout by security type.
+// Pieces shared by the decoders of history messages: the result that holds
+// their records, the security type stored on a series, and the ordered rules
+// that choose a column layout by security type.
 #ifndef KESTREL_DECODE_SERIES_SERIESRESULT_H
 #define KESTREL_DECODE_SERIES_SERIESRESULT_H
 
@@ -15,9 +15,8 @@ class CKestrelHisData;
 
 namespace kestrel {
 
-// A new result whose history list holds exactly one default record, or null
-// when the result or its record cannot be allocated.
-std::unique_ptr<CKestrelData> NewOneSeriesResult();
+class SeriesSink;
+struct SeriesTarget;
 
 // Gives `data` a history list of `count` default records and returns the
 // first, or null when the records cannot be allocated.
@@ -26,15 +25,23 @@ CKestrelHisData* NewSeriesRecords(CKestrelData& data, int count);
 // Stores `type` as the record's security type.
 void LabelSecurityType(CKestrelHisData& record, std::string_view type);
 
-// NewSeriesRecords, then every record labelled with the security type.
-CKestrelHisData* NewLabelledRecords(CKestrelData& data, int count, std::string_view type);
+// Adds `count` series to the sink, each labelled with the security type;
+// the index of the first, or -1 when they cannot be made.
+int AddLabelledSeries(SeriesSink& sink, int count, std::string_view type);
 
-// Classifies the record's code, stores the security type on the record and
-// returns it.
-std::string StoreSecurityType(CKestrelHisData& record);
+// Classifies the series' stored code, stores the security type on the
+// series and returns it.
+std::string StoreSecurityType(const SeriesTarget& target);
+
+// A decoder of a whole message into a sink: false when the result cannot be
+// made at all.
+using SinkDecoder = bool (*)(SeriesSink& sink, CDecodeCode& code);
+// The message decoded into the records of a new result; null when the
+// result cannot be made.
+CKestrelData* DecodeIntoRecords(CDecodeCode& code, SinkDecoder decode);
 
 // A decoder of one series layout.
-using SeriesDecoder = void (*)(CKestrelHisData* record, CDecodeCode& code);
+using SeriesDecoder = void (*)(const SeriesTarget& target, CDecodeCode& code);
 
 // A rule of a layout choice: a security type and, when not empty, a part
 // that the code must contain (case-sensitive).
