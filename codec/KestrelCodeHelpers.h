@@ -10,11 +10,12 @@
 enum THisType : int32_t;
 namespace kestrel {
 struct ColumnLayout;
-struct EntryContext;
 enum class Handler;
 struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;
+enum class WalkEnd;
+class VisitSink;
 }  // namespace kestrel
 
 #endif  // KESTREL_CODEC_KESTRELCODEHELPERS_H

@@ -27,5 +27,6 @@
 #include "KestrelResult.hpp"
 #include "KestrelTypes.hpp"
 #include "KestrelViews.hpp"
+#include "KestrelVisit.hpp"
 
 #endif  // KESTREL_UTILS_H

@@ -68,8 +68,6 @@ struct SecurityBlock {
   FixScale fix;
   // Made on the first entry that carries a list: most blocks have none.
   std::unique_ptr<BlockLists> lists;
-  // Where the block's filled list records go.
-  PendingRecords* pending = nullptr;
 
   BlockLists& Lists() {
     if (!lists) lists = std::make_unique<BlockLists>();
@@ -88,14 +86,11 @@ struct SecurityBlock {
   void Classified();
 };
 
-// One indicator entry being decoded: entry `index` of `quote` holds `id`.
-struct EntryContext {
-  CKestrelData* result;
-  CKestrelQuoteData* quote;
-  SecurityBlock& block;
-  int id;
-  int index;
-  CDecodeCode& code;
+// How the walk of a message ended, as its records show it.
+enum class WalkEnd {
+  kResult,    // decoded: the result holds what was read
+  kEmptied,   // a code could not be read: the result is emptied
+  kNoResult,  // no securities, or no room for them: no result at all
 };
 
 // How one indicator entry is read and stored.
@@ -155,7 +150,6 @@ struct MessageShape {
   Handler plain;  // every id that no special row names
   const Appended* appends;
   size_t appendCount;
-  bool presetEntries;  // entries get their id, type and 0 before the value
   // Bit i set: some special row covers id i.
   uint64_t specialBits[kSpecialIdLimit / kBitsPerWord];
 
@@ -168,8 +162,8 @@ struct MessageShape {
 
 template <size_t S>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 const Appended* appends, size_t appendCount, bool presetEntries) {
-  MessageShape shape{specials, S, plain, appends, appendCount, presetEntries, {}};
+                                 const Appended* appends, size_t appendCount) {
+  MessageShape shape{specials, S, plain, appends, appendCount, {}};
   for (const SpecialId& row : specials) {
     // A row beyond the bitmap would never be found: refuse it at compile time.
     if (row.low < 0 || row.high >= kSpecialIdLimit) throw "special id beyond the bitmap";
@@ -182,14 +176,13 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
 
 template <size_t S, size_t A>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 const Appended (&appends)[A], bool presetEntries) {
-  return MakeShape(specials, plain, appends, A, presetEntries);
+                                 const Appended (&appends)[A]) {
+  return MakeShape(specials, plain, appends, A);
 }
 
 template <size_t S>
-constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 bool presetEntries) {
-  return MakeShape(specials, plain, nullptr, 0, presetEntries);
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain) {
+  return MakeShape(specials, plain, nullptr, 0);
 }
 
 // The id list of a masked message and the buffers its blocks use: the mask

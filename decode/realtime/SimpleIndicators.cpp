@@ -6,7 +6,8 @@
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codec/WireCounts.h"
-#include "decode/realtime/SecurityBlocks.h"
+#include "decode/realtime/QuoteSinks.h"
+#include "decode/realtime/SecurityWalk.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ using kestrel::SpecialId;
 
 // Simple indicators: texts, and signed values for everything else.
 constexpr SpecialId kSimpleIds[] = {kestrel::kTexts, kestrel::kText480};
-constexpr kestrel::MessageShape kSimple = kestrel::MakeShape(kSimpleIds, Handler::kSigned, false);
+constexpr kestrel::MessageShape kSimple = kestrel::MakeShape(kSimpleIds, Handler::kSigned);
 
 // Symbols blocks add the counted lists of Hong Kong securities and
 // corporate actions, appended in this order.
@@ -25,20 +26,28 @@ constexpr SpecialId kSymbolsIds[] = {kestrel::kHKList57, kestrel::kHKList58, kes
 constexpr Appended kSymbolsAppends[] = {Appended::kSeries57, Appended::kSeries58,
                                         Appended::kSeries150};
 constexpr kestrel::MessageShape kSymbols =
-    kestrel::MakeShape(kSymbolsIds, Handler::kSigned, kSymbolsAppends, false);
+    kestrel::MakeShape(kSymbolsIds, Handler::kSigned, kSymbolsAppends);
 
 }  // namespace
 
+template <class Sink>
+kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(Sink& sink, CDecodeCode& code) {
+  const auto securities = kestrel::ReadWrappedInt32(code);
+  // No securities: no result at all; a code that cannot be read empties the
+  // result.
+  if (securities < 1) return kestrel::WalkEnd::kNoResult;
+  return WalkSecurities(sink, kSimple, securities, nullptr, code);
+}
+template kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(kestrel::VisitSink&, CDecodeCode&);
+
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
-  const auto securities = kestrel::ReadWrappedInt32(code);
-  // No securities: no result at all.
-  if (securities < 1) return nullptr;
-  if (!DecodeSecurityList(result.get(), kSimple, securities, nullptr, code)) {
-    if (result->GetKestrelQuoteData() == nullptr) return nullptr;  // no quote array
-    result->Clear();  // a code that cannot be read empties the result
+  kestrel::WalkEnd end;
+  {
+    kestrel::RecordSink sink(result.get());
+    end = WalkSimpleIndicators(sink, code);
   }
-  return result.release();
+  return FinishRecords(result.release(), end);
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
@@ -49,5 +58,6 @@ void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
   }
   // An unreadable code or a missing quote array ends decoding; the caller's
   // result keeps what was decoded before.
-  DecodeSecurityList(result, kSymbols, securities, nullptr, code);
+  kestrel::RecordSink sink(result);
+  WalkSecurities(sink, kSymbols, securities, nullptr, code);
 }
