@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -142,6 +143,7 @@ class VisitSink {
 
   bool BeginList(int) { return true; }
   int BeginSecurity(int, SecurityBlock& block, int entries) {
+    block.spare = &SpareLists();
     entries = std::max(entries, 0);
     if (visitor_.security != nullptr) {
       const KestrelVisitSecurity security{block.code, block.type.c_str(), block.factor, entries};
@@ -198,11 +200,22 @@ class VisitSink {
   void Queue(CKestrelL2OrderQueue& queue) {
     if (visitor_.orderQueue != nullptr) visitor_.orderQueue(context_, &queue);
   }
-  void EndSecurity(SecurityBlock&) {
+  // The block's lists are emptied and kept for the next block that needs
+  // lists, on this thread.
+  void EndSecurity(SecurityBlock& block) {
     if (visitor_.endSecurity != nullptr) visitor_.endSecurity(context_);
+    if (!block.lists) return;
+    BlockLists fresh;
+    *block.lists = fresh;
+    SpareLists() = std::move(block.lists);
   }
 
  private:
+  static std::unique_ptr<BlockLists>& SpareLists() {
+    thread_local std::unique_ptr<BlockLists> spare;
+    return spare;
+  }
+
   const KestrelQuoteVisitor& visitor_;
   void* context_;
   CKestrelData events_;

@@ -68,9 +68,11 @@ struct SecurityBlock {
   FixScale fix;
   // Made on the first entry that carries a list: most blocks have none.
   std::unique_ptr<BlockLists> lists;
+  // Fresh lists kept from an earlier block, taken before new ones are made.
+  std::unique_ptr<BlockLists>* spare = nullptr;
 
   BlockLists& Lists() {
-    if (!lists) lists = std::make_unique<BlockLists>();
+    if (!lists) lists = spare != nullptr && *spare ? std::move(*spare) : std::make_unique<BlockLists>();
     return *lists;
   }
   // The corrected integer of indicator `id`.
