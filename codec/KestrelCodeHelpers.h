@@ -10,7 +10,7 @@
 enum THisType : int32_t;
 namespace kestrel {
 struct ColumnLayout;
-enum class Handler;
+enum class Handler : uint8_t;
 struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;

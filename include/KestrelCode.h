@@ -262,7 +262,7 @@ class CKestrelCode {
   static CKestrelData* DecodeSimpleIndicators(CDecodeCode& code);
   static void DecodeSymbolsData(CKestrelData* result, CDecodeCode& code);
   static void Decode_TernCode_Factor_SecurityType(char* code, int* factor,
-                                                  std::string* securityType, CDecodeCode& cursor);
+                                                  std::string* securityType, CDecodeCode* cursor);
 
   // Indicator field decoders: indicators that carry lists, fixed scales or
   // level-2 blocks. Each reads its field and sets `value`, the entry's

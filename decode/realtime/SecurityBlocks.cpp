@@ -4,6 +4,8 @@
 #include "decode/realtime/SecurityBlocks.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -28,6 +30,40 @@ constexpr std::string_view kStopBitTimeTypes[] = {
     "O",  "A",    "N",  "L",    "IB",  "BCE", "bce"};
 
 constexpr std::string_view kHKType = "HK";
+
+// What a block's code decides, kept per thread by the code's text: a feed
+// sends the same securities message after message, and classifying a code
+// (its bond form, price unit factor, security type and correction) costs
+// far more than finding it again. Direct-mapped: a code that lands on a
+// taken slot replaces it.
+struct ClassifiedCode {
+  char code[kKestrelTernCodeSize] = {};
+  int factor = 0;
+  std::string type;
+  bool hk = false;
+  bool stopBitTimes = false;
+  kestrel::FixScale fix;
+};
+constexpr size_t kClassifiedSlots = 1024;  // a power of two
+constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
+constexpr uint64_t kFnvPrime = 1099511628211ULL;
+
+// The slot of a NUL-terminated code, and its length.
+size_t SlotOf(const char* code, size_t* length) {
+  uint64_t hash = kFnvOffset;
+  size_t n = 0;
+  for (; code[n] != '\0'; ++n) hash = (hash ^ static_cast<unsigned char>(code[n])) * kFnvPrime;
+  *length = n;
+  return static_cast<size_t>(hash) & (kClassifiedSlots - 1);
+}
+
+// The slots of the calling thread, made on first use; null when no memory
+// is left (every code is then classified afresh).
+ClassifiedCode* ThreadClassifiedCodes() {
+  thread_local std::unique_ptr<ClassifiedCode[]> slots(new (std::nothrow)
+                                                           ClassifiedCode[kClassifiedSlots]);
+  return slots.get();
+}
 
 }  // namespace
 
@@ -67,10 +103,42 @@ void kestrel::SecurityBlock::Classified() {
                  std::end(kStopBitTimeTypes);
 }
 
+void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& cursor) {
+  ReadTernCode(cursor, block.code, kTernCodeSize);
+  if (block.code[0] == '\0') return;
+  size_t length = 0;
+  const size_t slot = SlotOf(block.code, &length);
+  ClassifiedCode* slots = ThreadClassifiedCodes();
+  ClassifiedCode* known = slots != nullptr ? &slots[slot] : nullptr;
+  if (known != nullptr && std::memcmp(known->code, block.code, length + 1) == 0) {
+    block.factor = known->factor;
+    block.type = known->type;
+    block.hk = known->hk;
+    block.stopBitTimes = known->stopBitTimes;
+    block.fix = known->fix;
+  } else {
+    Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, nullptr);
+    block.Classified();
+    block.fix = kestrel::FixScaleOf(block.code);
+    if (known != nullptr) {
+      std::memcpy(known->code, block.code, sizeof known->code);
+      known->factor = block.factor;
+      known->type = block.type;
+      known->hk = block.hk;
+      known->stopBitTimes = block.stopBitTimes;
+      known->fix = block.fix;
+    }
+  }
+  block.fixKnown = true;
+  block.priceScale = kestrel::DecimalScale(block.factor);
+  block.pricePlusOneScale = kestrel::DecimalScale(block.factor + 1);
+}
+
 void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
                                                        std::string* securityType,
-                                                       CDecodeCode& cursor) {
-  ReadTernCode(cursor, code, kTernCodeSize);
+                                                       CDecodeCode* cursor) {
+  // Without a cursor the code is already there.
+  if (cursor != nullptr) ReadTernCode(*cursor, code, kTernCodeSize);
   if (code[0] == '\0') return;
   char copy[kWorkingCodeSize] = {};
   std::strncpy(copy, code, kWorkingCodeSize - 1);

@@ -104,6 +104,14 @@ inline double ScaledValue(SecurityBlock& block, int id, int64_t raw) {
   const DecimalScale scale(IndicatorDecimals(block.factor, id));
   return scale.Apply(block.Fixed(id, raw));
 }
+// The same through the facts of an id of the shape's table.
+inline double ScaledValue(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
+  if (facts.fixed) raw = block.FixedOfFixedId(id, raw);
+  if (facts.decimals >= 0) return kPlaceScales[facts.decimals].Apply(raw);
+  const DecimalScale& scale =
+      facts.decimals == kPriceFactor ? block.priceScale : block.pricePlusOneScale;
+  return scale.Apply(raw);
+}
 
 // A sized text as a view of the message, ending at its first NUL as the
 // terminated text of a record does. A text cut by the end of the message
@@ -119,16 +127,6 @@ inline std::string_view ReadSizedView(CDecodeCode& code) {
   const size_t size = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start)
                                      : static_cast<size_t>(take);
   return {start, size};
-}
-
-// The handler of indicator `id` in a block of the given shape.
-inline Handler HandlerOf(const MessageShape& shape, const SecurityBlock& block, int id) {
-  if (!shape.MaybeSpecial(id)) return shape.plain;
-  const SpecialId* end = shape.specials + shape.specialCount;
-  const SpecialId* special = std::find_if(shape.specials, end, [&](const SpecialId& row) {
-    return row.low <= id && id <= row.high && (!row.hkOnly || block.hk);
-  });
-  return special != end ? special->handler : shape.plain;
 }
 
 // The extra entry of a trailing number, stored in the entry's own type so
@@ -157,9 +155,8 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
   if (blocks < 1 || !sink.BeginList(blocks)) return kestrel::WalkEnd::kNoResult;
   for (int s = 0; s < blocks; ++s) {
     kestrel::SecurityBlock block;
-    Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, code);
+    ReadSecurityCode(block, code);
     if (block.code[0] == '\0') return kestrel::WalkEnd::kEmptied;
-    block.Classified();
     const int* ids = nullptr;
     int selectedCount = 0;
     if (masked != nullptr) {
@@ -192,11 +189,17 @@ void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
                                CDecodeCode& code) {
   for (int j = 0; j < count; ++j) {
     const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
-    const kestrel::Handler handler = kestrel::HandlerOf(shape, block, id);
-    // Plain numbers, most of a quote, are read and stored in line.
+    const kestrel::Handler handler = shape.HandlerOf(id, block.hk);
+    // Plain numbers, most of a quote, are read and stored in line, their
+    // facts looked up once.
     if (kestrel::IsPlainNumber(handler)) {
       const int64_t raw = kestrel::ReadPlainNumber(handler, id, code);
-      sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(block, id, raw));
+      if (id >= 0 && id < kestrel::kSpecialIdLimit) {
+        const kestrel::IdFacts& facts = shape.facts[id];
+        sink.Scaled(j, id, facts.type, kestrel::ScaledValue(block, facts, id, raw));
+      } else {
+        sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(block, id, raw));
+      }
       continue;
     }
     WalkEntry(sink, block, j, id, handler, code);
