@@ -16,6 +16,7 @@ struct MessageShape;
 struct SecurityBlock;
 enum class WalkEnd;
 class VisitSink;
+class RecordSink;
 }  // namespace kestrel
 
 #endif  // KESTREL_CODEC_KESTRELCODEHELPERS_H

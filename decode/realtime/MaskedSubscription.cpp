@@ -1,7 +1,6 @@
 // Masked subscription data (message types 24 and 25): the indicator ids are
 // listed once at the head of the message, and each security's bit mask says
 // which of them carry a value in its block.
-#include <memory>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -56,13 +55,7 @@ kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(Sink& sink, CDecodeCode& cod
 template kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
-  kestrel::WalkEnd end;
-  {
-    kestrel::RecordSink sink(result.get());
-    end = WalkMaskedIndicators(sink, code);
-  }
-  return FinishRecords(result.release(), end);
+  return DecodeRecords(WalkMaskedIndicators<kestrel::RecordSink>, code);
 }
 
 bool CKestrelCode::DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int idCount,

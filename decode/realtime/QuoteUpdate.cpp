@@ -1,6 +1,5 @@
 // Quote update (message type 64): the current values of subscribed
 // indicators, one block per security.
-#include <memory>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -62,11 +61,5 @@ kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(Sink& sink, CDecodeCode& code) {
 template kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeQuoteUpdateData(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
-  kestrel::WalkEnd end;
-  {
-    kestrel::RecordSink sink(result.get());
-    end = WalkQuoteUpdate(sink, code);
-  }
-  return FinishRecords(result.release(), end);
+  return DecodeRecords(WalkQuoteUpdate<kestrel::RecordSink>, code);
 }

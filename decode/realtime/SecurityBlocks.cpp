@@ -3,6 +3,8 @@
 // records to a result, and the ending of a record walk.
 #include "decode/realtime/SecurityBlocks.h"
 
+#include "decode/realtime/QuoteSinks.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -151,7 +153,15 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
   *factor = unitFactor;
 }
 
-CKestrelData* CKestrelCode::FinishRecords(CKestrelData* result, kestrel::WalkEnd end) {
+CKestrelData* CKestrelCode::DecodeRecords(
+    kestrel::WalkEnd (*walk)(kestrel::RecordSink&, CDecodeCode&), CDecodeCode& code) {
+  auto result = std::make_unique<CKestrelData>();
+  kestrel::WalkEnd end;
+  {
+    // The sink adds the list records to the result when it dies.
+    kestrel::RecordSink sink(result.get());
+    end = walk(sink, code);
+  }
   switch (end) {
     case kestrel::WalkEnd::kResult:
       break;
@@ -159,8 +169,7 @@ CKestrelData* CKestrelCode::FinishRecords(CKestrelData* result, kestrel::WalkEnd
       result->Clear();
       break;
     case kestrel::WalkEnd::kNoResult:
-      delete result;
       return nullptr;
   }
-  return result;
+  return result.release();
 }

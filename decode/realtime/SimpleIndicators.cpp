@@ -1,7 +1,6 @@
 // Simple indicators (message type 33) and the symbols block of history
 // trend messages: securities with (id, value) pairs, every plain value a
 // signed stop-bit integer.
-#include <memory>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
@@ -41,13 +40,7 @@ kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(Sink& sink, CDecodeCode& cod
 template kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
-  kestrel::WalkEnd end;
-  {
-    kestrel::RecordSink sink(result.get());
-    end = WalkSimpleIndicators(sink, code);
-  }
-  return FinishRecords(result.release(), end);
+  return DecodeRecords(WalkSimpleIndicators<kestrel::RecordSink>, code);
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
