@@ -3,6 +3,7 @@
 // compressed case also reports x_target: its decode over uncompressing the
 // payload plus decoding the plain message.
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -110,13 +111,51 @@ int64_t CheckedQuoteValues(char* result, int type) {
   return CountKestrelDataValues(result, type);
 }
 
+// A host's visitor that uses every value it is handed, as the host loop
+// uses every value of the records: it adds up their bits.
+struct SumVisitor {
+  uint64_t sum = 0;
+  int64_t values = 0;
+  void onEntry(const kestrel::Entry& e) {
+    sum += static_cast<uint64_t>(e.raw->llValue);
+    ++values;
+  }
+};
+
+// Visits the host's copy of the message with kestrel::visitQuotes. Skips
+// with an error unless the first visit hands over exactly the case's values.
+Subject VisitSubject() {
+  return [](const CaseData& data, benchmark::State& state) -> std::function<void()> {
+    auto copy = std::make_shared<std::vector<char>>(data.wire.begin(), data.wire.end());
+    SumVisitor first;
+    if (!kestrel::visitQuotes(copy->data(), copy->size(), first) || first.values != data.values) {
+      const std::string error = "visited " + std::to_string(first.values) + " values, not " +
+                                std::to_string(data.values);
+      state.SkipWithError(error.c_str());
+      return {};
+    }
+    return [copy] {
+      SumVisitor visitor;
+      kestrel::visitQuotes(copy->data(), copy->size(), visitor);
+      benchmark::DoNotOptimize(visitor.sum);
+    };
+  };
+}
+
 }  // namespace
 
 void RegisterQuoteCases() {
-  RegisterHostLoopCase("quote_update", QuoteUpdate, CheckedQuoteValues);
-  RegisterMessageCase(
-      "quote_update_zlib", [] { return CompressedMessage(QuoteUpdate()); }, CheckedQuoteValues,
-      "quote_update");
+  RegisterCase("quote_update", QuoteUpdate,
+               {{"decode", DecodeSubject(CheckedQuoteValues)},
+                {"host", HostLoopSubject(CheckedQuoteValues)},
+                {"visit", VisitSubject()}});
+  NamedSubject decode{"decode", DecodeSubject(CheckedQuoteValues)};
+  decode.ratios.push_back({"x_target", {"quote_update_zlib/uncompress", "quote_update/decode"}});
+  NamedSubject visit{"visit", VisitSubject()};
+  visit.ratios.push_back({"x_target", {"quote_update_zlib/uncompress", "quote_update/visit"}});
+  RegisterCase(
+      "quote_update_zlib", [] { return CompressedMessage(QuoteUpdate()); }, {decode, visit},
+      Reference::kInflated);
 }
 
 }  // namespace kbench

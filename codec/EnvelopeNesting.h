@@ -1,4 +1,5 @@
-// The bound on nested envelopes.
+// The bound on nested envelopes, and the inflating of a compressed
+// envelope's payload.
 //
 // Two messages hold whole messages of their own and decode them through the
 // dispatcher again: compressed envelopes (type 54) and history trends (type
@@ -8,6 +9,8 @@
 // envelopes cannot exhaust the stack or hold unbounded inflated buffers.
 #ifndef KESTREL_CODEC_ENVELOPENESTING_H
 #define KESTREL_CODEC_ENVELOPENESTING_H
+
+#include <cstddef>
 
 namespace kestrel {
 
@@ -24,6 +27,17 @@ class EnvelopeNesting {
   // True when this level is beyond kMaxEnvelopeNesting.
   bool TooDeep() const;
 };
+
+// The inflated message of a compressed envelope: null bytes when the
+// payload is damaged, cut, empty or inflates past the ceiling (100 MiB).
+struct InflatedPayload {
+  const char* bytes = nullptr;
+  int size = 0;
+};
+// Inflates a compressed envelope's payload into the buffer that the calling
+// thread keeps for its current envelope level (so a warm thread allocates
+// nothing); the bytes stay valid until the next inflate at the same level.
+InflatedPayload InflatePayload(const unsigned char* payload, size_t size);
 
 }  // namespace kestrel
 

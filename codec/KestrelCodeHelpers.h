@@ -12,11 +12,13 @@ class KestrelSeriesSet;
 namespace kestrel {
 struct ColumnLayout;
 enum class ColumnPlacement;
-struct EntryContext;
-enum class Handler;
+enum class Handler : uint8_t;
 struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;
+enum class WalkEnd;
+class VisitSink;
+class RecordSink;
 }  // namespace kestrel
 
 #endif  // KESTREL_CODEC_KESTRELCODEHELPERS_H

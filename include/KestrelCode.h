@@ -7,6 +7,7 @@
 #ifndef KESTREL_KESTRELCODE_H
 #define KESTREL_KESTRELCODE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -81,6 +82,16 @@ class CKestrelCode {
   KESTREL_API static void ClearDecodeMemory();
   // Calls the result's diagnostic PrintLog by type; null is ignored.
   KESTREL_API static void PrintDecodeMessage(char* result, int type);
+  // Visits the one whole message of `size` bytes at `message` (a quote
+  // update, masked subscription data or simple indicators, also inside a
+  // compressed envelope) with the functions of `visitor`, building no
+  // records; returns a KestrelVisitStatus and writes the (inner) type and
+  // whether the message was cut short through `type` and `cut` when they are
+  // not null. Never throws. The face is kestrel::visitQuotes
+  // (KestrelVisit.hpp).
+  KESTREL_API static int VisitQuoteMessage(const char* message, size_t size,
+                                           const struct KestrelQuoteVisitor* visitor,
+                                           void* context, int* type, int* cut);
 
   // Login request (type 80): first, second, count and the `count` numbers of
   // `list` as stop-bit integers, then `text` as a sized string. Null when
@@ -257,39 +268,33 @@ class CKestrelCode {
   static CKestrelData* DecodeSimpleIndicators(CDecodeCode& code);
   static void DecodeSymbolsData(CKestrelData* result, CDecodeCode& code);
   static void Decode_TernCode_Factor_SecurityType(char* code, int* factor,
-                                                  std::string* securityType, CDecodeCode& cursor);
+                                                  std::string* securityType, CDecodeCode* cursor);
 
-  // Indicator field decoders: indicators that carry lists, texts, fixed
-  // scales or level-2 blocks. Each fills entry `index` of the quote.
-  static void Decode_57_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, std::string& securityType, CDecodeCode& cursor);
-  static void Decode_58_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, std::string& securityType, CDecodeCode& cursor);
-  static void Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                  int id, int index, std::string& securityType,
-                                  CDecodeCode& cursor);
-  static void Decode_152_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                  int id, int index, std::string& securityType,
-                                  CDecodeCode& cursor);
-  static void Decode_156_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                  int id, int index, std::string& securityType,
-                                  CDecodeCode& cursor);
-  static void Decode_151_IndIndex(CKestrelQuoteData* quote, int id, int index, CDecodeCode& cursor);
-  static void Decode_String_IndIndex(CKestrelQuoteData* quote, int id, int index,
-                                     CDecodeCode& cursor);
-  static void Decode_other_IndIndex(CKestrelQuoteData* quote, char* code, int id, int index,
-                                    int factor, CDecodeCode& cursor);
-  static void Decode_89_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, std::string& securityType, int* trailing,
+  // Indicator field decoders: indicators that carry lists, fixed scales or
+  // level-2 blocks. Each reads its field and sets `value`, the entry's
+  // single value, in the type the catalogue gives the indicator.
+  static void Decode_57_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                 std::string& securityType, CDecodeCode& cursor);
+  static void Decode_58_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                 std::string& securityType, CDecodeCode& cursor);
+  static void Decode_150_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                  std::string& securityType, CDecodeCode& cursor);
+  static void Decode_152_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                  std::string& securityType, CDecodeCode& cursor);
+  static void Decode_156_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                  std::string& securityType, CDecodeCode& cursor);
+  static void Decode_151_IndIndex(CIndexValue* value, int id, CDecodeCode& cursor);
+  static void Decode_other_IndIndex(CIndexValue* value, char* code, int id, int factor,
+                                    CDecodeCode& cursor);
+  static void Decode_89_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                 std::string& securityType, int* trailing, CDecodeCode& cursor);
+  static void Decode_90_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                 std::string& securityType, int* trailing, int64_t* trailingLong,
                                  CDecodeCode& cursor);
-  static void Decode_90_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, std::string& securityType, int* trailing,
-                                 int64_t* trailingLong, CDecodeCode& cursor);
-  static void Decode_91_IndIndex(CKestrelL2OrderQueue* queue, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, CDecodeCode& cursor);
-  static void Decode_93_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                 int id, int index, std::string& securityType, int* trailing,
-                                 CDecodeCode& cursor);
+  static void Decode_91_IndIndex(CKestrelL2OrderQueue* queue, CIndexValue* value, char* code,
+                                 int id, CDecodeCode& cursor);
+  static void Decode_93_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code, int id,
+                                 std::string& securityType, int* trailing, CDecodeCode& cursor);
   // The coded comment of a corporate action as GBK text, in a block of the
   // result memory (null when no memory is left).
   static char* DecodeHQAFComment(const char* text);

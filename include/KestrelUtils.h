@@ -28,5 +28,6 @@
 #include "KestrelSeries.hpp"
 #include "KestrelTypes.hpp"
 #include "KestrelViews.hpp"
+#include "KestrelVisit.hpp"
 
 #endif  // KESTREL_UTILS_H

@@ -20,7 +20,7 @@ build/fuzz/fuzz/kestrel_make_corpus "$seeds"
 cp tests/regressions/* "$seeds"/ 2>/dev/null || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_decode_message fuzz_compressed fuzz_roundtrip fuzz_records fuzz_series
+  targets=(fuzz_decode_message fuzz_compressed fuzz_roundtrip fuzz_records fuzz_series fuzz_visit
            fuzz_family_realtime fuzz_family_level2 fuzz_family_klines
            fuzz_family_trends fuzz_family_envelopes fuzz_family_service)
   # The capture reader's target exists only when libpcap was found.

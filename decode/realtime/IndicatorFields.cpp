@@ -18,6 +18,7 @@
 #include "decode/series/ColumnLayout.h"
 #include "model/IndicatorCatalogue.h"
 #include "model/OwnedArray.h"
+#include "model/StoreValue.h"
 #include "model/ValueTypes.h"
 
 namespace {
@@ -68,13 +69,9 @@ constexpr CommentMarker kCommentMarkers[] = {
 };
 // clang-format on
 
-// Entry `index` of the quote takes the id, its single-value type and d
-// converted to that type.
-void FillEntry(CKestrelQuoteData* quote, int id, int index, int type, double d) {
-  CIndexToValue* values = quote->GetIndexToValue();
-  values->GetIndexId()[index] = id;
-  values->GetValueType()[index] = type;
-  values->SetOneNoPointerIndexValueByDouble(index, d);
+// The entry's value: d converted to the single-value type of indicator id.
+void FillEntry(CIndexValue* value, int id, double d) {
+  kestrel::StoreNumber(*value, IndicatorValueType(id, false), d);
 }
 
 // Labels a series record of an indicator: security type, indicator, code,
@@ -107,58 +104,46 @@ char* CKestrelCode::DecodeHQAFComment(const char* text) {
   return TryNewText<kestrel::ResultArrays>(out);
 }
 
-void CKestrelCode::DecodeCountedSeries(CKestrelHisData* record, CKestrelQuoteData* quote,
-                                       char* code, int id, int index, std::string& securityType,
-                                       THisType hisType, const kestrel::ColumnLayout& layout,
-                                       bool countAsInt, CDecodeCode& cursor) {
+void CKestrelCode::DecodeCountedSeries(CKestrelHisData* record, CIndexValue* value, char* code,
+                                       int id, std::string& securityType, THisType hisType,
+                                       const kestrel::ColumnLayout& layout, bool countAsInt,
+                                       CDecodeCode& cursor) {
   const auto n = kestrel::ReadWrappedInt32(cursor);
-  const int type = FindValueTypeByIndexId(id, false);
+  // 57 keeps its count as an int whatever its type says.
   if (countAsInt) {
-    CIndexToValue* values = quote->GetIndexToValue();
-    values->GetIndexId()[index] = id;
-    values->GetValueType()[index] = type;
-    values->GetIndexValue()[index].nValue = n;
+    value->nValue = n;
   } else {
-    FillEntry(quote, id, index, type, n);
+    FillEntry(value, id, n);
   }
   if (n <= 0) return;
   DecodeColumnLayout(record, layout, n, 0, cursor);
   LabelSeries(record, code, id, hisType, securityType);
 }
 
-void CKestrelCode::Decode_57_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                      int id, int index, std::string& securityType,
-                                      CDecodeCode& cursor) {
-  DecodeCountedSeries(record, quote, code, id, index, securityType, kHisIndicator57Or58, kList57,
-                      true, cursor);
+void CKestrelCode::Decode_57_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList57, true, cursor);
 }
 
-void CKestrelCode::Decode_58_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                      int id, int index, std::string& securityType,
-                                      CDecodeCode& cursor) {
-  DecodeCountedSeries(record, quote, code, id, index, securityType, kHisIndicator57Or58, kList58,
-                      false, cursor);
+void CKestrelCode::Decode_58_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList58, false, cursor);
 }
 
-void CKestrelCode::Decode_152_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote,
-                                       char* code, int id, int index, std::string& securityType,
-                                       CDecodeCode& cursor) {
-  DecodeCountedSeries(record, quote, code, id, index, securityType, kHisIndicator152, kList152,
-                      false, cursor);
+void CKestrelCode::Decode_152_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator152, kList152, false, cursor);
 }
 
-void CKestrelCode::Decode_156_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote,
-                                       char* code, int id, int index, std::string& securityType,
-                                       CDecodeCode& cursor) {
-  DecodeCountedSeries(record, quote, code, id, index, securityType, kHisIndicator156, kList156,
-                      false, cursor);
+void CKestrelCode::Decode_156_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator156, kList156, false, cursor);
 }
 
-void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote,
-                                       char* code, int id, int index, std::string& securityType,
-                                       CDecodeCode& cursor) {
+void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                       int id, std::string& securityType, CDecodeCode& cursor) {
   const auto n = kestrel::ReadWrappedInt32(cursor);
-  FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), n);
+  FillEntry(value, id, n);
   if (n <= 0) return;
   // The count is honoured as announced (codec/WireCounts.h): a row holds a
   // date, an amount and a comment's pointer and block.
@@ -186,26 +171,15 @@ void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CKestrelQuoteDat
   }
 }
 
-void CKestrelCode::Decode_151_IndIndex(CKestrelQuoteData* quote, int id, int index,
-                                       CDecodeCode& cursor) {
+void CKestrelCode::Decode_151_IndIndex(CIndexValue* value, int id, CDecodeCode& cursor) {
   const int64_t v = ReadInt64(cursor);
-  FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), GetFloat(v, kFixedScaleDecimals));
+  FillEntry(value, id, GetFloat(v, kFixedScaleDecimals));
 }
 
-void CKestrelCode::Decode_String_IndIndex(CKestrelQuoteData* quote, int id, int index,
-                                          CDecodeCode& cursor) {
-  CIndexToValue* values = quote->GetIndexToValue();
-  values->GetIndexId()[index] = id;
-  values->GetValueType()[index] = kValueText;
-  values->GetOneIndexValueNum()[index] = 1;
-  values->GetIndexValue()[index].pcValue = TryNewText<kestrel::ResultArrays>(ReadSizedText(cursor));
-}
-
-void CKestrelCode::Decode_other_IndIndex(CKestrelQuoteData* quote, char* code, int id, int index,
-                                         int factor, CDecodeCode& cursor) {
+void CKestrelCode::Decode_other_IndIndex(CIndexValue* value, char* code, int id, int factor,
+                                         CDecodeCode& cursor) {
   const int64_t fixed = FixFactor(code, id, ReadInt64(cursor));
-  FillEntry(quote, id, index, FindValueTypeByIndexId(id, false),
-            GetFloat(fixed, GetRealFactor(factor, id)));
+  FillEntry(value, id, GetFloat(fixed, GetRealFactor(factor, id)));
 }
 
 // Level-2 blocks inside a quote update. The series decoder labels the record
@@ -213,41 +187,39 @@ void CKestrelCode::Decode_other_IndIndex(CKestrelQuoteData* quote, char* code, i
 // goes to the quote entry. The catalogue types these entries as doubles, so
 // the entry holds that number as a double (the extra entries 327, 328 and
 // 329 carry the same numbers as integers).
-void CKestrelCode::DecodeLevel2Block(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                     int id, int index, std::string& securityType,
-                                     Level2Series series, int* trailing, CDecodeCode& cursor) {
+void CKestrelCode::DecodeLevel2Block(CKestrelHisData* record, CIndexValue* value, char* code,
+                                     int id, std::string& securityType, Level2Series series,
+                                     int* trailing, CDecodeCode& cursor) {
   record->SetSecurityType(securityType.c_str(), static_cast<int>(securityType.size()));
   record->SetIndIndex(id);
   series(code, record, cursor);
   *trailing = kestrel::ReadWrappedInt32(cursor);
-  FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), *trailing);
+  FillEntry(value, id, *trailing);
 }
 
-void CKestrelCode::Decode_89_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                      int id, int index, std::string& securityType, int* trailing,
+void CKestrelCode::Decode_89_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, int* trailing,
                                       CDecodeCode& cursor) {
-  DecodeLevel2Block(record, quote, code, id, index, securityType, DecodeL2DealRevertData, trailing,
+  DecodeLevel2Block(record, value, code, id, securityType, DecodeL2DealRevertData, trailing,
                     cursor);
 }
 
-void CKestrelCode::Decode_90_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                      int id, int index, std::string& securityType, int* trailing,
+void CKestrelCode::Decode_90_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, int* trailing,
                                       int64_t* trailingLong, CDecodeCode& cursor) {
-  DecodeLevel2Block(record, quote, code, id, index, securityType, DecodeL2DealData, trailing,
-                    cursor);
+  DecodeLevel2Block(record, value, code, id, securityType, DecodeL2DealData, trailing, cursor);
   *trailingLong = ReadInt64(cursor);
 }
 
-void CKestrelCode::Decode_93_IndIndex(CKestrelHisData* record, CKestrelQuoteData* quote, char* code,
-                                      int id, int index, std::string& securityType, int* trailing,
+void CKestrelCode::Decode_93_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
+                                      int id, std::string& securityType, int* trailing,
                                       CDecodeCode& cursor) {
-  DecodeLevel2Block(record, quote, code, id, index, securityType, DecodeL2OrdersData, trailing,
-                    cursor);
+  DecodeLevel2Block(record, value, code, id, securityType, DecodeL2OrdersData, trailing, cursor);
 }
 
-void CKestrelCode::Decode_91_IndIndex(CKestrelL2OrderQueue* queue, CKestrelQuoteData* quote,
-                                      char* code, int id, int index, CDecodeCode& cursor) {
+void CKestrelCode::Decode_91_IndIndex(CKestrelL2OrderQueue* queue, CIndexValue* value, char* code,
+                                      int id, CDecodeCode& cursor) {
   DecodeL2OrderQueueData(code, queue, cursor);
   // The entry names the indicator itself, whatever the queue holds.
-  FillEntry(quote, id, index, FindValueTypeByIndexId(id, false), id);
+  FillEntry(value, id, id);
 }

@@ -1,14 +1,12 @@
 // Masked subscription data (message types 24 and 25): the indicator ids are
 // listed once at the head of the message, and each security's bit mask says
 // which of them carry a value in its block.
-#include <algorithm>
-#include <memory>
-#include <vector>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codec/WireCounts.h"
-#include "decode/realtime/SecurityBlocks.h"
+#include "decode/realtime/QuoteSinks.h"
+#include "decode/realtime/SecurityWalk.h"
 
 namespace {
 
@@ -35,34 +33,36 @@ constexpr Appended kMaskedAppends[] = {Appended::kSeries57, Appended::kSeries58,
                                        Appended::kSeries150, Appended::kSeries152,
                                        Appended::kSeries156};
 
-// Entries are preset with their id, type and 0 before their values.
 constexpr kestrel::MessageShape kMasked =
-    kestrel::MakeShape(kMaskedIds, Handler::kOther, kMaskedAppends, true);
+    kestrel::MakeShape(kMaskedIds, Handler::kOther, kMaskedAppends);
 
 }  // namespace
 
-CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
+template <class Sink>
+kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(Sink& sink, CDecodeCode& code) {
   // The count is honoured as announced (codec/WireCounts.h): ids past the
   // end of the message read as 0. Each id holds itself and a selected slot.
   const int idCount =
       kestrel::HonouredCount(kestrel::ReadWrappedInt32(code), 2 * sizeof(int), code);
-  if (idCount < 1) return result.release();
-  std::vector<int> ids(static_cast<size_t>(idCount));
-  for (int& id : ids) id = kestrel::ReadWrappedInt32(code);
-  const int maskBytes = (idCount + 7) / 8;
-  std::vector<char> mask(static_cast<size_t>(maskBytes));
-  std::vector<int> selected(static_cast<size_t>(idCount));
-  if (!DecodeMaskedSubscribeData(result.get(), ids.data(), idCount, maskBytes, mask.data(),
-                                 selected.data(), code)) {
-    result->Clear();
-  }
-  return result.release();
+  if (idCount < 1) return kestrel::WalkEnd::kResult;  // an empty result
+  const kestrel::MaskedIds masked = sink.MaskBuffers(idCount);
+  for (int i = 0; i < idCount; ++i) masked.ids[i] = kestrel::ReadWrappedInt32(code);
+  // With no securities, or a code that cannot be read, the result is empty.
+  const kestrel::WalkEnd end =
+      WalkSecurities(sink, kMasked, kestrel::ReadWrappedInt32(code), &masked, code);
+  return end == kestrel::WalkEnd::kResult ? end : kestrel::WalkEnd::kEmptied;
+}
+template kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(kestrel::VisitSink&, CDecodeCode&);
+
+CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
+  return DecodeRecords(WalkMaskedIndicators<kestrel::RecordSink>, code);
 }
 
 bool CKestrelCode::DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int idCount,
                                              int maskBytes, char* mask, int* selected,
                                              CDecodeCode& code) {
   const kestrel::MaskedIds masked{ids, idCount, mask, maskBytes, selected};
-  return DecodeSecurityList(result, kMasked, kestrel::ReadWrappedInt32(code), &masked, code);
+  kestrel::RecordSink sink(result);
+  return WalkSecurities(sink, kMasked, kestrel::ReadWrappedInt32(code), &masked, code) ==
+         kestrel::WalkEnd::kResult;
 }

@@ -1,11 +1,11 @@
 // Quote update (message type 64): the current values of subscribed
 // indicators, one block per security.
-#include <memory>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codec/WireCounts.h"
-#include "decode/realtime/SecurityBlocks.h"
+#include "decode/realtime/QuoteSinks.h"
+#include "decode/realtime/SecurityWalk.h"
 
 namespace {
 
@@ -42,23 +42,24 @@ constexpr Appended kQuoteUpdateAppends[] = {
 };
 
 constexpr kestrel::MessageShape kQuoteUpdate =
-    kestrel::MakeShape(kQuoteUpdateIds, Handler::kUnsignedOrSigned, kQuoteUpdateAppends, false);
+    kestrel::MakeShape(kQuoteUpdateIds, Handler::kUnsignedOrSigned, kQuoteUpdateAppends);
 
 }  // namespace
 
-CKestrelData* CKestrelCode::DecodeQuoteUpdateData(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
+template <class Sink>
+kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(Sink& sink, CDecodeCode& code) {
   const auto securities = kestrel::ReadWrappedInt32(code);
   if (securities == 0) {
     // No securities: the server reports an error code instead.
-    result->SetError(kestrel::ReadWrappedInt32(code));
-    return result.release();
+    sink.Error(kestrel::ReadWrappedInt32(code));
+    return kestrel::WalkEnd::kResult;
   }
-  if (!DecodeSecurityList(result.get(), kQuoteUpdate, securities, nullptr, code)) {
-    // No room for the quotes: no result. A code that cannot be read ends
-    // decoding with an empty result.
-    if (result->GetKestrelQuoteData() == nullptr) return nullptr;
-    result->Clear();
-  }
-  return result.release();
+  // No room for the quotes: no result. A code that cannot be read ends
+  // decoding with an empty result.
+  return WalkSecurities(sink, kQuoteUpdate, securities, nullptr, code);
+}
+template kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(kestrel::VisitSink&, CDecodeCode&);
+
+CKestrelData* CKestrelCode::DecodeQuoteUpdateData(CDecodeCode& code) {
+  return DecodeRecords(WalkQuoteUpdate<kestrel::RecordSink>, code);
 }

@@ -19,7 +19,10 @@
 #include "KestrelRecords.h"
 #include "KestrelSizes.h"
 #include "L2OrderQueue.h"
+#include "codes/DecimalScale.h"
 #include "codes/FixScale.h"
+#include "codes/IndicatorDecimals.h"
+#include "model/IndicatorCatalogue.h"
 
 class CDecodeCode;
 
@@ -63,21 +66,29 @@ struct SecurityBlock {
   // Worked out from the type once per block, for every entry.
   bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
   bool stopBitTimes = false;  // time fields travel as stop-bit integers
+  // The scales of the ids that take the price unit factor, and the factor
+  // plus one (set with the factor).
+  DecimalScale priceScale{0};
+  DecimalScale pricePlusOneScale{0};
   // The correction of futures and gold values, classified on first use.
   bool fixKnown = false;
   FixScale fix;
   // Made on the first entry that carries a list: most blocks have none.
   std::unique_ptr<BlockLists> lists;
-  // Where the block's filled list records go.
-  PendingRecords* pending = nullptr;
+  // Fresh lists kept from an earlier block, taken before new ones are made.
+  std::unique_ptr<BlockLists>* spare = nullptr;
 
   BlockLists& Lists() {
-    if (!lists) lists = std::make_unique<BlockLists>();
+    if (!lists) lists = spare != nullptr && *spare ? std::move(*spare) : std::make_unique<BlockLists>();
     return *lists;
   }
   // The corrected integer of indicator `id`.
   int64_t Fixed(int id, int64_t raw) {
     if (!IsFixedId(id)) return raw;
+    return FixedOfFixedId(id, raw);
+  }
+  // The same for an id known to be one a correction may concern.
+  int64_t FixedOfFixedId(int id, int64_t raw) {
     if (!fixKnown) {
       fix = FixScaleOf(code);
       fixKnown = true;
@@ -88,18 +99,15 @@ struct SecurityBlock {
   void Classified();
 };
 
-// One indicator entry being decoded: entry `index` of `quote` holds `id`.
-struct EntryContext {
-  CKestrelData* result;
-  CKestrelQuoteData* quote;
-  SecurityBlock& block;
-  int id;
-  int index;
-  CDecodeCode& code;
+// How the walk of a message ended, as its records show it.
+enum class WalkEnd {
+  kResult,    // decoded: the result holds what was read
+  kEmptied,   // a code could not be read: the result is emptied
+  kNoResult,  // no securities, or no room for them: no result at all
 };
 
 // How one indicator entry is read and stored.
-enum class Handler {
+enum class Handler : uint8_t {
   // Plain values through the scaled store.
   kUnsignedOrSigned,  // unsigned for ids up to 128, signed above (quote updates)
   kSigned,            // signed stop-bit integer
@@ -121,7 +129,7 @@ enum class Handler {
 };
 
 // Ids low .. high (of "HK" securities only, when hkOnly) have their own
-// handler.
+// handler; the first row that names an id decides.
 struct SpecialId {
   int low;
   int high;
@@ -144,10 +152,25 @@ enum class Appended {
   kQueue91,
 };
 
-// Ids below this limit are looked up in a shape's bitmap of special ids
-// before its table is searched; every special row lies below it.
+// Ids below this limit have their facts unrolled in each shape's table, so
+// an entry costs one lookup; every special row lies below it.
 inline constexpr int kSpecialIdLimit = 512;
-inline constexpr int kBitsPerWord = 64;
+
+// What an entry of indicator id needs, looked up once: its handler (in an
+// "HK" block and in any other), the type code of its single value, its
+// decimal places (or kPriceFactor / kPriceFactorPlusOne) and whether a
+// futures or gold correction may concern it.
+struct IdFacts {
+  Handler handler;
+  Handler hkHandler;
+  int8_t type;
+  int8_t decimals;
+  bool fixed;
+};
+
+// The scales of fixed decimal places.
+inline constexpr DecimalScale kPlaceScales[] = {DecimalScale(0), DecimalScale(1), DecimalScale(2),
+                                                DecimalScale(3), DecimalScale(4), DecimalScale(5)};
 
 struct MessageShape {
   const SpecialId* specials;
@@ -155,26 +178,43 @@ struct MessageShape {
   Handler plain;  // every id that no special row names
   const Appended* appends;
   size_t appendCount;
-  bool presetEntries;  // entries get their id, type and 0 before the value
-  // Bit i set: some special row covers id i.
-  uint64_t specialBits[kSpecialIdLimit / kBitsPerWord];
+  IdFacts facts[kSpecialIdLimit];
 
-  // False for an id that every block handles with the plain handler.
-  constexpr bool MaybeSpecial(int id) const {
-    return id >= 0 && id < kSpecialIdLimit &&
-           ((specialBits[id / kBitsPerWord] >> (id % kBitsPerWord)) & 1) != 0;
+  // The handler of indicator `id` in `block`.
+  Handler HandlerOf(int id, bool hk) const {
+    if (id >= 0 && id < kSpecialIdLimit) return hk ? facts[id].hkHandler : facts[id].handler;
+    return plain;
   }
 };
 
+// The single-value type code of indicator id, as the catalogue gives it.
+constexpr int8_t CatalogueType(int id) {
+  using indicator_catalogue::kBaseTypeById;
+  const auto base = id < static_cast<int>(kBaseTypeById.size())
+                        ? kBaseTypeById[static_cast<size_t>(id)]
+                        : IndicatorBaseType::kDouble;
+  return static_cast<int8_t>(indicator_catalogue::kTypeCodes[static_cast<int>(base)].single);
+}
+
 template <size_t S>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 const Appended* appends, size_t appendCount, bool presetEntries) {
-  MessageShape shape{specials, S, plain, appends, appendCount, presetEntries, {}};
-  for (const SpecialId& row : specials) {
-    // A row beyond the bitmap would never be found: refuse it at compile time.
-    if (row.low < 0 || row.high >= kSpecialIdLimit) throw "special id beyond the bitmap";
+                                 const Appended* appends, size_t appendCount) {
+  MessageShape shape{specials, S, plain, appends, appendCount, {}};
+  for (int id = 0; id < kSpecialIdLimit; ++id) {
+    const int decimals = static_cast<size_t>(id) < kDecimalsTableSize
+                             ? kDecimalsById[static_cast<size_t>(id)]
+                             : kPriceFactor;
+    shape.facts[id] = {plain, plain, CatalogueType(id), static_cast<int8_t>(decimals),
+                       IsFixedId(id)};
+  }
+  // Rows in table order: the first row that names an id decides.
+  for (size_t r = S; r-- > 0;) {
+    const SpecialId& row = specials[r];
+    // A row beyond the table would never be found: refuse it at compile time.
+    if (row.low < 0 || row.high >= kSpecialIdLimit) throw "special id beyond the table";
     for (int id = row.low; id <= row.high; ++id) {
-      shape.specialBits[id / kBitsPerWord] |= uint64_t{1} << (id % kBitsPerWord);
+      shape.facts[id].hkHandler = row.handler;
+      if (!row.hkOnly) shape.facts[id].handler = row.handler;
     }
   }
   return shape;
@@ -182,14 +222,13 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
 
 template <size_t S, size_t A>
 constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 const Appended (&appends)[A], bool presetEntries) {
-  return MakeShape(specials, plain, appends, A, presetEntries);
+                                 const Appended (&appends)[A]) {
+  return MakeShape(specials, plain, appends, A);
 }
 
 template <size_t S>
-constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
-                                 bool presetEntries) {
-  return MakeShape(specials, plain, nullptr, 0, presetEntries);
+constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain) {
+  return MakeShape(specials, plain, nullptr, 0);
 }
 
 // The id list of a masked message and the buffers its blocks use: the mask

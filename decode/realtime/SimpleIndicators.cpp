@@ -1,12 +1,12 @@
 // Simple indicators (message type 33) and the symbols block of history
 // trend messages: securities with (id, value) pairs, every plain value a
 // signed stop-bit integer.
-#include <memory>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codec/WireCounts.h"
-#include "decode/realtime/SecurityBlocks.h"
+#include "decode/realtime/QuoteSinks.h"
+#include "decode/realtime/SecurityWalk.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ using kestrel::SpecialId;
 
 // Simple indicators: texts, and signed values for everything else.
 constexpr SpecialId kSimpleIds[] = {kestrel::kTexts, kestrel::kText480};
-constexpr kestrel::MessageShape kSimple = kestrel::MakeShape(kSimpleIds, Handler::kSigned, false);
+constexpr kestrel::MessageShape kSimple = kestrel::MakeShape(kSimpleIds, Handler::kSigned);
 
 // Symbols blocks add the counted lists of Hong Kong securities and
 // corporate actions, appended in this order.
@@ -25,20 +25,22 @@ constexpr SpecialId kSymbolsIds[] = {kestrel::kHKList57, kestrel::kHKList58, kes
 constexpr Appended kSymbolsAppends[] = {Appended::kSeries57, Appended::kSeries58,
                                         Appended::kSeries150};
 constexpr kestrel::MessageShape kSymbols =
-    kestrel::MakeShape(kSymbolsIds, Handler::kSigned, kSymbolsAppends, false);
+    kestrel::MakeShape(kSymbolsIds, Handler::kSigned, kSymbolsAppends);
 
 }  // namespace
 
-CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
+template <class Sink>
+kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(Sink& sink, CDecodeCode& code) {
   const auto securities = kestrel::ReadWrappedInt32(code);
-  // No securities: no result at all.
-  if (securities < 1) return nullptr;
-  if (!DecodeSecurityList(result.get(), kSimple, securities, nullptr, code)) {
-    if (result->GetKestrelQuoteData() == nullptr) return nullptr;  // no quote array
-    result->Clear();  // a code that cannot be read empties the result
-  }
-  return result.release();
+  // No securities: no result at all; a code that cannot be read empties the
+  // result.
+  if (securities < 1) return kestrel::WalkEnd::kNoResult;
+  return WalkSecurities(sink, kSimple, securities, nullptr, code);
+}
+template kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(kestrel::VisitSink&, CDecodeCode&);
+
+CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
+  return DecodeRecords(WalkSimpleIndicators<kestrel::RecordSink>, code);
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
@@ -49,5 +51,6 @@ void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
   }
   // An unreadable code or a missing quote array ends decoding; the caller's
   // result keeps what was decoded before.
-  DecodeSecurityList(result, kSymbols, securities, nullptr, code);
+  kestrel::RecordSink sink(result);
+  WalkSecurities(sink, kSymbols, securities, nullptr, code);
 }

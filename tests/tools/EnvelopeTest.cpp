@@ -118,4 +118,33 @@ TEST(DumpSelection, StatisticsCountTypesEnvelopesAndSecurities) {
   EXPECT_EQ(stats.find("\"client\""), std::string::npos);  // a byte stream has no requests
 }
 
+// Quiet statistics visit the quote messages instead of decoding them: the
+// counts, errors and securities stay those of the printed run, over whole
+// messages, cut ones (emptied or no result) and broken envelopes.
+TEST(DumpSelection, QuietStatisticsMatchThePrintedOnes) {
+  Stream stream;
+  for (const auto& message : Stream().messages) {
+    if (message.type != 64 && message.type != 24 && message.type != 33) continue;
+    const size_t prefix = (message.bytes[0] & 0x80) != 0 ? 1 : 2;
+    const Bytes typeAndBody(message.bytes.begin() + static_cast<std::ptrdiff_t>(prefix),
+                            message.bytes.end());
+    for (size_t n = 1; n < typeAndBody.size(); n += 3) {
+      Bytes cut = kwire::StopBitUnsigned(n);
+      cut.insert(cut.end(), typeAndBody.begin(), typeAndBody.begin() + static_cast<std::ptrdiff_t>(n));
+      stream.bytes.append(cut.begin(), cut.end());
+    }
+  }
+  const Bytes broken = kwire::Frame(54, {1, 2, 3});
+  stream.bytes.append(broken.begin(), broken.end());
+  kdump::DumpOptions options;
+  options.stats = true;
+  const std::vector<std::string> printed = Dump(stream, options);
+  options.quiet = true;
+  const std::vector<std::string> quiet = Dump(stream, options);
+  ASSERT_EQ(quiet.size(), 1u);
+  ASSERT_FALSE(printed.empty());
+  EXPECT_EQ(quiet[0], printed.back());
+  EXPECT_EQ(quiet[0].find("\"errors\":0"), std::string::npos) << quiet[0];
+}
+
 }  // namespace

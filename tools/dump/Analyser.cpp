@@ -106,8 +106,14 @@ bool Analyser::Wanted(int type, const Node& node) const {
 }
 
 void Analyser::Count(const Origin* origin, const Node& node) {
+  std::set<std::string> codes;
+  CollectCodes(node, &codes);
+  Count(origin, codes);
+}
+
+void Analyser::Count(const Origin* origin, const std::set<std::string>& codes) {
   ++printed_;
-  CollectCodes(node, &securities_);
+  securities_.insert(codes.begin(), codes.end());
   if (origin == nullptr) return;
   const int64_t time[2] = {origin->seconds, origin->nanoseconds};
   auto before = [](const int64_t* a, const int64_t* b) {
@@ -127,20 +133,69 @@ void Analyser::Write(const std::string& text) {
   }
 }
 
+void Analyser::Tallied(int type, const KestrelFrame& frame) {
+  Tally& tally = serverTypes_[type];
+  ++tally.messages;
+  tally.bytes += static_cast<uint64_t>(frame.Size);
+  if (static_cast<MessageType>(frame.Type) == MessageType::Compressed) {
+    ++compressed_.messages;
+    compressed_.bytes += static_cast<uint64_t>(frame.Size);
+  }
+}
+
+bool Analyser::CountVisited(const KestrelFrame& frame, const Origin* origin) {
+  // The codes a message's records would name: its quotes, series and
+  // queues, and the market events of the last list (the one they keep).
+  struct Codes {
+    std::set<std::string> named;
+    std::set<std::string> events;
+    void Add(std::set<std::string>& to, const char* code) {
+      if (code != nullptr && code[0] != '\0') to.insert(code);
+    }
+    void onSecurity(const kestrel::Security& s) {
+      if (!s.code.empty()) named.insert(std::string(s.code));
+    }
+    void onSeries(const kestrel::SeriesEntry& s) {
+      if (!s.code.empty()) named.insert(std::string(s.code));
+    }
+    void onOrderQueue(CKestrelL2OrderQueue& q) { Add(named, q.GetTernCode()); }
+    void onMarketEvents(kestrel::Span<CKestrelMarketEventData> list) {
+      events.clear();
+      for (CKestrelMarketEventData& e : list) {
+        const std::string_view code = kestrel::text(e.TernCode);
+        if (!code.empty()) events.insert(std::string(code));
+      }
+    }
+  } codes;
+  const kestrel::Visited visited =
+      kestrel::visitQuotes(frame.Message, static_cast<size_t>(frame.Size), codes);
+  if (visited.status == kestrel::VisitStatus::NotQuotes) return false;
+  Tallied(static_cast<int>(visited.type), frame);
+  // No result is an error; an emptied result names nothing.
+  if (visited.status == kestrel::VisitStatus::NoResult) ++errors_;
+  if (visited.status != kestrel::VisitStatus::Decoded) codes.named.clear();
+  if (visited.status == kestrel::VisitStatus::Decoded) {
+    codes.named.insert(codes.events.begin(), codes.events.end());
+  }
+  Count(origin, codes.named);
+  return true;
+}
+
 void Analyser::ServerMessage(const KestrelFrame& frame, const Origin* origin) {
   if (Stopped()) return;
+  // With nothing printed and nothing filtered, a quote message needs only
+  // its type, whether it decodes and the codes it names: it is visited
+  // rather than decoded into records.
+  if (options_.quiet && options_.types.empty() && options_.codes.empty() &&
+      CountVisited(frame, origin)) {
+    return;
+  }
   const Decoded decoded = Decode(frame);
   const int type = static_cast<int>(decoded.type);
   if (!Wanted(type, decoded.result)) return;
   const bool enveloped = static_cast<MessageType>(frame.Type) == MessageType::Compressed;
   const bool compressed = enveloped && decoded.type != MessageType::Compressed;
-  Tally& tally = serverTypes_[type];
-  ++tally.messages;
-  tally.bytes += static_cast<uint64_t>(frame.Size);
-  if (enveloped) {
-    ++compressed_.messages;
-    compressed_.bytes += static_cast<uint64_t>(frame.Size);
-  }
+  Tallied(type, frame);
   const bool none = decoded.result.kind() == Node::Kind::kNull;
   const bool heartbeat =
       decoded.type == MessageType::HeartBeat || decoded.type == MessageType::HeartBeatAlt;

@@ -53,6 +53,11 @@ class Analyser {
   };
   bool Wanted(int type, const Node& node) const;
   void Count(const Origin* origin, const Node& node);
+  void Count(const Origin* origin, const std::set<std::string>& codes);
+  // Counts a quote message by visiting it, when nothing of it is printed;
+  // false for a message that the visit does not read.
+  bool CountVisited(const KestrelFrame& frame, const Origin* origin);
+  void Tallied(int type, const KestrelFrame& frame);
   void Write(const std::string& text);
   Node Statistics() const;
 

@@ -1,0 +1,226 @@
+// The two sinks of the security walker (decode/realtime/SecurityWalk.h):
+// RecordSink builds the result records that DecodeOneMessage returns;
+// VisitSink hands every event to a host's visitor table and keeps nothing.
+#ifndef KESTREL_DECODE_REALTIME_QUOTESINKS_H
+#define KESTREL_DECODE_REALTIME_QUOTESINKS_H
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "IndexToValue.h"
+#include "KestrelData.h"
+#include "KestrelVisit.hpp"
+#include "decode/realtime/SecurityBlocks.h"
+#include "model/OwnedArray.h"
+#include "model/StoreValue.h"
+#include "model/ValueTypes.h"
+
+namespace kestrel {
+
+// The working buffers of a masked message (its id list, one block's mask
+// and the ids it selects), kept by the thread so that a message allocates
+// them only when it needs more than any before.
+class MaskedWorkspace {
+ public:
+  MaskedIds Size(int idCount) {
+    const auto n = static_cast<size_t>(idCount);
+    if (ids_.size() < n) {
+      ids_.resize(n);
+      selected_.resize(n);
+      mask_.resize(n / kBitsPerByte + 1);
+    }
+    return MaskedIds{ids_.data(), idCount, mask_.data(), (idCount + kBitsPerByte - 1) / kBitsPerByte,
+                     selected_.data()};
+  }
+  // The buffers of the calling thread.
+  static MaskedWorkspace& OfThread() {
+    thread_local MaskedWorkspace workspace;
+    return workspace;
+  }
+
+ private:
+  static constexpr int kBitsPerByte = 8;
+  std::vector<int> ids_;
+  std::vector<int> selected_;
+  std::vector<char> mask_;
+};
+
+// Builds the records of a message in `result`: a quote per security, the
+// list records and queues appended once the walk ends (when the sink dies).
+class RecordSink {
+ public:
+  explicit RecordSink(CKestrelData* result) : result_(result) {}
+  ~RecordSink() { pending_.AddTo(result_); }
+  RecordSink(const RecordSink&) = delete;
+  RecordSink& operator=(const RecordSink&) = delete;
+
+  void Error(int code) { result_->SetError(code); }
+  MaskedIds MaskBuffers(int idCount) { return MaskedWorkspace::OfThread().Size(idCount); }
+
+  bool BeginList(int blocks) {
+    result_->SetQuoteDataNum(blocks);
+    result_->SetQuoteData();
+    quotes_ = result_->GetKestrelQuoteData();
+    return quotes_ != nullptr;
+  }
+  // Sizes the quote's columns for the entries; 0 when there is no room.
+  int BeginSecurity(int s, SecurityBlock& block, int entries) {
+    CKestrelQuoteData& quote = quotes_[s];
+    quote.SetTernCode(block.code, static_cast<int>(std::strlen(block.code)));
+    values_ = quote.GetIndexToValue();
+    if (entries >= 1) {
+      values_->SetNum(entries);
+      values_->SetDatas();
+      values_->SetOneIndexValueNumWithValue(1);
+    }
+    ids_ = values_->GetIndexId();
+    types_ = values_->GetValueType();
+    cells_ = values_->GetIndexValue();
+    return cells_ == nullptr || ids_ == nullptr || types_ == nullptr ? 0 : values_->GetNum();
+  }
+  void Scaled(int j, int id, int type, double value) {
+    ids_[j] = id;
+    types_[j] = type;
+    StoreNumber(cells_[j], type, value);
+  }
+  void Cell(int j, int id, int type, const CIndexValue& cell) {
+    ids_[j] = id;
+    types_[j] = type;
+    cells_[j] = cell;
+  }
+  void Text(int j, int id, std::string_view text) {
+    ids_[j] = id;
+    types_[j] = kValueText;
+    cells_[j].pcValue = TryNewText<ResultArrays>(text);
+  }
+  // Market events replace the result's list.
+  CKestrelData* EventTarget() { return result_; }
+  void EventsRead() {}
+  // An extra entry after the entries: the quote's columns grow by one.
+  void Extra(int id, int type, const CIndexValue& cell) {
+    const int at = values_->GetNum();
+    values_->AddLength(1);
+    if (values_->GetNum() != at + 1) return;  // no room could be made
+    values_->GetIndexId()[at] = id;
+    values_->GetValueType()[at] = type;
+    values_->GetOneIndexValueNum()[at] = 1;
+    values_->GetIndexValue()[at] = cell;
+  }
+  void Series(CKestrelHisData& series) { pending_.series.push_back(&series); }
+  void Queue(CKestrelL2OrderQueue& queue) { pending_.queues.push_back(&queue); }
+  // The block's list records live until the result has its copies.
+  void EndSecurity(SecurityBlock& block) {
+    if (block.lists) pending_.lists.push_back(std::move(block.lists));
+  }
+
+ private:
+  CKestrelData* result_;
+  CKestrelQuoteData* quotes_ = nullptr;
+  CIndexToValue* values_ = nullptr;
+  int* ids_ = nullptr;
+  int* types_ = nullptr;
+  CIndexValue* cells_ = nullptr;
+  PendingRecords pending_;
+};
+
+// Hands every value to the host's table; a null function is skipped.
+class VisitSink {
+ public:
+  VisitSink(const KestrelQuoteVisitor& visitor, void* context)
+      : visitor_(visitor), context_(context) {}
+
+  void Message(int type) {
+    if (visitor_.message != nullptr) visitor_.message(context_, type);
+  }
+  void Error(int code) {
+    if (visitor_.error != nullptr) visitor_.error(context_, code);
+  }
+  MaskedIds MaskBuffers(int idCount) { return MaskedWorkspace::OfThread().Size(idCount); }
+
+  bool BeginList(int) { return true; }
+  int BeginSecurity(int, SecurityBlock& block, int entries) {
+    block.spare = &SpareLists();
+    entries = std::max(entries, 0);
+    if (visitor_.security != nullptr) {
+      const KestrelVisitSecurity security{block.code, block.type.c_str(), block.factor, entries};
+      visitor_.security(context_, &security);
+    }
+    return entries;
+  }
+  void Scaled(int, int id, int type, double value) {
+    if (visitor_.entry == nullptr) return;
+    KestrelVisitEntry entry{id, type, 1, {}, nullptr, 0};
+    StoreNumber(entry.value, type, value);
+    visitor_.entry(context_, &entry);
+  }
+  void Cell(int, int id, int type, const CIndexValue& cell) { Extra(id, type, cell); }
+  void Text(int, int id, std::string_view text) {
+    if (visitor_.entry == nullptr) return;
+    const KestrelVisitEntry entry{
+        id, kValueText, 1, {}, text.data(), static_cast<int>(text.size())};
+    visitor_.entry(context_, &entry);
+  }
+  // Market events are read into a list of the sink's own and handed over
+  // when there are any (an empty list leaves the host's as it was).
+  CKestrelData* EventTarget() {
+    events_.Clear();
+    return &events_;
+  }
+  void EventsRead() {
+    if (visitor_.marketEvents == nullptr || events_.GetMarketEventList() == nullptr) return;
+    visitor_.marketEvents(context_, events_.GetMarketEventList(), events_.GetMarketEventListLen());
+  }
+  void Extra(int id, int type, const CIndexValue& cell) {
+    if (visitor_.entry == nullptr) return;
+    const KestrelVisitEntry entry{id, type, 1, cell, nullptr, 0};
+    visitor_.entry(context_, &entry);
+  }
+  void Series(CKestrelHisData& series) {
+    if (visitor_.series == nullptr) return;
+    CIndexToValue* columns = series.GetIndexToValue();
+    const bool whole = columns->GetIndexId() != nullptr && columns->GetValueType() != nullptr &&
+                       columns->GetOneIndexValueNum() != nullptr &&
+                       columns->GetIndexValue() != nullptr;
+    const KestrelVisitSeries view{series.GetTernCode(),
+                                  series.GetSecurityType(),
+                                  series.GetIndIndex(),
+                                  static_cast<int>(series.GetPeriodType()),
+                                  static_cast<int>(series.GetHisType()),
+                                  whole ? columns->GetNum() : 0,
+                                  columns->GetIndexId(),
+                                  columns->GetValueType(),
+                                  columns->GetOneIndexValueNum(),
+                                  columns->GetIndexValue()};
+    visitor_.series(context_, &view);
+  }
+  void Queue(CKestrelL2OrderQueue& queue) {
+    if (visitor_.orderQueue != nullptr) visitor_.orderQueue(context_, &queue);
+  }
+  // The block's lists are emptied and kept for the next block that needs
+  // lists, on this thread.
+  void EndSecurity(SecurityBlock& block) {
+    if (visitor_.endSecurity != nullptr) visitor_.endSecurity(context_);
+    if (!block.lists) return;
+    BlockLists fresh;
+    *block.lists = fresh;
+    SpareLists() = std::move(block.lists);
+  }
+
+ private:
+  static std::unique_ptr<BlockLists>& SpareLists() {
+    thread_local std::unique_ptr<BlockLists> spare;
+    return spare;
+  }
+
+  const KestrelQuoteVisitor& visitor_;
+  void* context_;
+  CKestrelData events_;
+};
+
+}  // namespace kestrel
+
+#endif  // KESTREL_DECODE_REALTIME_QUOTESINKS_H

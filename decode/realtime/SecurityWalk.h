@@ -1,0 +1,295 @@
+// The walker of security blocks shared by the real-time quote messages,
+// written once over the sink it feeds (decode/realtime/QuoteSinks.h): the
+// result records and a host's visitor run the same reads, corrections and
+// scaling, so what a visitor sees is what the records hold.
+//
+// A sink has these members, called in this order per security:
+//   bool BeginList(int blocks)            room for the securities (false: none)
+//   int BeginSecurity(int s, SecurityBlock&, int entries)
+//                                         the entries it will take (0 or entries)
+//   void Scaled(int j, int id, int type, double value)   a plain number
+//   void Cell(int j, int id, int type, const CIndexValue&) a decoded field
+//   void Text(int j, int id, std::string_view text)       a sized text
+//   CKestrelData* EventTarget(); void EventsRead()        market events (155)
+//   void Extra(int id, int type, const CIndexValue&)      a trailing number
+//   void Series(CKestrelHisData&); void Queue(CKestrelL2OrderQueue&)
+//   void EndSecurity(SecurityBlock&)
+// and void Error(int code) for a message that carries an error code, and
+// kestrel::MaskedIds MaskBuffers(int idCount) for the working buffers of a
+// masked message.
+#ifndef KESTREL_DECODE_REALTIME_SECURITYWALK_H
+#define KESTREL_DECODE_REALTIME_SECURITYWALK_H
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "IndexToValue.h"
+#include "KestrelCode.h"
+#include "codec/DecodeCode.h"
+#include "codec/WireCounts.h"
+#include "codes/DecimalScale.h"
+#include "codes/IndicatorDecimals.h"
+#include "decode/realtime/SecurityBlocks.h"
+#include "model/IndicatorCatalogue.h"
+#include "model/StoreValue.h"
+#include "model/ValueTypes.h"
+
+namespace kestrel {
+
+// Memory one entry of a value list holds: its id, type, count and value.
+inline constexpr int64_t kQuoteEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
+
+// Ids up to this one carry unsigned plain values in quote updates.
+inline constexpr int kHighestUnsignedId = 128;
+
+// The ids of the extra quote entries that carry trailing numbers.
+inline constexpr int kTrailing90Id = 327;
+inline constexpr int kTrailing90LongId = 350;
+inline constexpr int kTrailing89Id = 328;
+inline constexpr int kTrailing93Id = 329;
+
+// An extra quote entry that carries a trailing number of a block.
+struct TrailingEntry {
+  int id;
+  int64_t (*value)(const BlockLists& lists);  // null: no entry
+};
+// What an Appended value appends after a block: its series record (when
+// filled), preceded by the quote entries of its trailing numbers; a null
+// series stands for the order queue.
+struct AppendRow {
+  CKestrelHisData BlockLists::*series;
+  TrailingEntry trailing[2];
+};
+inline constexpr AppendRow kAppendRows[] = {  // indexed by Appended
+    {&BlockLists::series57, {}},
+    {&BlockLists::series58, {}},
+    {&BlockLists::series90,
+     {{kTrailing90Id, [](const BlockLists& l) -> int64_t { return l.trailing90; }},
+      {kTrailing90LongId, [](const BlockLists& l) -> int64_t { return l.trailing90Long; }}}},
+    {&BlockLists::series89,
+     {{kTrailing89Id, [](const BlockLists& l) -> int64_t { return l.trailing89; }}}},
+    {&BlockLists::series93,
+     {{kTrailing93Id, [](const BlockLists& l) -> int64_t { return l.trailing93; }}}},
+    {&BlockLists::series150, {}},
+    {&BlockLists::series152, {}},
+    {&BlockLists::series156, {}},
+    {nullptr, {}},  // kQueue91
+};
+static_assert(std::size(kAppendRows) == static_cast<size_t>(Appended::kQueue91) + 1);
+
+// Handlers whose entry is one plain number.
+constexpr bool IsPlainNumber(Handler handler) {
+  return handler == Handler::kUnsignedOrSigned || handler == Handler::kSigned;
+}
+// The number of a plain entry: unsigned for the low ids of a quote update,
+// signed otherwise.
+inline int64_t ReadPlainNumber(Handler handler, int id, CDecodeCode& code) {
+  if (handler == Handler::kUnsignedOrSigned && id <= kHighestUnsignedId) return ReadUInt32(code);
+  return ReadInt64(code);
+}
+
+// A time field: a stop-bit integer or a packed time (-1 when cut short).
+// Each reader's result widens by its own signedness: a conditional over
+// both would turn the packed time's -1 into an unsigned 4294967295.
+inline int64_t ReadTimeField(const SecurityBlock& block, CDecodeCode& code) {
+  if (block.stopBitTimes) return ReadUInt32(code);
+  return ReadPackedTime(code);
+}
+
+// A plain number as the records hold it: corrected for futures and gold,
+// then scaled by the indicator's decimals.
+inline double ScaledValue(SecurityBlock& block, int id, int64_t raw) {
+  const DecimalScale scale(IndicatorDecimals(block.factor, id));
+  return scale.Apply(block.Fixed(id, raw));
+}
+// The same through the facts of an id of the shape's table.
+inline double ScaledValue(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
+  if (facts.fixed) raw = block.FixedOfFixedId(id, raw);
+  if (facts.decimals >= 0) return kPlaceScales[facts.decimals].Apply(raw);
+  const DecimalScale& scale =
+      facts.decimals == kPriceFactor ? block.priceScale : block.pricePlusOneScale;
+  return scale.Apply(raw);
+}
+
+// A sized text as a view of the message, ending at its first NUL as the
+// terminated text of a record does. A text cut by the end of the message
+// keeps the bytes there are and marks the cursor exhausted.
+inline std::string_view ReadSizedView(CDecodeCode& code) {
+  const uint32_t n = ReadUInt32(code);
+  const int take = static_cast<int>(std::min<int64_t>(n, code.Remaining()));
+  if (take < static_cast<int64_t>(n)) code.MarkExhausted();
+  const char* start = code.Buffer() + code.Position();
+  code.MoveTo(static_cast<int64_t>(code.Position()) + take);
+  if (take <= 0) return {};
+  const void* nul = std::memchr(start, '\0', static_cast<size_t>(take));
+  const size_t size = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start)
+                                     : static_cast<size_t>(take);
+  return {start, size};
+}
+
+// The extra entry of a trailing number, stored in the entry's own type so
+// that a 64-bit number keeps every bit.
+inline CIndexValue TrailingCell(int type, int64_t value) {
+  CIndexValue cell{};
+  if (type == kValueInt) {
+    cell.nValue = static_cast<int>(value);
+  } else if (type == kValueInt64) {
+    cell.llValue = value;
+  } else {
+    StoreNumber(cell, type, static_cast<double>(value));
+  }
+  return cell;
+}
+
+}  // namespace kestrel
+
+template <class Sink>
+kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::MessageShape& shape,
+                                              int securities, const kestrel::MaskedIds* masked,
+                                              CDecodeCode& code) {
+  // The count is honoured as announced (codec/WireCounts.h); a block whose
+  // code cannot be read ends the walk.
+  const int blocks = kestrel::HonouredCount(securities, sizeof(CKestrelQuoteData), code);
+  if (blocks < 1 || !sink.BeginList(blocks)) return kestrel::WalkEnd::kNoResult;
+  for (int s = 0; s < blocks; ++s) {
+    kestrel::SecurityBlock block;
+    ReadSecurityCode(block, code);
+    if (block.code[0] == '\0') return kestrel::WalkEnd::kEmptied;
+    const int* ids = nullptr;
+    int selectedCount = 0;
+    if (masked != nullptr) {
+      // The block's mask selects ids of the message's list.
+      ReadBytes(code, masked->mask, masked->maskBytes);
+      selectedCount = GetInds(masked->ids, masked->idCount, masked->mask, masked->selected);
+      ids = masked->selected;
+    }
+    int entries = static_cast<int>(ReadUInt32(code));
+    // A masked block names its ids by the mask: values beyond the ids it
+    // selects have no id, so only as many values as the mask selects are
+    // read. The value encoding depends on the id, so the unnamed rest cannot
+    // be skipped; the next block then reads what follows, and a code that
+    // cannot be read ends the message. Otherwise the count is honoured as
+    // announced (codec/WireCounts.h).
+    entries = ids != nullptr
+                  ? std::min(entries, selectedCount)
+                  : kestrel::HonouredCount(entries, kestrel::kQuoteEntryBytes, code);
+    const int filled = sink.BeginSecurity(s, block, entries);
+    WalkEntries(sink, block, shape, filled, ids, code);
+    WalkAppends(sink, block, shape);
+    sink.EndSecurity(block);
+  }
+  return kestrel::WalkEnd::kResult;
+}
+
+template <class Sink>
+void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
+                               const kestrel::MessageShape& shape, int count, const int* ids,
+                               CDecodeCode& code) {
+  for (int j = 0; j < count; ++j) {
+    const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
+    const kestrel::Handler handler = shape.HandlerOf(id, block.hk);
+    // Plain numbers, most of a quote, are read and stored in line, their
+    // facts looked up once.
+    if (kestrel::IsPlainNumber(handler)) {
+      const int64_t raw = kestrel::ReadPlainNumber(handler, id, code);
+      if (id >= 0 && id < kestrel::kSpecialIdLimit) {
+        const kestrel::IdFacts& facts = shape.facts[id];
+        sink.Scaled(j, id, facts.type, kestrel::ScaledValue(block, facts, id, raw));
+      } else {
+        sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(block, id, raw));
+      }
+      continue;
+    }
+    WalkEntry(sink, block, j, id, handler, code);
+  }
+}
+
+template <class Sink>
+void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int id,
+                             kestrel::Handler handler, CDecodeCode& code) {
+  using kestrel::Handler;
+  CIndexValue cell{};
+  switch (handler) {
+    case Handler::kUnsignedOrSigned:
+    case Handler::kSigned:  // read in line by WalkEntries
+      return;
+    case Handler::kTimeField:
+      sink.Scaled(j, id, IndicatorValueType(id, false),
+                  kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
+      return;
+    case Handler::kEvents155:
+      // Market events go to the sink's list; the entry holds 0.
+      DecodeMarketEventData(sink.EventTarget(), code);
+      sink.EventsRead();
+      sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(b, id, 0));
+      return;
+    case Handler::kText:
+      sink.Text(j, id, kestrel::ReadSizedView(code));
+      return;
+    case Handler::kOther:
+      Decode_other_IndIndex(&cell, b.code, id, b.factor, code);
+      break;
+    case Handler::kList57:
+      Decode_57_IndIndex(&b.Lists().series57, &cell, b.code, id, b.type, code);
+      break;
+    case Handler::kList58:
+      Decode_58_IndIndex(&b.Lists().series58, &cell, b.code, id, b.type, code);
+      break;
+    case Handler::kDealRevert89:
+      Decode_89_IndIndex(&b.Lists().series89, &cell, b.code, id, b.type, &b.Lists().trailing89,
+                         code);
+      break;
+    case Handler::kDeal90:
+      Decode_90_IndIndex(&b.Lists().series90, &cell, b.code, id, b.type, &b.Lists().trailing90,
+                         &b.Lists().trailing90Long, code);
+      break;
+    case Handler::kQueue91:
+      Decode_91_IndIndex(&b.Lists().queue91, &cell, b.code, id, code);
+      break;
+    case Handler::kOrders93:
+      Decode_93_IndIndex(&b.Lists().series93, &cell, b.code, id, b.type, &b.Lists().trailing93,
+                         code);
+      break;
+    case Handler::kActions150:
+      Decode_150_IndIndex(&b.Lists().series150, &cell, b.code, id, b.type, code);
+      break;
+    case Handler::kFixed151:
+      Decode_151_IndIndex(&cell, id, code);
+      break;
+    case Handler::kList152:
+      Decode_152_IndIndex(&b.Lists().series152, &cell, b.code, id, b.type, code);
+      break;
+    case Handler::kList156:
+      Decode_156_IndIndex(&b.Lists().series156, &cell, b.code, id, b.type, code);
+      break;
+  }
+  sink.Cell(j, id, IndicatorValueType(id, false), cell);
+}
+
+template <class Sink>
+void CKestrelCode::WalkAppends(Sink& sink, kestrel::SecurityBlock& block,
+                               const kestrel::MessageShape& shape) {
+  // The filled records, in the message's order; the record of an id that did
+  // not occur has no code and is left out.
+  if (!block.lists) return;
+  kestrel::BlockLists& l = *block.lists;
+  for (size_t a = 0; a < shape.appendCount; ++a) {
+    const kestrel::AppendRow& row = kestrel::kAppendRows[static_cast<size_t>(shape.appends[a])];
+    if (row.series == nullptr) {
+      if (l.queue91.GetTernCode()[0] != '\0') sink.Queue(l.queue91);
+      continue;
+    }
+    CKestrelHisData& series = l.*row.series;
+    if (series.GetTernCode()[0] == '\0') continue;
+    for (const kestrel::TrailingEntry& trailing : row.trailing) {
+      if (trailing.value == nullptr) continue;
+      const int type = IndicatorValueType(trailing.id, false);
+      sink.Extra(trailing.id, type, kestrel::TrailingCell(type, trailing.value(l)));
+    }
+    sink.Series(series);
+  }
+}
+
+#endif  // KESTREL_DECODE_REALTIME_SECURITYWALK_H
