@@ -18,7 +18,7 @@ struct MessageShape;
 struct SecurityBlock;
 enum class WalkEnd;
 class VisitSink;
-class RecordSink;
+class QuoteRecordSink;
 }  // namespace kestrel
 
 #endif  // KESTREL_CODEC_KESTRELCODEHELPERS_H

@@ -55,14 +55,14 @@ kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(Sink& sink, CDecodeCode& cod
 template kestrel::WalkEnd CKestrelCode::WalkMaskedIndicators(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeMaskedSubscribeIndicators(CDecodeCode& code) {
-  return DecodeRecords(WalkMaskedIndicators<kestrel::RecordSink>, code);
+  return DecodeRecords(WalkMaskedIndicators<kestrel::QuoteRecordSink>, code);
 }
 
 bool CKestrelCode::DecodeMaskedSubscribeData(CKestrelData* result, int* ids, int idCount,
                                              int maskBytes, char* mask, int* selected,
                                              CDecodeCode& code) {
   const kestrel::MaskedIds masked{ids, idCount, mask, maskBytes, selected};
-  kestrel::RecordSink sink(result);
+  kestrel::QuoteRecordSink sink(result);
   return WalkSecurities(sink, kMasked, kestrel::ReadWrappedInt32(code), &masked, code) ==
          kestrel::WalkEnd::kResult;
 }

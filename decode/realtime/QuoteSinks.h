@@ -1,5 +1,5 @@
 // The two sinks of the security walker (decode/realtime/SecurityWalk.h):
-// RecordSink builds the result records that DecodeOneMessage returns;
+// QuoteRecordSink builds the result records that DecodeOneMessage returns;
 // VisitSink hands every event to a host's visitor table and keeps nothing.
 #ifndef KESTREL_DECODE_REALTIME_QUOTESINKS_H
 #define KESTREL_DECODE_REALTIME_QUOTESINKS_H
@@ -51,12 +51,12 @@ class MaskedWorkspace {
 
 // Builds the records of a message in `result`: a quote per security, the
 // list records and queues appended once the walk ends (when the sink dies).
-class RecordSink {
+class QuoteRecordSink {
  public:
-  explicit RecordSink(CKestrelData* result) : result_(result) {}
-  ~RecordSink() { pending_.AddTo(result_); }
-  RecordSink(const RecordSink&) = delete;
-  RecordSink& operator=(const RecordSink&) = delete;
+  explicit QuoteRecordSink(CKestrelData* result) : result_(result) {}
+  ~QuoteRecordSink() { pending_.AddTo(result_); }
+  QuoteRecordSink(const QuoteRecordSink&) = delete;
+  QuoteRecordSink& operator=(const QuoteRecordSink&) = delete;
 
   void Error(int code) { result_->SetError(code); }
   MaskedIds MaskBuffers(int idCount) { return MaskedWorkspace::OfThread().Size(idCount); }

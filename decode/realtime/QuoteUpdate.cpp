@@ -61,5 +61,5 @@ kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(Sink& sink, CDecodeCode& code) {
 template kestrel::WalkEnd CKestrelCode::WalkQuoteUpdate(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeQuoteUpdateData(CDecodeCode& code) {
-  return DecodeRecords(WalkQuoteUpdate<kestrel::RecordSink>, code);
+  return DecodeRecords(WalkQuoteUpdate<kestrel::QuoteRecordSink>, code);
 }

@@ -154,12 +154,12 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
 }
 
 CKestrelData* CKestrelCode::DecodeRecords(
-    kestrel::WalkEnd (*walk)(kestrel::RecordSink&, CDecodeCode&), CDecodeCode& code) {
+    kestrel::WalkEnd (*walk)(kestrel::QuoteRecordSink&, CDecodeCode&), CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
   kestrel::WalkEnd end;
   {
     // The sink adds the list records to the result when it dies.
-    kestrel::RecordSink sink(result.get());
+    kestrel::QuoteRecordSink sink(result.get());
     end = walk(sink, code);
   }
   switch (end) {

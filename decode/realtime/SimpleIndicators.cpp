@@ -40,7 +40,7 @@ kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(Sink& sink, CDecodeCode& cod
 template kestrel::WalkEnd CKestrelCode::WalkSimpleIndicators(kestrel::VisitSink&, CDecodeCode&);
 
 CKestrelData* CKestrelCode::DecodeSimpleIndicators(CDecodeCode& code) {
-  return DecodeRecords(WalkSimpleIndicators<kestrel::RecordSink>, code);
+  return DecodeRecords(WalkSimpleIndicators<kestrel::QuoteRecordSink>, code);
 }
 
 void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
@@ -51,6 +51,6 @@ void CKestrelCode::DecodeSymbolsData(CKestrelData* result, CDecodeCode& code) {
   }
   // An unreadable code or a missing quote array ends decoding; the caller's
   // result keeps what was decoded before.
-  kestrel::RecordSink sink(result);
+  kestrel::QuoteRecordSink sink(result);
   WalkSecurities(sink, kSymbols, securities, nullptr, code);
 }

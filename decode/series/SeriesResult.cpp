@@ -38,7 +38,7 @@ std::string StoreSecurityType(const SeriesTarget& target) {
 
 CKestrelData* DecodeIntoRecords(CDecodeCode& code, SinkDecoder decode) {
   auto data = std::make_unique<CKestrelData>();
-  RecordSink sink(*data);
+  SeriesRecordSink sink(*data);
   return decode(sink, code) ? data.release() : nullptr;
 }
 
@@ -60,24 +60,24 @@ SeriesDecoder ChooseLayout(const LayoutRule* rules, size_t count, std::string_vi
 
 namespace kestrel {
 
-int RecordSink::AddSeries(int count) {
+int SeriesRecordSink::AddSeries(int count) {
   // A result's history list is made once; a second list would replace it.
   if (count < 1 || data_.GetHisDataNum() > 0) return -1;
   return NewSeriesRecords(data_, count) != nullptr ? 0 : -1;
 }
 
-int RecordSink::SeriesCount() const {
+int SeriesRecordSink::SeriesCount() const {
   return const_cast<CKestrelData&>(data_).GetKestrelHisData() != nullptr
              ? const_cast<CKestrelData&>(data_).GetHisDataNum()
              : 0;
 }
 
-CKestrelHisData* RecordSink::Record(int series) {
+CKestrelHisData* SeriesRecordSink::Record(int series) {
   if (series < 0 || series >= SeriesCount()) return nullptr;
   return data_.GetKestrelHisData() + series;
 }
 
-void RecordSink::SetHeader(int series, const char* code, TPeriodType period, THisType hisType,
+void SeriesRecordSink::SetHeader(int series, const char* code, TPeriodType period, THisType hisType,
                            int statusNew, int statusOld) {
   if (CKestrelHisData* record = Record(series)) {
     char* text = const_cast<char*>(code);
@@ -86,28 +86,28 @@ void RecordSink::SetHeader(int series, const char* code, TPeriodType period, THi
   }
 }
 
-void RecordSink::SetStatus(int series, int statusNew, int statusOld) {
+void SeriesRecordSink::SetStatus(int series, int statusNew, int statusOld) {
   if (CKestrelHisData* record = Record(series)) {
     record->SetStatusNew(statusNew);
     record->SetStatusOld(statusOld);
   }
 }
 
-void RecordSink::SetSecurityType(int series, std::string_view type) {
+void SeriesRecordSink::SetSecurityType(int series, std::string_view type) {
   if (CKestrelHisData* record = Record(series)) LabelSecurityType(*record, type);
 }
 
-const char* RecordSink::Code(int series) const {
-  CKestrelHisData* record = const_cast<RecordSink*>(this)->Record(series);
+const char* SeriesRecordSink::Code(int series) const {
+  CKestrelHisData* record = const_cast<SeriesRecordSink*>(this)->Record(series);
   return record != nullptr ? record->GetTernCode() : "";
 }
 
-THisType RecordSink::HisType(int series) const {
-  CKestrelHisData* record = const_cast<RecordSink*>(this)->Record(series);
+THisType SeriesRecordSink::HisType(int series) const {
+  CKestrelHisData* record = const_cast<SeriesRecordSink*>(this)->Record(series);
   return record != nullptr ? record->GetHisType() : kHisKLine;
 }
 
-int RecordSink::ReserveColumns(int series, int count) {
+int SeriesRecordSink::ReserveColumns(int series, int count) {
   CKestrelHisData* record = Record(series);
   if (record == nullptr || count < 1) return 0;
   // The entries are made in one piece, so that many columns cost linear
@@ -123,7 +123,7 @@ int RecordSink::ReserveColumns(int series, int count) {
   return values->GetIndexValue() != nullptr ? values->GetNum() - reservedAt_ : 0;
 }
 
-CIndexValue* RecordSink::Column(int series, int at, int id, int type, int rows) {
+CIndexValue* SeriesRecordSink::Column(int series, int at, int id, int type, int rows) {
   CKestrelHisData* record = Record(series);
   if (record == nullptr || at < 0) return nullptr;
   CIndexToValue& values = *record->GetIndexToValue();
@@ -139,6 +139,6 @@ CIndexValue* RecordSink::Column(int series, int at, int id, int type, int rows) 
   return HasArray(values.GetIndexValue()[entry], type) ? &values.GetIndexValue()[entry] : nullptr;
 }
 
-char* RecordSink::StoreText(std::string_view text) { return TryNewText<ResultArrays>(text); }
+char* SeriesRecordSink::StoreText(std::string_view text) { return TryNewText<ResultArrays>(text); }
 
 }  // namespace kestrel

@@ -4,7 +4,7 @@
 // becomes of a series is its sink's business. The decoders ask the sink for
 // series, give it their header fields, and have it provide the columns that
 // the column codecs fill through CIndexValue pointers. Two sinks exist: the
-// records of a CKestrelData result (RecordSink, what DecodeOneMessage
+// records of a CKestrelData result (SeriesRecordSink, what DecodeOneMessage
 // returns) and a reusable store whose storage outlives one message
 // (SeriesStore).
 #ifndef KESTREL_DECODE_SERIES_SERIESSINK_H
@@ -103,9 +103,9 @@ struct SeriesTarget {
 
 // The records of a CKestrelData: every series a CKestrelHisData of its
 // history list.
-class RecordSink final : public SeriesSink {
+class SeriesRecordSink final : public SeriesSink {
  public:
-  explicit RecordSink(CKestrelData& data) : data_(data) {}
+  explicit SeriesRecordSink(CKestrelData& data) : data_(data) {}
 
   int AddSeries(int count) override;
   int SeriesCount() const override;
