@@ -12,9 +12,10 @@
 // A SeriesSet decodes day and minute K-lines (types 3 and 5), formalized
 // trends and deals (17 and 18) and QE data (21) itself, straight into storage
 // that it keeps from one message to the next: once warm, decoding a message
-// of the same shape or smaller allocates nothing. History trends (6),
-// level-2 transaction history (130) and compressed envelopes that hold a
-// series message (54) are decoded too, through DecodeOneMessage. What a set
+// of the same shape or smaller allocates nothing, also inside a compressed
+// envelope (54), which is inflated into a buffer the thread keeps. History
+// trends (6) and level-2 transaction history (130) are decoded too, through
+// DecodeOneMessage's records, and allocate per message. What a set
 // holds after a message is exactly what the message's history records hold
 // (CKestrelData::GetKestrelHisData); the parts of a message that are no
 // series (the quote record of A-share deals, QE parameters and order queues,

@@ -1,6 +1,9 @@
 // The reusable series set of the exported interface (KestrelSeries.hpp):
 // history messages decoded into a SeriesStore.
+#include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <iterator>
 #include <cstdint>
 #include <new>
 
@@ -8,6 +11,7 @@
 #include "KestrelData.h"
 #include "KestrelSeries.hpp"
 #include "codec/DecodeCode.h"
+#include "codec/EnvelopeNesting.h"
 #include "codec/MessageTypes.h"
 #include "decode/series/SeriesResult.h"
 #include "decode/series/SeriesStore.h"
@@ -15,10 +19,7 @@
 
 namespace {
 
-// The messages the set decodes itself, and those whose series it copies
-// from the records of the dispatcher's result (a null decoder): history
-// trends, whose nested message may be of any type, level-2 transaction
-// history, and compressed envelopes, whose inner type decides.
+// A message the set decodes itself, and its decoder into a series sink.
 struct SeriesRoute {
   MessageType type;
   kestrel::SinkDecoder decode;
@@ -60,20 +61,86 @@ KestrelSeriesSet::KestrelSeriesSet() : state(new (std::nothrow) State) {}
 
 KestrelSeriesSet::~KestrelSeriesSet() { delete state; }
 
+namespace {
+
+// The decoders a decode into the store may use; the set, a friend of
+// CKestrelCode, names them.
+struct SetDecoders {
+  const SeriesRoute* routes;  // the messages the set decodes itself
+  size_t routeCount;
+  char* (*decodeFrame)(const char* message, int available, int* type);  // the dispatcher
+};
+
+// What one decode into the store found.
+struct Outcome {
+  bool series = false;
+  bool cut = false;
+  int type = -1;
+};
+
+// Decodes the message framed by the first `available` bytes of `message`
+// into the store. A compressed envelope is inflated into the thread's
+// reusable buffer and its inner message decoded the same way, read as a
+// short message when it announces more than it holds, as the dispatcher
+// reads it.
+Outcome DecodeFramed(kestrel::SeriesStore& store, const char* message, int available,
+                     const SetDecoders& decoders) {
+  Outcome outcome;
+  int prefixBytes = 0;
+  const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+  // A length that no int can index cannot be a real message.
+  if (length > static_cast<uint32_t>(INT_MAX - prefixBytes)) return outcome;
+  const int end = std::min(static_cast<int>(length) + prefixBytes, available);
+  CDecodeCode code(message);
+  code.Frame(prefixBytes, end);
+  const uint32_t wireType = ReadUInt32(code);
+  outcome.type = static_cast<int>(wireType);
+
+  if (wireType == kMsgCompressed) {
+    // The payload is the L - 1 bytes behind the one-byte type.
+    const int payloadSize = std::min(static_cast<int>(length) - 1, code.Remaining());
+    if (payloadSize < 1) return outcome;
+    const auto* payload = reinterpret_cast<const unsigned char*>(code.Take(payloadSize));
+    const kestrel::InflatedPayload inflated =
+        kestrel::InflatePayload(payload, static_cast<size_t>(payloadSize));
+    const kestrel::EnvelopeNesting nesting;
+    if (inflated.bytes == nullptr || nesting.TooDeep() || inflated.size < 1) return outcome;
+    return DecodeFramed(store, inflated.bytes, inflated.size, decoders);
+  }
+
+  for (size_t r = 0; r < decoders.routeCount; ++r) {
+    const SeriesRoute& route = decoders.routes[r];
+    if (route.type != wireType) continue;
+    outcome.series = true;
+    route.decode(store, code);
+    outcome.cut = code.Exhausted();
+    return outcome;
+  }
+  if (!IsSeriesType(outcome.type)) return outcome;
+  // History trends and level-2 transaction history: their series are copied
+  // from the dispatcher's records.
+  DispatchedResult result;
+  result.result = decoders.decodeFrame(message, end, &result.type);
+  outcome.type = result.type;
+  outcome.series = IsSeriesType(result.type);
+  if (outcome.series && result.result != nullptr) {
+    store.AddRecords(*reinterpret_cast<CKestrelData*>(result.result));
+  }
+  return outcome;
+}
+
+}  // namespace
+
 bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bool* cut) {
   static constexpr SeriesRoute kRoutes[] = {
       {kMsgDayKLine, &CKestrelCode::DecodeDayKLineInto},
       {kMsgMinuteKLine, &CKestrelCode::DecodeMinuteKLineInto},
-      {kMsgHisTrend, nullptr},
       {kMsgFormalizedTrend, &CKestrelCode::DecodeFormalizedTrendInto},
       {kMsgFormalizedDeal, &CKestrelCode::DecodeFormalizedDealInto},
       {kMsgQEDataPlus, &CKestrelCode::DecodeQEDataPlusInto},
-      {kMsgCompressed, nullptr},
-      {kMsgLevel2TransactionsHistory, nullptr},
   };
-  int reported = -1;
-  bool ended = false;
-  bool series = false;
+  static constexpr SetDecoders kDecoders{kRoutes, std::size(kRoutes), &CKestrelCode::DecodeFrame};
+  Outcome outcome;
   if (state != nullptr) {
     kestrel::SeriesStore& store = state->store;
     store.Clear();
@@ -87,37 +154,16 @@ bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bo
                                   : 0;
       if (prefixBytes > 0 && prefixBytes <= available &&
           length <= static_cast<uint32_t>(available - prefixBytes)) {
-        const int end = prefixBytes + static_cast<int>(length);
-        CDecodeCode code(message);
-        code.Frame(prefixBytes, end);
-        const uint32_t wireType = ReadUInt32(code);
-        reported = static_cast<int>(wireType);
-        for (const SeriesRoute& route : kRoutes) {
-          if (route.type != wireType) continue;
-          if (route.decode != nullptr) {
-            series = true;
-            route.decode(store, code);
-            ended = code.Exhausted();
-          } else {
-            DispatchedResult result;
-            result.result = CKestrelCode::DecodeFrame(message, end, &result.type);
-            reported = result.type;
-            series = IsSeriesType(result.type);
-            if (series && result.result != nullptr) {
-              store.AddRecords(*reinterpret_cast<CKestrelData*>(result.result));
-            }
-          }
-          break;
-        }
+        outcome = DecodeFramed(store, message, prefixBytes + static_cast<int>(length), kDecoders);
       }
     } catch (...) {
-      series = false;
+      outcome.series = false;
     }
-    if (!series) store.Clear();
+    if (!outcome.series) store.Clear();
   }
-  if (type != nullptr) *type = reported;
-  if (cut != nullptr) *cut = series && ended;
-  return series;
+  if (type != nullptr) *type = outcome.type;
+  if (cut != nullptr) *cut = outcome.series && outcome.cut;
+  return outcome.series;
 }
 
 int KestrelSeriesSet::GetSeriesNum() const {
