@@ -6,7 +6,6 @@
 // it counts every allocation of the process.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -16,10 +15,9 @@
 #include <vector>
 
 #include "KestrelUtils.h"
+#include "support/CountingAllocator.h"
 
 namespace {
-
-std::atomic<long long> gAllocations{0};
 
 using Bytes = std::vector<char>;
 
@@ -60,9 +58,9 @@ bool DecodedBySet(int wireType) {
 
 // Allocations of one decode of `message` into `set`.
 long long AllocationsOfDecode(kestrel::SeriesSet& set, const Bytes& message) {
-  const long long before = gAllocations.load();
+  const long long before = kt::AllocationCalls();
   set.decode(message.data(), message.size());
-  return gAllocations.load() - before;
+  return kt::AllocationCalls() - before;
 }
 
 constexpr int kWarmUps = 2;
@@ -91,23 +89,3 @@ TEST(SeriesAllocations, AWarmSetDecodesEverySeriesMessageOfTheSessionWithoutAllo
 }
 
 }  // namespace
-
-// Counting allocation functions.
-void* operator new(std::size_t size) {
-  ++gAllocations;
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  ++gAllocations;
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

@@ -10,7 +10,6 @@
 // messages allocate their records.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,12 +18,11 @@
 #include <vector>
 
 #include "KestrelUtils.h"
+#include "support/CountingAllocator.h"
 #include "model/ResultMemory.h"
 #include "support/MessageBuilder.h"
 
 namespace {
-
-std::atomic<int64_t> gAllocations{0};
 
 using kt::Bytes;
 
@@ -85,11 +83,11 @@ TEST(VisitAllocations, AWarmThreadVisitsWithoutAllocating) {
   int withLists = 0;
   for (size_t i = 0; i < messages.size(); ++i) {
     const int listsBefore = reader.lists;
-    const int64_t before = gAllocations.load();
+    const int64_t before = kt::AllocationCalls();
     for (int round = 0; round < kRounds; ++round) {
       EXPECT_TRUE(kestrel::visitQuotes(messages[i].data(), messages[i].size(), reader));
     }
-    const int64_t allocations = gAllocations.load() - before;
+    const int64_t allocations = kt::AllocationCalls() - before;
     const bool lists = reader.lists != listsBefore;
     withLists += lists ? 1 : 0;
     if (!lists || kestrel::kResultCacheEnabled) {
@@ -101,23 +99,3 @@ TEST(VisitAllocations, AWarmThreadVisitsWithoutAllocating) {
 }
 
 }  // namespace
-
-// Counting allocation functions.
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1);
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  gAllocations.fetch_add(1);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
