@@ -129,8 +129,8 @@ Subject VisitSubject() {
     auto copy = std::make_shared<std::vector<char>>(data.wire.begin(), data.wire.end());
     SumVisitor first;
     if (!kestrel::visitQuotes(copy->data(), copy->size(), first) || first.values != data.values) {
-      const std::string error = "visited " + std::to_string(first.values) + " values, not " +
-                                std::to_string(data.values);
+      const std::string error =
+          "visited " + std::to_string(first.values) + " values, not " + std::to_string(data.values);
       state.SkipWithError(error.c_str());
       return {};
     }

@@ -9,8 +9,8 @@
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
-#include "codec/WireCounts.h"
 #include "codec/EnvelopeNesting.h"
+#include "codec/WireCounts.h"
 #include "model/OwnedArray.h"
 
 namespace {

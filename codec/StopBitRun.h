@@ -98,8 +98,8 @@ class StopBitRun {
       if (signed_.four) {
         // The 28 bits moved to the top of 32, then shifted down with the sign.
         constexpr int kBelowFour = kThirtyTwoBits - stopbit::kFourGroupBits;
-        value = static_cast<int32_t>(stopbit::JoinFourGroups(word) << kBelowFour) >>
-                signed_.fourShift;
+        value =
+            static_cast<int32_t>(stopbit::JoinFourGroups(word) << kBelowFour) >> signed_.fourShift;
       } else {
         constexpr int kBelowGroups = stopbit::kWordBits - stopbit::kJoinedBits;
         value = static_cast<int64_t>(stopbit::JoinGroups(word) << kBelowGroups) >> signed_.shift;

@@ -90,8 +90,8 @@ class CKestrelCode {
   // not null. Never throws. The face is kestrel::visitQuotes
   // (KestrelVisit.hpp).
   KESTREL_API static int VisitQuoteMessage(const char* message, size_t size,
-                                           const struct KestrelQuoteVisitor* visitor,
-                                           void* context, int* type, int* cut);
+                                           const struct KestrelQuoteVisitor* visitor, void* context,
+                                           int* type, int* cut);
 
   // Login request (type 80): first, second, count and the `count` numbers of
   // `list` as stop-bit integers, then `text` as a sized string. Null when

@@ -178,8 +178,9 @@ struct HasError<V, std::void_t<decltype(std::declval<V&>().onError(0))>> : std::
 template <class V, class = void>
 struct HasSecurity : std::false_type {};
 template <class V>
-struct HasSecurity<V, std::void_t<decltype(std::declval<V&>().onSecurity(
-                          std::declval<const Security&>()))>> : std::true_type {};
+struct HasSecurity<
+    V, std::void_t<decltype(std::declval<V&>().onSecurity(std::declval<const Security&>()))>>
+    : std::true_type {};
 template <class V, class = void>
 struct HasEntry : std::false_type {};
 template <class V>

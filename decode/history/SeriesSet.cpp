@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
-#include <iterator>
 #include <cstdint>
+#include <iterator>
 #include <new>
 
 #include "KestrelCode.h"

@@ -122,22 +122,26 @@ void CKestrelCode::DecodeCountedSeries(CKestrelHisData* record, CIndexValue* val
 
 void CKestrelCode::Decode_57_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
                                       int id, std::string& securityType, CDecodeCode& cursor) {
-  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList57, true, cursor);
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList57, true,
+                      cursor);
 }
 
 void CKestrelCode::Decode_58_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
                                       int id, std::string& securityType, CDecodeCode& cursor) {
-  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList58, false, cursor);
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator57Or58, kList58, false,
+                      cursor);
 }
 
 void CKestrelCode::Decode_152_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
-                                      int id, std::string& securityType, CDecodeCode& cursor) {
-  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator152, kList152, false, cursor);
+                                       int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator152, kList152, false,
+                      cursor);
 }
 
 void CKestrelCode::Decode_156_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,
-                                      int id, std::string& securityType, CDecodeCode& cursor) {
-  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator156, kList156, false, cursor);
+                                       int id, std::string& securityType, CDecodeCode& cursor) {
+  DecodeCountedSeries(record, value, code, id, securityType, kHisIndicator156, kList156, false,
+                      cursor);
 }
 
 void CKestrelCode::Decode_150_IndIndex(CKestrelHisData* record, CIndexValue* value, char* code,

@@ -33,8 +33,8 @@ class MaskedWorkspace {
       selected_.resize(n);
       mask_.resize(n / kBitsPerByte + 1);
     }
-    return MaskedIds{ids_.data(), idCount, mask_.data(), (idCount + kBitsPerByte - 1) / kBitsPerByte,
-                     selected_.data()};
+    return MaskedIds{ids_.data(), idCount, mask_.data(),
+                     (idCount + kBitsPerByte - 1) / kBitsPerByte, selected_.data()};
   }
   // The buffers of the calling thread.
   static MaskedWorkspace& OfThread() {
@@ -160,8 +160,8 @@ class VisitSink {
   void Cell(int, int id, int type, const CIndexValue& cell) { Extra(id, type, cell); }
   void Text(int, int id, std::string_view text) {
     if (visitor_.entry == nullptr) return;
-    const KestrelVisitEntry entry{
-        id, kValueText, 1, {}, text.data(), static_cast<int>(text.size())};
+    const KestrelVisitEntry entry{id, kValueText,  1,
+                                  {}, text.data(), static_cast<int>(text.size())};
     visitor_.entry(context_, &entry);
   }
   // Market events are read into a list of the sink's own and handed over

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -153,8 +153,9 @@ void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
   *factor = unitFactor;
 }
 
-CKestrelData* CKestrelCode::DecodeRecords(
-    kestrel::WalkEnd (*walk)(kestrel::QuoteRecordSink&, CDecodeCode&), CDecodeCode& code) {
+CKestrelData* CKestrelCode::DecodeRecords(kestrel::WalkEnd (*walk)(kestrel::QuoteRecordSink&,
+                                                                   CDecodeCode&),
+                                          CDecodeCode& code) {
   auto result = std::make_unique<CKestrelData>();
   kestrel::WalkEnd end;
   {

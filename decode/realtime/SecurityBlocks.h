@@ -79,7 +79,8 @@ struct SecurityBlock {
   std::unique_ptr<BlockLists>* spare = nullptr;
 
   BlockLists& Lists() {
-    if (!lists) lists = spare != nullptr && *spare ? std::move(*spare) : std::make_unique<BlockLists>();
+    if (!lists)
+      lists = spare != nullptr && *spare ? std::move(*spare) : std::make_unique<BlockLists>();
     return *lists;
   }
   // The corrected integer of indicator `id`.

@@ -62,7 +62,8 @@ struct AppendRow {
   CKestrelHisData BlockLists::*series;
   TrailingEntry trailing[2];
 };
-inline constexpr AppendRow kAppendRows[] = {  // indexed by Appended
+inline constexpr AppendRow kAppendRows[] = {
+    // indexed by Appended
     {&BlockLists::series57, {}},
     {&BlockLists::series58, {}},
     {&BlockLists::series90,
@@ -172,9 +173,8 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
     // be skipped; the next block then reads what follows, and a code that
     // cannot be read ends the message. Otherwise the count is honoured as
     // announced (codec/WireCounts.h).
-    entries = ids != nullptr
-                  ? std::min(entries, selectedCount)
-                  : kestrel::HonouredCount(entries, kestrel::kQuoteEntryBytes, code);
+    entries = ids != nullptr ? std::min(entries, selectedCount)
+                             : kestrel::HonouredCount(entries, kestrel::kQuoteEntryBytes, code);
     const int filled = sink.BeginSecurity(s, block, entries);
     WalkEntries(sink, block, shape, filled, ids, code);
     WalkAppends(sink, block, shape);

@@ -158,10 +158,10 @@ bool LocalTimeCache::ConvertNewDay(int64_t instant, LocalTime* local) {
   const auto isMidnight = [](const LocalTime& t) {
     return t.hour == 0 && t.minute == 0 && t.second == 0;
   };
-  const bool plain = ToLocalTime(start, &atStart) && isMidnight(atStart) && atStart.day == local->day &&
-           atStart.monthIndex == local->monthIndex &&
-           atStart.yearsSince1900 == local->yearsSince1900 &&
-           ToLocalTime(start + kSecondsPerDay, &atEnd) && isMidnight(atEnd);
+  const bool plain = ToLocalTime(start, &atStart) && isMidnight(atStart) &&
+                     atStart.day == local->day && atStart.monthIndex == local->monthIndex &&
+                     atStart.yearsSince1900 == local->yearsSince1900 &&
+                     ToLocalTime(start + kSecondsPerDay, &atEnd) && isMidnight(atEnd);
   dayStart_ = start;
   dayLength_ = plain ? kSecondsPerDay : 0;
   if (plain) midnight_ = atStart;

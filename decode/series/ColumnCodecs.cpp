@@ -61,7 +61,8 @@ constexpr int kTmYearBase = 1900;
 // between one and two bytes often (small deltas of either sign, at random),
 // the rest are read with the branch-free pick of the two widths.
 constexpr int kWatchedRows = 32;
-constexpr int kMixedFlips = kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
+constexpr int kMixedFlips =
+    kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
 constexpr int kShortWidth = 2;
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
@@ -112,8 +113,8 @@ class DivideScale {
   double One(int64_t value) const { return static_cast<double>(value) / divisor_; }
   void Two(int64_t a, int64_t b, double* outA, double* outB) const {
 #if defined(__SSE2__)
-    const __m128d quotients = _mm_div_pd(
-        _mm_set_pd(static_cast<double>(b), static_cast<double>(a)), _mm_set1_pd(divisor_));
+    const __m128d quotients = _mm_div_pd(_mm_set_pd(static_cast<double>(b), static_cast<double>(a)),
+                                         _mm_set1_pd(divisor_));
     _mm_storel_pd(outA, quotients);
     _mm_storeh_pd(outB, quotients);
 #else
@@ -341,8 +342,9 @@ void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count
     double last = scale.One(first);
     rows[0] = last;
     StopBitRun run(code);
-    ScaledRows(rows, 1, count, scale, run, [](int64_t delta) { return delta; },
-               [&last](double delta) { return last = last + delta; });
+    ScaledRows(
+        rows, 1, count, scale, run, [](int64_t delta) { return delta; },
+        [&last](double delta) { return last = last + delta; });
   });
 }
 

@@ -78,7 +78,7 @@ CKestrelHisData* SeriesRecordSink::Record(int series) {
 }
 
 void SeriesRecordSink::SetHeader(int series, const char* code, TPeriodType period, THisType hisType,
-                           int statusNew, int statusOld) {
+                                 int statusNew, int statusOld) {
   if (CKestrelHisData* record = Record(series)) {
     char* text = const_cast<char*>(code);
     record->SetDatas(text, static_cast<int>(std::strlen(text)), period, hisType, statusNew,

@@ -37,9 +37,9 @@ kt::Bytes Mixed() {
 // ends in).
 kt::Bytes LongRuns() {
   kt::MessageBuilder b;
-  for (int64_t v : {1LL << 15, 1LL << 16, -(1LL << 17), 1LL << 22, 1LL << 23, 1LL << 16,
-                    1LL << 30, -(1LL << 33), 1LL << 36, 1LL << 37, 1LL << 42, -(1LL << 44),
-                    1LL << 45, 1LL << 40, 1LL << 16, 5LL, 1LL << 17}) {
+  for (int64_t v : {1LL << 15, 1LL << 16, -(1LL << 17), 1LL << 22, 1LL << 23, 1LL << 16, 1LL << 30,
+                    -(1LL << 33), 1LL << 36, 1LL << 37, 1LL << 42, -(1LL << 44), 1LL << 45,
+                    1LL << 40, 1LL << 16, 5LL, 1LL << 17}) {
     b.Int(v).Int(v + 1).Int(-v);
   }
   for (uint32_t v : {1u << 14, 1u << 15, 1u << 22, 1u << 25, 1u << 29, 1u << 31, 1u << 16}) {

@@ -2,8 +2,8 @@
 // message, decoding it again calls no global allocation function. This holds
 // for the messages the set decodes itself (types 3, 5, 17, 18 and 21), also
 // inside compressed envelopes (54); history trends (6) and level-2
-// transaction history (130) still pass through DecodeOneMessage's records. A binary of its own, since
-// it counts every allocation of the process.
+// transaction history (130) still pass through DecodeOneMessage's records. A binary of its own,
+// since it counts every allocation of the process.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -75,8 +75,7 @@ TEST(SeriesAllocations, AWarmSetDecodesEverySeriesMessageOfTheSessionWithoutAllo
   for (size_t i = 0; i < session.size(); ++i) {
     const Bytes& message = session[i];
     const auto decoded = set.decode(message.data(), message.size());
-    SCOPED_TRACE("message " + std::to_string(i) + " of type " +
-                 std::to_string(WireType(message)));
+    SCOPED_TRACE("message " + std::to_string(i) + " of type " + std::to_string(WireType(message)));
     // An envelope reports its inner type.
     if (!decoded || !DecodedBySet(static_cast<int>(decoded.type))) continue;
     for (int k = 0; k < kWarmUps; ++k) set.decode(message.data(), message.size());

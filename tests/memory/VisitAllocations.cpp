@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "KestrelUtils.h"
-#include "support/CountingAllocator.h"
 #include "model/ResultMemory.h"
+#include "support/CountingAllocator.h"
 #include "support/MessageBuilder.h"
 
 namespace {

@@ -24,7 +24,8 @@ std::vector<Bytes> SessionMessages() {
   const Bytes stream(std::istreambuf_iterator<char>(in), {});
   std::vector<Bytes> messages;
   for (size_t at = 0; at < stream.size();) {
-    const size_t size = kestrel::wholeMessageSize(reinterpret_cast<const char*>(stream.data()) + at, stream.size() - at);
+    const size_t size = kestrel::wholeMessageSize(reinterpret_cast<const char*>(stream.data()) + at,
+                                                  stream.size() - at);
     if (size == 0) break;
     messages.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(at),
                           stream.begin() + static_cast<std::ptrdiff_t>(at + size));
@@ -84,8 +85,8 @@ TEST(QuoteVisit, EveryCutMatchesTheRecords) {
     const Bytes typeAndBody = TypeAndBody(message);
     if (typeAndBody.empty() || !kt::Visitable(typeAndBody[0] & 0x7f)) continue;
     for (size_t n = 1; n <= typeAndBody.size(); ++n) {
-      const Bytes cut = kt::Framed(Bytes(typeAndBody.begin(),
-                                         typeAndBody.begin() + static_cast<std::ptrdiff_t>(n)));
+      const Bytes cut = kt::Framed(
+          Bytes(typeAndBody.begin(), typeAndBody.begin() + static_cast<std::ptrdiff_t>(n)));
       ASSERT_EQ(Compare(cut), "") << "cut at " << n;
       ASSERT_EQ(Compare(kt::Compressed(cut)), "") << "enveloped cut at " << n;
       ++cuts;
@@ -120,7 +121,8 @@ TEST(QuoteVisit, StatusesFollowTheRecords) {
   };
   for (const Case& c : cases) {
     Counter counter;
-    const kestrel::Visited visited = kestrel::visitQuotes(c.message.data(), c.message.size(), counter);
+    const kestrel::Visited visited =
+        kestrel::visitQuotes(c.message.data(), c.message.size(), counter);
     EXPECT_EQ(visited.status, c.status) << c.name;
     EXPECT_EQ(Compare(c.message), "") << c.name;
   }

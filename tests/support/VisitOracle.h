@@ -125,8 +125,8 @@ struct Yield {
   }
 };
 
-inline void SeriesLabels(Transcript& t, std::string_view code, std::string_view type,
-                         int indicator, int period, int hisType) {
+inline void SeriesLabels(Transcript& t, std::string_view code, std::string_view type, int indicator,
+                         int period, int hisType) {
   t.Text(code).Text(type).Int(indicator).Int(period).Int(hisType);
 }
 
@@ -145,8 +145,8 @@ inline Yield RecordYield(CKestrelData& data) {
     y.quotes.Text("end");
   }
   for (CKestrelHisData& s : kestrel::series(data)) {
-    SeriesLabels(y.series, s.GetTernCode(), s.GetSecurityType(), s.GetIndIndex(),
-                 s.GetPeriodType(), s.GetHisType());
+    SeriesLabels(y.series, s.GetTernCode(), s.GetSecurityType(), s.GetIndIndex(), s.GetPeriodType(),
+                 s.GetHisType());
     CIndexToValue* v = s.GetIndexToValue();
     Columns(y.series, v->GetNum(), v->GetIndexId(), v->GetValueType(), v->GetOneIndexValueNum(),
             v->GetIndexValue());

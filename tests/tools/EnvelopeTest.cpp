@@ -130,7 +130,8 @@ TEST(DumpSelection, QuietStatisticsMatchThePrintedOnes) {
                             message.bytes.end());
     for (size_t n = 1; n < typeAndBody.size(); n += 3) {
       Bytes cut = kwire::StopBitUnsigned(n);
-      cut.insert(cut.end(), typeAndBody.begin(), typeAndBody.begin() + static_cast<std::ptrdiff_t>(n));
+      cut.insert(cut.end(), typeAndBody.begin(),
+                 typeAndBody.begin() + static_cast<std::ptrdiff_t>(n));
       stream.bytes.append(cut.begin(), cut.end());
     }
   }
