@@ -14,28 +14,13 @@
 #include "support/Decoded.h"
 #include "support/MessageBuilder.h"
 #include "support/SeriesOracle.h"
+#include "support/Session.h"
 
 namespace {
 
 using kt::Bytes;
 using kt::MessageBuilder;
-
-// The whole messages of the sample session, one after another.
-std::vector<Bytes> SessionMessages() {
-  std::ifstream in(KESTREL_SAMPLE_SESSION, std::ios::binary);
-  const Bytes stream(std::istreambuf_iterator<char>(in), {});
-  std::vector<Bytes> messages;
-  size_t at = 0;
-  while (at < stream.size()) {
-    const auto* start = reinterpret_cast<const char*>(stream.data() + at);
-    const size_t size = kestrel::wholeMessageSize(start, stream.size() - at);
-    if (size == 0) break;
-    messages.emplace_back(stream.begin() + static_cast<long>(at),
-                          stream.begin() + static_cast<long>(at + size));
-    at += size;
-  }
-  return messages;
-}
+using kt::SessionMessages;
 
 // Decodes `message` into `set` and with DecodeOneMessage; both must report
 // the same type, the set must call it a series message exactly when it is

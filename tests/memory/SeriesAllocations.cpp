@@ -16,25 +16,12 @@
 
 #include "KestrelUtils.h"
 #include "support/CountingAllocator.h"
+#include "support/Session.h"
 
 namespace {
 
-using Bytes = std::vector<char>;
-
-std::vector<Bytes> SessionMessages() {
-  std::ifstream in(KESTREL_SAMPLE_SESSION, std::ios::binary);
-  const Bytes stream(std::istreambuf_iterator<char>(in), {});
-  std::vector<Bytes> messages;
-  size_t at = 0;
-  while (at < stream.size()) {
-    const size_t size = kestrel::wholeMessageSize(stream.data() + at, stream.size() - at);
-    if (size == 0) break;
-    messages.emplace_back(stream.begin() + static_cast<long>(at),
-                          stream.begin() + static_cast<long>(at + size));
-    at += size;
-  }
-  return messages;
-}
+using kt::Bytes;
+using kt::SessionMessages;
 
 // The type on the wire after the length prefix (54 for an envelope).
 int WireType(const Bytes& message) {

@@ -13,26 +13,13 @@
 #include "KestrelUtils.h"
 #include "support/Corpus.h"
 #include "support/MessageBuilder.h"
+#include "support/Session.h"
 #include "support/VisitOracle.h"
 
 namespace {
 
 using kt::Bytes;
-
-std::vector<Bytes> SessionMessages() {
-  std::ifstream in(KESTREL_SAMPLE_SESSION, std::ios::binary);
-  const Bytes stream(std::istreambuf_iterator<char>(in), {});
-  std::vector<Bytes> messages;
-  for (size_t at = 0; at < stream.size();) {
-    const size_t size = kestrel::wholeMessageSize(reinterpret_cast<const char*>(stream.data()) + at,
-                                                  stream.size() - at);
-    if (size == 0) break;
-    messages.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(at),
-                          stream.begin() + static_cast<std::ptrdiff_t>(at + size));
-    at += size;
-  }
-  return messages;
-}
+using kt::SessionMessages;
 
 std::string Compare(const Bytes& message) {
   // A private copy: the visit may read only the message's own bytes.
