@@ -121,9 +121,8 @@ inline std::string_view ReadSizedView(CDecodeCode& code) {
   const uint32_t n = ReadUInt32(code);
   const int take = static_cast<int>(std::min<int64_t>(n, code.Remaining()));
   if (take < static_cast<int64_t>(n)) code.MarkExhausted();
-  const char* start = code.Buffer() + code.Position();
-  code.MoveTo(static_cast<int64_t>(code.Position()) + take);
-  if (take <= 0) return {};
+  const char* start = code.Take(take);  // null, and no move, when take < 1
+  if (start == nullptr) return {};
   const void* nul = std::memchr(start, '\0', static_cast<size_t>(take));
   const size_t size = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - start)
                                      : static_cast<size_t>(take);
