@@ -82,6 +82,55 @@ class StopBitRun {
   }
   // The index of the next byte the run reads.
   int Position() const { return position_; }
+  // A number of a field whose width changes from one value to the next, as
+  // the fields of a quote do: read as ReadUInt32 reads it when `isUnsigned`
+  // (and widened without sign), as ReadInt64 otherwise. Its length comes
+  // from one bit scan, with no branch on the width to mispredict.
+  KESTREL_RUN_INLINE int64_t Field(bool isUnsigned) {
+    if (!WordInside()) return isUnsigned ? Careful(ReadUInt32Slow) : Careful(ReadInt64Slow);
+    return FieldInside(isUnsigned);
+  }
+  // Bytes a quote entry's id and number take at most, with the word that
+  // the number's read looks at: 16 whole bytes from the position let
+  // Peek and FieldInside skip their own tests of the end.
+  static constexpr int kEntryBytes = 2 * CDecodeCode::kWordBytes;
+  // True when kEntryBytes bytes from the position lie inside the message.
+  bool EntryInside() const {
+    return position_ <= lastWordStart_ - (kEntryBytes - CDecodeCode::kWordBytes);
+  }
+  // The word at the position, after EntryInside() said so.
+  uint64_t Peek() const { return CDecodeCode::WordAt(buffer_ + position_); }
+  void Skip(int bytes) { position_ += bytes; }
+  // Field(), after EntryInside() and a Skip() of at most kEntryBytes -
+  // kWordBytes bytes.
+  KESTREL_RUN_INLINE int64_t FieldInside(bool isUnsigned) {
+    const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);
+    const uint64_t stops = word & (isUnsigned ? kUnsignedFieldStops : kSignedFieldStops);
+    if (stops == 0) return FieldWithoutStop(word, isUnsigned);
+    // The stop bit of byte n - 1 is bit 8n - 1.
+    const int n = (__builtin_ctzll(stops) >> 3) + 1;
+    position_ += n;
+    const int groupBits = stopbit::kBitsPerGroup * n;
+    if (n <= stopbit::kFourGroupBytes) {
+      // Up to four bytes join in 32-bit steps, with short constants.
+      const uint32_t joined = stopbit::JoinFourGroups(word);
+      if (isUnsigned) return joined >> (stopbit::kFourGroupBits - groupBits);
+      constexpr int kBelowFour = kThirtyTwoBits - stopbit::kFourGroupBits;
+      return static_cast<int32_t>(joined << kBelowFour) >> (kThirtyTwoBits - groupBits);
+    }
+    const uint64_t joined = stopbit::JoinGroups(word);
+    // Five groups carry 35 bits; as in 32-bit shifting, the top ones drop.
+    if (isUnsigned) return static_cast<uint32_t>(joined >> (stopbit::kJoinedBits - groupBits));
+    constexpr int kBelowGroups = stopbit::kWordBits - stopbit::kJoinedBits;
+    return static_cast<int64_t>(joined << kBelowGroups) >> (stopbit::kWordBits - groupBits);
+  }
+  // The cursor, at the run's position, for a careful reader to go on from;
+  // Resume() takes its position back afterwards.
+  CDecodeCode& Cursor() {
+    code_.MoveTo(position_);
+    return code_;
+  }
+  void Resume() { position_ = code_.Position(); }
   KESTREL_RUN_INLINE int64_t Int64() {
     if (!WordInside()) return Careful(ReadInt64Slow);
     const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);
@@ -138,6 +187,20 @@ class StopBitRun {
     }
   };
   static constexpr int kThirtyTwoBits = 32;
+  // The stop bits of the bytes a field may take, unsigned and signed.
+  static constexpr uint64_t kUnsignedFieldStops =
+      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxUInt32Bytes)) - 1);
+  static constexpr uint64_t kSignedFieldStops =
+      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxInt64Bytes)) - 1);
+
+  // A field whose bytes carry no stop bit, read as the cursor's readers do.
+  KESTREL_RUN_INLINE int64_t FieldWithoutStop(uint64_t word, bool isUnsigned) {
+    int bytes;
+    const int64_t value = isUnsigned ? static_cast<int64_t>(stopbit::UInt32OfWord(word, bytes))
+                                     : stopbit::Int64OfWord(word, bytes);
+    position_ += bytes;
+    return value;
+  }
 
   // True when a whole word from the position lies inside the message.
   // The position only grows from where it started, so one comparison does.

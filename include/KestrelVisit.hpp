@@ -92,7 +92,9 @@ struct KestrelQuoteVisitor {
   void (*message)(void* context, int type);
   void (*error)(void* context, int code);
   void (*security)(void* context, const KestrelVisitSecurity* security);
-  void (*entry)(void* context, const KestrelVisitEntry* entry);
+  // The entries of a security, in order, handed over `count` at a time:
+  // one call for many entries keeps the cost of a call off each value.
+  void (*entries)(void* context, const KestrelVisitEntry* entries, int count);
   void (*series)(void* context, const KestrelVisitSeries* series);
   void (*orderQueue)(void* context, CKestrelL2OrderQueue* queue);
   void (*marketEvents)(void* context, CKestrelMarketEventData* events, int count);
@@ -236,7 +238,10 @@ struct Table {
       };
     }
     if constexpr (HasEntry<V>::value) {
-      t.entry = [](void* c, const KestrelVisitEntry* e) { self(c).onEntry(entryOf(*e)); };
+      t.entries = [](void* c, const KestrelVisitEntry* e, int count) {
+        V& visitor = self(c);
+        for (int i = 0; i < count; ++i) visitor.onEntry(entryOf(e[i]));
+      };
     }
     if constexpr (HasSeries<V>::value) {
       t.series = [](void* c, const KestrelVisitSeries* s) {

@@ -26,7 +26,8 @@ void CKestrelCode::DecodeMarketEventData(CKestrelData* result, CDecodeCode& code
   if (result == nullptr) return;
   // With no event to read the list already in the result stays; otherwise
   // it is replaced by the new one.
-  const int count = HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(CKestrelMarketEventData), code);
+  const int count =
+      HonouredCount(kestrel::ReadWrappedInt32(code), sizeof(CKestrelMarketEventData), code);
   if (count < 1) return;
   result->SetMarketEventListLen(count);
   result->SetMarketEventList();
@@ -71,8 +72,8 @@ void CKestrelCode::DecodeParameters(CKestrelData* result, char* ternCode, CDecod
   values->SetDatas();
   if (values->GetIndexValue() == nullptr) return;
 
-  // Every announced entry is read, even when the message ends early: entries behind its end read as id 0
-  // holding 0.0, never as unset values.
+  // Every announced entry is read, even when the message ends early: entries behind its end read as
+  // id 0 holding 0.0, never as unset values.
   for (int k = 0; k < values->GetNum(); ++k) {
     const auto id = kestrel::ReadWrappedInt32(code);
     const auto decimals = kestrel::ReadWrappedInt32(code);

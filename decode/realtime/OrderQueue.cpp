@@ -28,8 +28,8 @@ constexpr int kQueuePriceDecimals = 3;
 // Memory one level holds: the level itself and the one-entry arrays (id,
 // type, count, value) of its price.
 constexpr int64_t kPriceArrays = 4;
-constexpr int64_t kLevelBytes = sizeof(CL2OrderQueuePriceLevel) +
-                                kPriceArrays * (sizeof(CIndexValue) + kBlockOverheadBytes);
+constexpr int64_t kLevelBytes =
+    sizeof(CL2OrderQueuePriceLevel) + kPriceArrays * (sizeof(CIndexValue) + kBlockOverheadBytes);
 // Numbers of the series-form queue header, and of each of its levels, that
 // are read and discarded.
 constexpr int kSeriesSkippedNumbers = 3;

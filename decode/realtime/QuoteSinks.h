@@ -82,11 +82,6 @@ class QuoteRecordSink {
     cells_ = values_->GetIndexValue();
     return cells_ == nullptr || ids_ == nullptr || types_ == nullptr ? 0 : values_->GetNum();
   }
-  void Scaled(int j, int id, int type, double value) {
-    ids_[j] = id;
-    types_[j] = type;
-    StoreNumber(cells_[j], type, value);
-  }
   void Cell(int j, int id, int type, const CIndexValue& cell) {
     ids_[j] = id;
     types_[j] = type;
@@ -127,22 +122,29 @@ class QuoteRecordSink {
   PendingRecords pending_;
 };
 
-// Hands every value to the host's table; a null function is skipped.
+// Hands every value to the host's table; a null function is skipped. The
+// entries of a security gather in a batch that goes to the host in one call
+// when it is full and before anything else is handed over, so the host sees
+// every event in the order of the message.
 class VisitSink {
  public:
   VisitSink(const KestrelQuoteVisitor& visitor, void* context)
       : visitor_(visitor), context_(context) {}
+  VisitSink(const VisitSink&) = delete;
+  VisitSink& operator=(const VisitSink&) = delete;
 
   void Message(int type) {
     if (visitor_.message != nullptr) visitor_.message(context_, type);
   }
   void Error(int code) {
+    Flush();
     if (visitor_.error != nullptr) visitor_.error(context_, code);
   }
   MaskedIds MaskBuffers(int idCount) { return MaskedWorkspace::OfThread().Size(idCount); }
 
   bool BeginList(int) { return true; }
   int BeginSecurity(int, SecurityBlock& block, int entries) {
+    Flush();
     block.spare = &SpareLists();
     entries = std::max(entries, 0);
     if (visitor_.security != nullptr) {
@@ -151,18 +153,9 @@ class VisitSink {
     }
     return entries;
   }
-  void Scaled(int, int id, int type, double value) {
-    if (visitor_.entry == nullptr) return;
-    KestrelVisitEntry entry{id, type, 1, {}, nullptr, 0};
-    StoreNumber(entry.value, type, value);
-    visitor_.entry(context_, &entry);
-  }
   void Cell(int, int id, int type, const CIndexValue& cell) { Extra(id, type, cell); }
   void Text(int, int id, std::string_view text) {
-    if (visitor_.entry == nullptr) return;
-    const KestrelVisitEntry entry{id, kValueText,  1,
-                                  {}, text.data(), static_cast<int>(text.size())};
-    visitor_.entry(context_, &entry);
+    Next() = KestrelVisitEntry{id, kValueText, 1, {}, text.data(), static_cast<int>(text.size())};
   }
   // Market events are read into a list of the sink's own and handed over
   // when there are any (an empty list leaves the host's as it was).
@@ -172,15 +165,17 @@ class VisitSink {
   }
   void EventsRead() {
     if (visitor_.marketEvents == nullptr || events_.GetMarketEventList() == nullptr) return;
+    Flush();
     visitor_.marketEvents(context_, events_.GetMarketEventList(), events_.GetMarketEventListLen());
   }
+  // Entries gather whether or not the host takes them: one test per
+  // batch, in Flush, instead of one per entry.
   void Extra(int id, int type, const CIndexValue& cell) {
-    if (visitor_.entry == nullptr) return;
-    const KestrelVisitEntry entry{id, type, 1, cell, nullptr, 0};
-    visitor_.entry(context_, &entry);
+    Next() = KestrelVisitEntry{id, type, 1, cell, nullptr, 0};
   }
   void Series(CKestrelHisData& series) {
     if (visitor_.series == nullptr) return;
+    Flush();
     CIndexToValue* columns = series.GetIndexToValue();
     const bool whole = columns->GetIndexId() != nullptr && columns->GetValueType() != nullptr &&
                        columns->GetOneIndexValueNum() != nullptr &&
@@ -198,19 +193,37 @@ class VisitSink {
     visitor_.series(context_, &view);
   }
   void Queue(CKestrelL2OrderQueue& queue) {
-    if (visitor_.orderQueue != nullptr) visitor_.orderQueue(context_, &queue);
+    if (visitor_.orderQueue == nullptr) return;
+    Flush();
+    visitor_.orderQueue(context_, &queue);
   }
   // The block's lists are emptied and kept for the next block that needs
   // lists, on this thread.
   void EndSecurity(SecurityBlock& block) {
+    Flush();
     if (visitor_.endSecurity != nullptr) visitor_.endSecurity(context_);
     if (!block.lists) return;
     BlockLists fresh;
     *block.lists = fresh;
     SpareLists() = std::move(block.lists);
   }
+  // Hands the gathered entries to the host.
+  void Flush() {
+    if (batched_ == 0) return;
+    const int count = batched_;
+    batched_ = 0;
+    if (visitor_.entries != nullptr) visitor_.entries(context_, batch_, count);
+  }
 
  private:
+  // Entries gathered before a call: enough that the call's cost is spread
+  // thin, few enough to stay in the first-level cache.
+  static constexpr int kBatchEntries = 64;
+
+  KestrelVisitEntry& Next() {
+    if (batched_ == kBatchEntries) Flush();
+    return batch_[batched_++];
+  }
   static std::unique_ptr<BlockLists>& SpareLists() {
     thread_local std::unique_ptr<BlockLists> spare;
     return spare;
@@ -219,6 +232,8 @@ class VisitSink {
   const KestrelQuoteVisitor& visitor_;
   void* context_;
   CKestrelData events_;
+  KestrelVisitEntry batch_[kBatchEntries];
+  int batched_ = 0;
 };
 
 }  // namespace kestrel

@@ -96,6 +96,7 @@ int CKestrelCode::VisitFrame(const char* message, int available, kestrel::VisitS
   if (route == std::end(kRoutes)) return kVisitNotQuotes;
   sink.Message(*type);
   const int status = StatusOf(route->walk(sink, code));
+  sink.Flush();
   *cut = code.Exhausted() ? 1 : 0;
   return status;
 }

@@ -132,8 +132,7 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
     }
   }
   block.fixKnown = true;
-  block.priceScale = kestrel::DecimalScale(block.factor);
-  block.pricePlusOneScale = kestrel::DecimalScale(block.factor + 1);
+  block.SetFactor(block.factor);
 }
 
 void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,

@@ -23,6 +23,7 @@
 #include "codes/FixScale.h"
 #include "codes/IndicatorDecimals.h"
 #include "model/IndicatorCatalogue.h"
+#include "model/ValueTypes.h"
 
 class CDecodeCode;
 
@@ -58,6 +59,25 @@ struct PendingRecords {
   void AddTo(CKestrelData* result);
 };
 
+// Where an id's handler reads a plain number (IdFacts::plainIn): in the
+// blocks of "HK" securities, in any other, or both.
+inline constexpr uint8_t kPlainInOther = 1;
+inline constexpr uint8_t kPlainInHK = 2;
+
+// Where an indicator's scale is found in a block (SecurityBlock::scales):
+// slots 0 to kMostPlaces hold that many fixed places, then come the price
+// unit factor and the factor plus one, which the block's code decides.
+inline constexpr int kMostPlaces = 5;
+inline constexpr int kPriceFactorSlot = kMostPlaces + 1;
+inline constexpr int kPricePlusOneSlot = kMostPlaces + 2;
+inline constexpr int kScaleSlots = kMostPlaces + 3;
+
+// The slot of a count of places or of kPriceFactor / kPriceFactorPlusOne.
+constexpr uint8_t ScaleSlot(int decimals) {
+  if (decimals >= 0 && decimals <= kMostPlaces) return static_cast<uint8_t>(decimals);
+  return decimals == kPriceFactorPlusOne ? kPricePlusOneSlot : kPriceFactorSlot;
+}
+
 // Working state of one security block, made afresh for every security.
 struct SecurityBlock {
   char code[kKestrelTernCodeSize] = {};
@@ -66,10 +86,17 @@ struct SecurityBlock {
   // Worked out from the type once per block, for every entry.
   bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
   bool stopBitTimes = false;  // time fields travel as stop-bit integers
-  // The scales of the ids that take the price unit factor, and the factor
-  // plus one (set with the factor).
-  DecimalScale priceScale{0};
-  DecimalScale pricePlusOneScale{0};
+  // The scale of each slot of an id's facts (IdFacts::scale): the fixed
+  // places, then the price unit factor and the factor plus one (set with the
+  // factor).
+  DecimalScale scales[kScaleSlots] = {DecimalScale(0), DecimalScale(1), DecimalScale(2),
+                                      DecimalScale(3), DecimalScale(4), DecimalScale(5),
+                                      DecimalScale(0), DecimalScale(0)};
+  void SetFactor(int priceFactor) {
+    factor = priceFactor;
+    scales[kPriceFactorSlot] = DecimalScale(priceFactor);
+    scales[kPricePlusOneSlot] = DecimalScale(priceFactor + 1);
+  }
   // The correction of futures and gold values, classified on first use.
   bool fixKnown = false;
   FixScale fix;
@@ -87,6 +114,16 @@ struct SecurityBlock {
   int64_t Fixed(int id, int64_t raw) {
     if (!IsFixedId(id)) return raw;
     return FixedOfFixedId(id, raw);
+  }
+  // kPlainInHK or kPlainInOther: which handlers of the ids' facts apply.
+  uint8_t PlainMask() const { return hk ? kPlainInHK : kPlainInOther; }
+  // True when no correction concerns the block's values.
+  bool FixNone() {
+    if (!fixKnown) {
+      fix = FixScaleOf(code);
+      fixKnown = true;
+    }
+    return fix.none;
   }
   // The same for an id known to be one a correction may concern.
   int64_t FixedOfFixedId(int id, int64_t raw) {
@@ -153,25 +190,60 @@ enum class Appended {
   kQueue91,
 };
 
+// Ids up to this one carry unsigned plain values in quote updates.
+inline constexpr int kHighestUnsignedId = 128;
+
+// Handlers whose entry is one plain number.
+constexpr bool IsPlainNumber(Handler handler) {
+  return handler == Handler::kUnsignedOrSigned || handler == Handler::kSigned;
+}
+
+// True when handler reads id's number unsigned: the low ids of a quote
+// update.
+constexpr bool ReadsUnsigned(Handler handler, int id) {
+  return handler == Handler::kUnsignedOrSigned && id <= kHighestUnsignedId;
+}
+
 // Ids below this limit have their facts unrolled in each shape's table, so
 // an entry costs one lookup; every special row lies below it.
 inline constexpr int kSpecialIdLimit = 512;
 
+// How a plain number becomes its entry's value. The number read is exact
+// in a double (a stop-bit integer carries at most 49 bits), so an integer
+// entry without places takes it as it is, and a double without places is
+// its conversion; every other entry is scaled and stored by the general rule.
+enum class PlainStore : uint8_t {
+  kInt,           // int, no places: the number, saturated to an int
+  kInt64,         // 64-bit integer, no places: the number
+  kDouble,        // double, no places: the number converted
+  kDoubleScaled,  // double: the number divided by its scale
+  kGeneral,       // any other type or scale: scaled, then stored by type
+};
+
+// The store of an id's value of type code `type` and scale slot `slot`.
+constexpr PlainStore PlainStoreOf(int type, uint8_t slot) {
+  if (type == kValueDouble) return slot == 0 ? PlainStore::kDouble : PlainStore::kDoubleScaled;
+  if (slot != 0) return PlainStore::kGeneral;
+  if (type == kValueInt) return PlainStore::kInt;
+  if (type == kValueInt64) return PlainStore::kInt64;
+  return PlainStore::kGeneral;
+}
+
 // What an entry of indicator id needs, looked up once: its handler (in an
-// "HK" block and in any other), the type code of its single value, its
-// decimal places (or kPriceFactor / kPriceFactorPlusOne) and whether a
-// futures or gold correction may concern it.
+// "HK" block and in any other), the type code of its single value, the slot
+// of its scale in the block, whether a futures or gold correction may
+// concern it, whether a plain number of it is read unsigned, and how that
+// number is stored.
 struct IdFacts {
   Handler handler;
   Handler hkHandler;
   int8_t type;
-  int8_t decimals;
+  uint8_t scale;
   bool fixed;
+  bool unsignedValue;
+  PlainStore store;
+  uint8_t plainIn;
 };
-
-// The scales of fixed decimal places.
-inline constexpr DecimalScale kPlaceScales[] = {DecimalScale(0), DecimalScale(1), DecimalScale(2),
-                                                DecimalScale(3), DecimalScale(4), DecimalScale(5)};
 
 struct MessageShape {
   const SpecialId* specials;
@@ -180,12 +252,6 @@ struct MessageShape {
   const Appended* appends;
   size_t appendCount;
   IdFacts facts[kSpecialIdLimit];
-
-  // The handler of indicator `id` in `block`.
-  Handler HandlerOf(int id, bool hk) const {
-    if (id >= 0 && id < kSpecialIdLimit) return hk ? facts[id].hkHandler : facts[id].handler;
-    return plain;
-  }
 };
 
 // The single-value type code of indicator id, as the catalogue gives it.
@@ -205,8 +271,9 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
     const int decimals = static_cast<size_t>(id) < kDecimalsTableSize
                              ? kDecimalsById[static_cast<size_t>(id)]
                              : kPriceFactor;
-    shape.facts[id] = {plain, plain, CatalogueType(id), static_cast<int8_t>(decimals),
-                       IsFixedId(id)};
+    const int8_t type = CatalogueType(id);
+    const uint8_t slot = ScaleSlot(decimals);
+    shape.facts[id] = {plain, plain, type, slot, IsFixedId(id), false, PlainStoreOf(type, slot), 0};
   }
   // Rows in table order: the first row that names an id decides.
   for (size_t r = S; r-- > 0;) {
@@ -217,6 +284,16 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
       shape.facts[id].hkHandler = row.handler;
       if (!row.hkOnly) shape.facts[id].handler = row.handler;
     }
+  }
+  // The fast path reads an id's number by one signedness in any block, so
+  // an "HK" handler that reads it otherwise leaves it to the general path.
+  for (int id = 0; id < kSpecialIdLimit; ++id) {
+    IdFacts& facts = shape.facts[id];
+    facts.unsignedValue = ReadsUnsigned(facts.handler, id);
+    const bool hkAlike = ReadsUnsigned(facts.hkHandler, id) == facts.unsignedValue;
+    facts.plainIn =
+        static_cast<uint8_t>((IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
+                             (IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
   }
   return shape;
 }

@@ -7,8 +7,7 @@
 //   bool BeginList(int blocks)            room for the securities (false: none)
 //   int BeginSecurity(int s, SecurityBlock&, int entries)
 //                                         the entries it will take (0 or entries)
-//   void Scaled(int j, int id, int type, double value)   a plain number
-//   void Cell(int j, int id, int type, const CIndexValue&) a decoded field
+//   void Cell(int j, int id, int type, const CIndexValue&) an entry's value
 //   void Text(int j, int id, std::string_view text)       a sized text
 //   CKestrelData* EventTarget(); void EventsRead()        market events (155)
 //   void Extra(int id, int type, const CIndexValue&)      a trailing number
@@ -23,11 +22,13 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <string_view>
 
 #include "IndexToValue.h"
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codec/StopBitRun.h"
 #include "codec/WireCounts.h"
 #include "codes/DecimalScale.h"
 #include "codes/IndicatorDecimals.h"
@@ -40,9 +41,6 @@ namespace kestrel {
 
 // Memory one entry of a value list holds: its id, type, count and value.
 inline constexpr int64_t kQuoteEntryBytes = 3 * sizeof(int) + sizeof(CIndexValue);
-
-// Ids up to this one carry unsigned plain values in quote updates.
-inline constexpr int kHighestUnsignedId = 128;
 
 // The ids of the extra quote entries that carry trailing numbers.
 inline constexpr int kTrailing90Id = 327;
@@ -80,14 +78,9 @@ inline constexpr AppendRow kAppendRows[] = {
 };
 static_assert(std::size(kAppendRows) == static_cast<size_t>(Appended::kQueue91) + 1);
 
-// Handlers whose entry is one plain number.
-constexpr bool IsPlainNumber(Handler handler) {
-  return handler == Handler::kUnsignedOrSigned || handler == Handler::kSigned;
-}
-// The number of a plain entry: unsigned for the low ids of a quote update,
-// signed otherwise.
+// The number of a plain entry, read as its handler reads it.
 inline int64_t ReadPlainNumber(Handler handler, int id, CDecodeCode& code) {
-  if (handler == Handler::kUnsignedOrSigned && id <= kHighestUnsignedId) return ReadUInt32(code);
+  if (ReadsUnsigned(handler, id)) return ReadUInt32(code);
   return ReadInt64(code);
 }
 
@@ -105,13 +98,42 @@ inline double ScaledValue(SecurityBlock& block, int id, int64_t raw) {
   const DecimalScale scale(IndicatorDecimals(block.factor, id));
   return scale.Apply(block.Fixed(id, raw));
 }
-// The same through the facts of an id of the shape's table.
-inline double ScaledValue(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
-  if (facts.fixed) raw = block.FixedOfFixedId(id, raw);
-  if (facts.decimals >= 0) return kPlaceScales[facts.decimals].Apply(raw);
-  const DecimalScale& scale =
-      facts.decimals == kPriceFactor ? block.priceScale : block.pricePlusOneScale;
-  return scale.Apply(raw);
+// A number stored in the member that type code `type` names.
+inline CIndexValue NumberCell(int type, double value) {
+  CIndexValue cell{};
+  StoreNumber(cell, type, value);
+  return cell;
+}
+// The value of a plain entry of an id of the shape's table, the same as
+// NumberCell(type, ScaledValue(...)) gives, by the shortest way its facts
+// allow.
+KESTREL_RUN_INLINE CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id,
+                                         int64_t raw) {
+  CIndexValue cell{};
+  if (facts.fixed && !block.FixNone()) {
+    // A corrected number may pass what a double holds exactly.
+    StoreNumber(cell, facts.type, block.scales[facts.scale].Apply(block.FixedOfFixedId(id, raw)));
+    return cell;
+  }
+  switch (facts.store) {
+    case PlainStore::kInt:
+      cell.nValue = static_cast<int>(std::clamp<int64_t>(raw, std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+      break;
+    case PlainStore::kInt64:
+      cell.llValue = raw;
+      break;
+    case PlainStore::kDouble:
+      cell.dValue = static_cast<double>(raw);
+      break;
+    case PlainStore::kDoubleScaled:
+      cell.dValue = block.scales[facts.scale].Apply(raw);
+      break;
+    case PlainStore::kGeneral:
+      StoreNumber(cell, facts.type, block.scales[facts.scale].Apply(raw));
+      break;
+  }
+  return cell;
 }
 
 // A sized text as a view of the message, ending at its first NUL as the
@@ -186,23 +208,68 @@ template <class Sink>
 void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
                                const kestrel::MessageShape& shape, int count, const int* ids,
                                CDecodeCode& code) {
-  for (int j = 0; j < count; ++j) {
-    const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
-    const kestrel::Handler handler = shape.HandlerOf(id, block.hk);
-    // Plain numbers, most of a quote, are read and stored in line, their
-    // facts looked up once.
-    if (kestrel::IsPlainNumber(handler)) {
-      const int64_t raw = kestrel::ReadPlainNumber(handler, id, code);
-      if (id >= 0 && id < kestrel::kSpecialIdLimit) {
-        const kestrel::IdFacts& facts = shape.facts[id];
-        sink.Scaled(j, id, facts.type, kestrel::ScaledValue(block, facts, id, raw));
-      } else {
-        sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(block, id, raw));
-      }
-      continue;
+  // Plain numbers, most of a quote, are taken in stretches by
+  // WalkPlainEntries; any other entry is read here.
+  int j = 0;
+  while (j < count) {
+    if (ids == nullptr) {
+      j = WalkPlainEntries(sink, block, shape, j, count, code);
+      if (j == count) break;
     }
-    WalkEntry(sink, block, j, id, handler, code);
+    const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
+    if (id >= 0 && id < kestrel::kSpecialIdLimit) {
+      const kestrel::IdFacts& facts = shape.facts[id];
+      const kestrel::Handler handler = block.hk ? facts.hkHandler : facts.handler;
+      if (kestrel::IsPlainNumber(handler)) {
+        const int64_t raw = kestrel::ReadPlainNumber(handler, id, code);
+        sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
+      } else {
+        WalkEntry(sink, block, j, id, handler, code);
+      }
+    } else if (kestrel::IsPlainNumber(shape.plain)) {
+      const int64_t raw = kestrel::ReadPlainNumber(shape.plain, id, code);
+      const int type = IndicatorValueType(id, false);
+      sink.Cell(j, id, type, kestrel::NumberCell(type, kestrel::ScaledValue(block, id, raw)));
+    } else {
+      WalkEntry(sink, block, j, id, shape.plain, code);
+    }
+    ++j;
   }
+}
+
+template <class Sink>
+int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
+                                   const kestrel::MessageShape& shape, int j, int count,
+                                   CDecodeCode& code) {
+  // The entries from j on, while each is a plain number of an id of the
+  // table, with no correction to apply, and lies whole inside the message
+  // (one test of the end for both of its numbers). Stops before any other
+  // entry, unread, and returns its index. The run keeps the position in a
+  // register and hands it back to the cursor when it ends.
+  StopBitRun run(code);
+  const uint8_t plainMask = block.PlainMask();
+  const bool fixNone = block.FixNone();
+  for (; j < count && run.EntryInside(); ++j) {
+    const uint64_t word = run.Peek();
+    int id;
+    int idBytes;
+    if ((word & kStopBit) != 0) {
+      id = static_cast<int>(word & kGroupMask);
+      idBytes = 1;
+    } else if ((word & stopbit::kSecondStopBit) != 0) {
+      id = static_cast<int>(stopbit::TwoGroups(word));
+      idBytes = stopbit::kTwoBytes;
+    } else {
+      break;
+    }
+    if (id >= kestrel::kSpecialIdLimit) break;
+    const kestrel::IdFacts& facts = shape.facts[id];
+    if ((facts.plainIn & plainMask) == 0 || (facts.fixed && !fixNone)) break;
+    run.Skip(idBytes);
+    const int64_t raw = run.FieldInside(facts.unsignedValue);
+    sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
+  }
+  return j;
 }
 
 template <class Sink>
@@ -210,20 +277,21 @@ void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int i
                              kestrel::Handler handler, CDecodeCode& code) {
   using kestrel::Handler;
   CIndexValue cell{};
+  const int type = IndicatorValueType(id, false);
   switch (handler) {
     case Handler::kUnsignedOrSigned:
     case Handler::kSigned:  // read in line by WalkEntries
       return;
     case Handler::kTimeField:
-      sink.Scaled(j, id, IndicatorValueType(id, false),
-                  kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
-      return;
+      cell =
+          kestrel::NumberCell(type, kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
+      break;
     case Handler::kEvents155:
       // Market events go to the sink's list; the entry holds 0.
       DecodeMarketEventData(sink.EventTarget(), code);
       sink.EventsRead();
-      sink.Scaled(j, id, IndicatorValueType(id, false), kestrel::ScaledValue(b, id, 0));
-      return;
+      cell = kestrel::NumberCell(type, kestrel::ScaledValue(b, id, 0));
+      break;
     case Handler::kText:
       sink.Text(j, id, kestrel::ReadSizedView(code));
       return;
@@ -264,7 +332,7 @@ void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int i
       Decode_156_IndIndex(&b.Lists().series156, &cell, b.code, id, b.type, code);
       break;
   }
-  sink.Cell(j, id, IndicatorValueType(id, false), cell);
+  sink.Cell(j, id, type, cell);
 }
 
 template <class Sink>
