@@ -31,7 +31,7 @@ struct Entry {
   CodeFacts facts;
 };
 
-static_assert(sizeof(Entry) == 48, "the memo's size in its header assumes 48-byte entries");
+static_assert(sizeof(Entry) == 56, "the memo's size in its header assumes 56-byte entries");
 
 struct Memo {
   Entry sets[kSets][kWays];

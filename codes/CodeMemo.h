@@ -6,7 +6,7 @@
 // kMemoEntries codes, a market's worth. Codes longer than kMemoCodeRoom
 // characters, and types longer than kMemoTypeRoom, are always worked out
 // afresh. The memo is made on a thread's first classification and holds
-// 384 KiB.
+// 448 KiB.
 #ifndef KESTREL_CODES_CODEMEMO_H
 #define KESTREL_CODES_CODEMEMO_H
 
@@ -20,13 +20,25 @@ inline constexpr size_t kMemoCodeRoom = 23;
 inline constexpr size_t kMemoTypeRoom = 15;
 inline constexpr size_t kMemoEntries = 8192;
 
-// What is known of one code; each half is filled the first time it is asked.
+// What is known of one code; each part is filled the first time it is asked.
 struct CodeFacts {
   bool typeKnown = false;
   bool factorKnown = false;
   uint8_t typeLength = 0;
   int8_t factor = 0;
   char type[kMemoTypeRoom] = {};
+  // What the quote messages' blocks need of the code (decode/realtime): the
+  // factor of its values, flags, and its futures or gold correction, whose
+  // parts are all small.
+  bool blockKnown = false;
+  int8_t blockFactor = 0;
+  uint8_t blockFlags = 0;  // kBlockHK | kBlockStopBitTimes | kBlockNoFix
+  uint8_t fixSetADivisor = 1;
+  uint8_t fixSetBMultiplier = 1;
+  uint8_t fixSetBDivisor = 1;
+  static constexpr uint8_t kBlockHK = 1;
+  static constexpr uint8_t kBlockStopBitTimes = 2;
+  static constexpr uint8_t kBlockNoFix = 4;
 
   std::string_view Type() const { return {type, typeLength}; }
   // Stores a type when it fits; a longer one stays unknown.

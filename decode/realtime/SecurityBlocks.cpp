@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string_view>
 
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
+#include "codes/CodeMemo.h"
 #include "codes/TernCode.h"
 #include "model/OwnedArray.h"
 
@@ -33,38 +35,39 @@ constexpr std::string_view kStopBitTimeTypes[] = {
 
 constexpr std::string_view kHKType = "HK";
 
-// What a block's code decides, kept per thread by the code's text: a feed
-// sends the same securities message after message, and classifying a code
-// (its bond form, price unit factor, security type and correction) costs
-// far more than finding it again. Direct-mapped: a code that lands on a
-// taken slot replaces it.
-struct ClassifiedCode {
-  char code[kKestrelTernCodeSize] = {};
-  int factor = 0;
-  std::string type;
-  bool hk = false;
-  bool stopBitTimes = false;
-  kestrel::FixScale fix;
-};
-constexpr size_t kClassifiedSlots = 1024;  // a power of two
-constexpr uint64_t kFnvOffset = 14695981039346656037ULL;
-constexpr uint64_t kFnvPrime = 1099511628211ULL;
-
-// The slot of a NUL-terminated code, and its length.
-size_t SlotOf(const char* code, size_t* length) {
-  uint64_t hash = kFnvOffset;
-  size_t n = 0;
-  for (; code[n] != '\0'; ++n) hash = (hash ^ static_cast<unsigned char>(code[n])) * kFnvPrime;
-  *length = n;
-  return static_cast<size_t>(hash) & (kClassifiedSlots - 1);
+// The block half of a code's facts (codes/CodeMemo.h) from a classified
+// block; false when a part does not fit, and the code is then classified
+// afresh each time.
+bool Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
+  using Facts = kestrel::CodeFacts;
+  constexpr int64_t kSmall = std::numeric_limits<uint8_t>::max();
+  const kestrel::FixScale& fix = block.fix;
+  const auto small = [&](int64_t part) { return part >= 0 && part <= kSmall; };
+  if (block.factor < std::numeric_limits<int8_t>::min() ||
+      block.factor > std::numeric_limits<int8_t>::max() || !small(fix.setADivisor) ||
+      !small(fix.setBMultiplier) || !small(fix.setBDivisor)) {
+    return false;
+  }
+  facts.blockFactor = static_cast<int8_t>(block.factor);
+  facts.blockFlags = static_cast<uint8_t>((block.hk ? Facts::kBlockHK : 0) |
+                                          (block.stopBitTimes ? Facts::kBlockStopBitTimes : 0) |
+                                          (fix.none ? Facts::kBlockNoFix : 0));
+  facts.fixSetADivisor = static_cast<uint8_t>(fix.setADivisor);
+  facts.fixSetBMultiplier = static_cast<uint8_t>(fix.setBMultiplier);
+  facts.fixSetBDivisor = static_cast<uint8_t>(fix.setBDivisor);
+  facts.blockKnown = true;
+  return true;
 }
 
-// The slots of the calling thread, made on first use; null when no memory
-// is left (every code is then classified afresh).
-ClassifiedCode* ThreadClassifiedCodes() {
-  thread_local std::unique_ptr<ClassifiedCode[]> slots(new (std::nothrow)
-                                                           ClassifiedCode[kClassifiedSlots]);
-  return slots.get();
+// A block set up from its code's remembered facts.
+void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
+  using Facts = kestrel::CodeFacts;
+  block.factor = facts.blockFactor;
+  block.type.assign(facts.type, facts.typeLength);
+  block.hk = (facts.blockFlags & Facts::kBlockHK) != 0;
+  block.stopBitTimes = (facts.blockFlags & Facts::kBlockStopBitTimes) != 0;
+  block.fix = kestrel::FixScale{(facts.blockFlags & Facts::kBlockNoFix) != 0, facts.fixSetADivisor,
+                                facts.fixSetBMultiplier, facts.fixSetBDivisor};
 }
 
 }  // namespace
@@ -108,27 +111,19 @@ void kestrel::SecurityBlock::Classified() {
 void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& cursor) {
   ReadTernCode(cursor, block.code, kTernCodeSize);
   if (block.code[0] == '\0') return;
-  size_t length = 0;
-  const size_t slot = SlotOf(block.code, &length);
-  ClassifiedCode* slots = ThreadClassifiedCodes();
-  ClassifiedCode* known = slots != nullptr ? &slots[slot] : nullptr;
-  if (known != nullptr && std::memcmp(known->code, block.code, length + 1) == 0) {
-    block.factor = known->factor;
-    block.type = known->type;
-    block.hk = known->hk;
-    block.stopBitTimes = known->stopBitTimes;
-    block.fix = known->fix;
+  // A feed sends the same securities message after message, and classifying
+  // a code costs far more than finding it again in the thread's memo.
+  kestrel::CodeFacts* facts = kestrel::FactsOf(block.code);
+  if (facts != nullptr && facts->blockKnown && facts->typeKnown) {
+    Recall(*facts, block);
   } else {
     Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, nullptr);
     block.Classified();
     block.fix = kestrel::FixScaleOf(block.code);
-    if (known != nullptr) {
-      std::memcpy(known->code, block.code, sizeof known->code);
-      known->factor = block.factor;
-      known->type = block.type;
-      known->hk = block.hk;
-      known->stopBitTimes = block.stopBitTimes;
-      known->fix = block.fix;
+    // The classification may have replaced the code's entry: find it again.
+    facts = kestrel::FactsOf(block.code);
+    if (facts != nullptr && facts->typeKnown && facts->Type() == block.type) {
+      Remember(block, *facts);
     }
   }
   block.fixKnown = true;
