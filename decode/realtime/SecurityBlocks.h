@@ -63,6 +63,10 @@ struct PendingRecords {
 // blocks of "HK" securities, in any other, or both.
 inline constexpr uint8_t kPlainInOther = 1;
 inline constexpr uint8_t kPlainInHK = 2;
+// The same two bits moved up by this shift: in a block whose values a
+// futures or gold correction concerns (ids the correction concerns lack
+// them).
+inline constexpr int kPlainInFixedShift = 2;
 
 // Where an indicator's scale is found in a block (SecurityBlock::scales):
 // slots 0 to kMostPlaces hold that many fixed places, then come the price
@@ -115,8 +119,12 @@ struct SecurityBlock {
     if (!IsFixedId(id)) return raw;
     return FixedOfFixedId(id, raw);
   }
-  // kPlainInHK or kPlainInOther: which handlers of the ids' facts apply.
-  uint8_t PlainMask() const { return hk ? kPlainInHK : kPlainInOther; }
+  // The bit of IdFacts::plainIn that says an id's entry in this block is a
+  // plain number that no correction concerns.
+  uint8_t PlainMask() {
+    return static_cast<uint8_t>((hk ? kPlainInHK : kPlainInOther)
+                                << (FixNone() ? 0 : kPlainInFixedShift));
+  }
   // True when no correction concerns the block's values.
   bool FixNone() {
     if (!fixKnown) {
@@ -291,9 +299,11 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
     IdFacts& facts = shape.facts[id];
     facts.unsignedValue = ReadsUnsigned(facts.handler, id);
     const bool hkAlike = ReadsUnsigned(facts.hkHandler, id) == facts.unsignedValue;
-    facts.plainIn =
+    const auto plainIn =
         static_cast<uint8_t>((IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
                              (IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
+    facts.plainIn =
+        static_cast<uint8_t>(plainIn | (facts.fixed ? 0 : plainIn << kPlainInFixedShift));
   }
   return shape;
 }

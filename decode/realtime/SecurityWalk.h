@@ -104,17 +104,12 @@ inline CIndexValue NumberCell(int type, double value) {
   StoreNumber(cell, type, value);
   return cell;
 }
-// The value of a plain entry of an id of the shape's table, the same as
-// NumberCell(type, ScaledValue(...)) gives, by the shortest way its facts
-// allow.
-KESTREL_RUN_INLINE CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id,
-                                         int64_t raw) {
+// The value of a plain entry of an id of the shape's table that no
+// correction concerns, the same as NumberCell(type, ScaledValue(...)) gives,
+// by the shortest way its facts allow.
+KESTREL_RUN_INLINE CIndexValue UncorrectedCell(const SecurityBlock& block, const IdFacts& facts,
+                                               int64_t raw) {
   CIndexValue cell{};
-  if (facts.fixed && !block.FixNone()) {
-    // A corrected number may pass what a double holds exactly.
-    StoreNumber(cell, facts.type, block.scales[facts.scale].Apply(block.FixedOfFixedId(id, raw)));
-    return cell;
-  }
   switch (facts.store) {
     case PlainStore::kInt:
       cell.nValue = static_cast<int>(std::clamp<int64_t>(raw, std::numeric_limits<int>::min(),
@@ -134,6 +129,12 @@ KESTREL_RUN_INLINE CIndexValue PlainCell(SecurityBlock& block, const IdFacts& fa
       break;
   }
   return cell;
+}
+// The same for a number that a futures or gold correction may concern.
+inline CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
+  if (!facts.fixed || block.FixNone()) return UncorrectedCell(block, facts, raw);
+  // A corrected number may pass what a double holds exactly.
+  return NumberCell(facts.type, block.scales[facts.scale].Apply(block.FixedOfFixedId(id, raw)));
 }
 
 // A sized text as a view of the message, ending at its first NUL as the
@@ -248,7 +249,6 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
   // register and hands it back to the cursor when it ends.
   StopBitRun run(code);
   const uint8_t plainMask = block.PlainMask();
-  const bool fixNone = block.FixNone();
   for (; j < count && run.EntryInside(); ++j) {
     const uint64_t word = run.Peek();
     int id;
@@ -264,10 +264,10 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
     }
     if (id >= kestrel::kSpecialIdLimit) break;
     const kestrel::IdFacts& facts = shape.facts[id];
-    if ((facts.plainIn & plainMask) == 0 || (facts.fixed && !fixNone)) break;
+    if ((facts.plainIn & plainMask) == 0) break;
     run.Skip(idBytes);
     const int64_t raw = run.FieldInside(facts.unsignedValue);
-    sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
+    sink.Cell(j, id, facts.type, kestrel::UncorrectedCell(block, facts, raw));
   }
   return j;
 }
