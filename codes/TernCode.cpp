@@ -75,31 +75,36 @@ class TextBuilder {
  public:
   TextBuilder(char* dest, size_t size) : dest_(dest), size_(size) {}
   void Append(std::string_view text) {
-    for (const char c : text) Put(c);
+    const size_t room = size_ - 1 - used_;  // used_ < size_ always
+    const size_t n = std::min(text.size(), room);
+    std::memcpy(dest_ + used_, text.data(), n);
+    used_ += n;
   }
   // The number as "%0*d" prints it: the sign, then the digits zero-padded so
-  // that the whole takes at least `width` characters.
+  // that the whole takes at least `width` characters (width <= kMaxWidth).
   void AppendPadded(int32_t number, int width) {
     const bool negative = number < 0;
     uint32_t magnitude =
         negative ? 0u - static_cast<uint32_t>(number) : static_cast<uint32_t>(number);
-    char digits[kMaxDecimalDigits];
-    int count = 0;
+    // Written from the end of a local buffer backwards, then appended once.
+    char text[kMaxWidth + kMaxDecimalDigits + 1];
+    char* end = text + sizeof text;
+    char* first = end;
     do {
-      digits[count++] = static_cast<char>('0' + magnitude % 10);
+      *--first = static_cast<char>('0' + magnitude % 10);
       magnitude /= 10;
     } while (magnitude != 0);
-    if (negative) Put('-');
-    for (int pad = count + (negative ? 1 : 0); pad < width; ++pad) Put('0');
-    while (count > 0) Put(digits[--count]);
+    const int signWidth = negative ? 1 : 0;
+    const int padTo = std::min(width, kMaxWidth);
+    while (end - first + signWidth < padTo) *--first = '0';
+    if (negative) *--first = '-';
+    Append(std::string_view(first, static_cast<size_t>(end - first)));
   }
   void Finish() { dest_[used_] = '\0'; }
 
  private:
   static constexpr int kMaxDecimalDigits = 10;  // of a 32-bit magnitude
-  void Put(char c) {
-    if (used_ + 1 < size_) dest_[used_++] = c;
-  }
+  static constexpr int kMaxWidth = 16;          // beyond any padding asked for
   char* dest_;
   size_t size_;
   size_t used_ = 0;
@@ -119,22 +124,14 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
     return;
   }
   // Room for the longest text any id produces: a 30-character number part,
-  // the point and a suffix.
-  char text[64] = {};
-  TextBuilder out(text, sizeof text);
+  // the point and a suffix. A code built from numbers is built in dest
+  // straight away: the builder stops where the copy would cut it.
+  char text[64];
+  text[0] = '\0';
   const uint32_t id = ReadUInt32(code);
-  if (id == kTextCodeId) {
-    ReadAscii(code, text, kTextCodeChars);
-  } else if (id == kSuffixIndexedId) {
-    // An index outside the suffix list names no suffix: the text ends at the point.
-    const int suffixIndex = ReadGroups(code, 1);
-    char number[kNumberPartChars + 1] = {};
-    ReadAscii(code, number, kNumberPartChars);
-    out.Append(number);
-    out.Append(".");
-    out.Append(MarketSuffix(suffixIndex));
-    out.Finish();
-  } else {
+  if (id != kTextCodeId && id != kSuffixIndexedId) {
+    const bool toDest = dest != nullptr && destSize > 0;
+    TextBuilder out(toDest ? dest : text, toDest ? destSize : sizeof text);
     const uint32_t offset = ReadUInt32(code);
     if (id == kFundNetValueId) {
       out.AppendPadded(static_cast<int32_t>(offset), kDefaultDigits);
@@ -151,6 +148,20 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
       out.Append(".");
       out.Append(segment.suffix);
     }
+    out.Finish();
+    return;
+  }
+  TextBuilder out(text, sizeof text);
+  if (id == kTextCodeId) {
+    ReadAscii(code, text, kTextCodeChars);
+  } else {
+    // An index outside the suffix list names no suffix: the text ends at the point.
+    const int suffixIndex = ReadGroups(code, 1);
+    char number[kNumberPartChars + 1] = {};
+    ReadAscii(code, number, kNumberPartChars);
+    out.Append(number);
+    out.Append(".");
+    out.Append(MarketSuffix(suffixIndex));
     out.Finish();
   }
   CopyBounded(dest, destSize, text);

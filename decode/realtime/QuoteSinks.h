@@ -129,7 +129,9 @@ class QuoteRecordSink {
 class VisitSink {
  public:
   VisitSink(const KestrelQuoteVisitor& visitor, void* context)
-      : visitor_(visitor), context_(context) {}
+      : visitor_(visitor), context_(context) {
+    for (KestrelVisitEntry& entry : batch_) entry = kNumberEntry;
+  }
   VisitSink(const VisitSink&) = delete;
   VisitSink& operator=(const VisitSink&) = delete;
 
@@ -155,6 +157,7 @@ class VisitSink {
   }
   void Cell(int, int id, int type, const CIndexValue& cell) { Extra(id, type, cell); }
   void Text(int, int id, std::string_view text) {
+    hasText_ = true;
     Next() = KestrelVisitEntry{id, kValueText, 1, {}, text.data(), static_cast<int>(text.size())};
   }
   // Market events are read into a list of the sink's own and handed over
@@ -171,7 +174,10 @@ class VisitSink {
   // Entries gather whether or not the host takes them: one test per
   // batch, in Flush, instead of one per entry.
   void Extra(int id, int type, const CIndexValue& cell) {
-    Next() = KestrelVisitEntry{id, type, 1, cell, nullptr, 0};
+    KestrelVisitEntry& entry = Next();
+    entry.id = id;
+    entry.type = type;
+    entry.value = cell;
   }
   void Series(CKestrelHisData& series) {
     if (visitor_.series == nullptr) return;
@@ -213,6 +219,12 @@ class VisitSink {
     const int count = batched_;
     batched_ = 0;
     if (visitor_.entries != nullptr) visitor_.entries(context_, batch_, count);
+    if (hasText_) {
+      // A number's entry writes only its id, type and value: the others
+      // stay as every entry but a text's has them.
+      hasText_ = false;
+      for (KestrelVisitEntry& entry : batch_) entry = kNumberEntry;
+    }
   }
 
  private:
@@ -232,8 +244,10 @@ class VisitSink {
   const KestrelQuoteVisitor& visitor_;
   void* context_;
   CKestrelData events_;
+  static constexpr KestrelVisitEntry kNumberEntry{0, 0, 1, {}, nullptr, 0};
   KestrelVisitEntry batch_[kBatchEntries];
   int batched_ = 0;
+  bool hasText_ = false;  // a text's entry is in the batch
 };
 
 }  // namespace kestrel

@@ -243,9 +243,9 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
                                    const kestrel::MessageShape& shape, int j, int count,
                                    CDecodeCode& code) {
   // The entries from j on, while each is a plain number of an id of the
-  // table, with no correction to apply, and lies whole inside the message
-  // (one test of the end for both of its numbers). Stops before any other
-  // entry, unread, and returns its index. The run keeps the position in a
+  // table with no correction to apply, or a time field, and lies whole
+  // inside the message (one test of the end for both of its numbers). Stops
+  // before any other entry, unread, and returns its index. The run keeps the position in a
   // register and hands it back to the cursor when it ends.
   StopBitRun run(code);
   const uint8_t plainMask = block.PlainMask();
@@ -264,7 +264,16 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
     }
     if (id >= kestrel::kSpecialIdLimit) break;
     const kestrel::IdFacts& facts = shape.facts[id];
-    if ((facts.plainIn & plainMask) == 0) break;
+    if ((facts.plainIn & plainMask) == 0) {
+      // The time of a quote, a stop-bit integer or a packed time by market.
+      if ((block.hk ? facts.hkHandler : facts.handler) != kestrel::Handler::kTimeField) break;
+      run.Skip(idBytes);
+      const int64_t raw = kestrel::ReadTimeField(block, run.Cursor());
+      run.Resume();
+      const int type = IndicatorValueType(id, false);
+      sink.Cell(j, id, type, kestrel::NumberCell(type, kestrel::ScaledValue(block, id, raw)));
+      continue;
+    }
     run.Skip(idBytes);
     const int64_t raw = run.FieldInside(facts.unsignedValue);
     sink.Cell(j, id, facts.type, kestrel::UncorrectedCell(block, facts, raw));
