@@ -129,7 +129,7 @@ class QuoteRecordSink {
 class VisitSink {
  public:
   VisitSink(const KestrelQuoteVisitor& visitor, void* context)
-      : visitor_(visitor), context_(context) {
+      : visitor_(visitor), context_(context), spare_(SpareLists()) {
     for (KestrelVisitEntry& entry : batch_) entry = kNumberEntry;
   }
   VisitSink(const VisitSink&) = delete;
@@ -147,7 +147,7 @@ class VisitSink {
   bool BeginList(int) { return true; }
   int BeginSecurity(int, SecurityBlock& block, int entries) {
     Flush();
-    block.spare = &SpareLists();
+    block.spare = &spare_;
     entries = std::max(entries, 0);
     if (visitor_.security != nullptr) {
       const KestrelVisitSecurity security{block.code, block.type.c_str(), block.factor, entries};
@@ -211,7 +211,7 @@ class VisitSink {
     if (!block.lists) return;
     BlockLists fresh;
     *block.lists = fresh;
-    SpareLists() = std::move(block.lists);
+    spare_ = std::move(block.lists);
   }
   // Hands the gathered entries to the host.
   void Flush() {
@@ -243,6 +243,7 @@ class VisitSink {
 
   const KestrelQuoteVisitor& visitor_;
   void* context_;
+  std::unique_ptr<BlockLists>& spare_;  // the thread's, found once per message
   CKestrelData events_;
   static constexpr KestrelVisitEntry kNumberEntry{0, 0, 1, {}, nullptr, 0};
   KestrelVisitEntry batch_[kBatchEntries];

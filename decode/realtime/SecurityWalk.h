@@ -243,9 +243,10 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
                                    const kestrel::MessageShape& shape, int j, int count,
                                    CDecodeCode& code) {
   // The entries from j on, while each is a plain number of an id of the
-  // table with no correction to apply, or a time field, and lies whole
-  // inside the message (one test of the end for both of its numbers). Stops
-  // before any other entry, unread, and returns its index. The run keeps the position in a
+  // table or a time field, and lies whole inside the message (one test of
+  // the end for both of its numbers). Stops before any other entry, unread,
+  // and returns its index. Numbers without a correction to apply take the
+  // shortest way. The run keeps the position in a
   // register and hands it back to the cursor when it ends.
   StopBitRun run(code);
   const uint8_t plainMask = block.PlainMask();
@@ -265,8 +266,16 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
     if (id >= kestrel::kSpecialIdLimit) break;
     const kestrel::IdFacts& facts = shape.facts[id];
     if ((facts.plainIn & plainMask) == 0) {
+      const kestrel::Handler handler = block.hk ? facts.hkHandler : facts.handler;
+      if (kestrel::IsPlainNumber(handler)) {
+        // A number that a futures or gold correction concerns.
+        run.Skip(idBytes);
+        const int64_t raw = run.FieldInside(kestrel::ReadsUnsigned(handler, id));
+        sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
+        continue;
+      }
       // The time of a quote, a stop-bit integer or a packed time by market.
-      if ((block.hk ? facts.hkHandler : facts.handler) != kestrel::Handler::kTimeField) break;
+      if (handler != kestrel::Handler::kTimeField) break;
       run.Skip(idBytes);
       const int64_t raw = kestrel::ReadTimeField(block, run.Cursor());
       run.Resume();
