@@ -11,8 +11,10 @@
 
 namespace {
 
-// kMixedShort reads with MixedShortInt64, which must match ReadInt64 too.
-enum class Field { kUnsigned, kSigned, kMixedShort };
+// kMixedShort reads with MixedShortInt64, which must match ReadInt64 too;
+// kFieldUnsigned and kFieldSigned read with Field(), which must match
+// ReadUInt32 and ReadInt64.
+enum class Field { kUnsigned, kSigned, kMixedShort, kFieldUnsigned, kFieldSigned };
 
 struct Case {
   const char* name;
@@ -80,6 +82,11 @@ std::vector<Case> Cases() {
       {"mixed short, every width", {Field::kMixedShort}, Mixed()},
       {"mixed short, long runs", {Field::kMixedShort, Field::kSigned}, LongRuns()},
       {"mixed short, malformed", {Field::kMixedShort}, Malformed()},
+      {"fields, unsigned", {Field::kFieldUnsigned}, Mixed()},
+      {"fields, signed", {Field::kFieldSigned}, Mixed()},
+      {"fields, both", {Field::kFieldUnsigned, Field::kFieldSigned}, LongRuns()},
+      {"fields among columns", {Field::kFieldSigned, Field::kUnsigned, Field::kSigned}, Mixed()},
+      {"fields, malformed", {Field::kFieldUnsigned, Field::kFieldSigned}, Malformed()},
   };
 }
 
@@ -98,6 +105,10 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
           SCOPED_TRACE(testing::Message() << c.name << ", cut at " << cut << ", read " << i);
           if (field == Field::kUnsigned) {
             ASSERT_EQ(run.UInt32(), ReadUInt32(expected.code));
+          } else if (field == Field::kFieldUnsigned) {
+            ASSERT_EQ(run.Field(true), int64_t{ReadUInt32(expected.code)});
+          } else if (field == Field::kFieldSigned) {
+            ASSERT_EQ(run.Field(false), ReadInt64(expected.code));
           } else if (field == Field::kMixedShort) {
             ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
           } else {

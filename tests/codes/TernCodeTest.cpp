@@ -2,7 +2,9 @@
 // written and read forms of codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -95,6 +97,28 @@ TEST(TernCode, WireOnlyForms) {
       {MessageBuilder().ListedCode(22, std::string(30, '7') + "x").Bytes(), std::string(29, '7')},
   };
   for (const auto& [wire, text] : rows) EXPECT_EQ(ReadCode(wire), text) << Hex(wire);
+}
+
+// A destination shorter than the code keeps its first size - 1 characters,
+// and the code is read to its end whatever the destination's size.
+TEST(TernCode, ShortDestinationsKeepTheStartOfTheCode) {
+  const Bytes forms[] = {FromHex("BC A4"), FromHex("F9 12 27 E1"), FromHex("FF 18 41 55 B0"),
+                         kt::MessageBuilder().TextCode("IF1107.CFE").Bytes()};
+  for (const Bytes& wire : forms) {
+    int wholeLength = 0;
+    const std::string whole = ReadCode(wire, &wholeLength);
+    for (size_t size = 1; size <= whole.size() + 1; ++size) {
+      kt::Cursor c(wire);
+      char dest[kTernCodeSize];
+      std::fill(std::begin(dest), std::end(dest), '#');
+      ReadTernCode(c.code, dest, size);
+      EXPECT_EQ(std::string(dest), whole.substr(0, size - 1)) << Hex(wire) << ", size " << size;
+      EXPECT_EQ(c.code.Position(), wholeLength) << Hex(wire) << ", size " << size;
+    }
+    kt::Cursor c(wire);
+    ReadTernCode(c.code, nullptr, 0);
+    EXPECT_EQ(c.code.Position(), wholeLength) << Hex(wire) << ", no destination";
+  }
 }
 
 TEST(TernCode, TooFewBytesLeaveTheDestinationAlone) {
