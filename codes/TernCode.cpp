@@ -77,6 +77,7 @@ class TextBuilder {
   void Append(std::string_view text) {
     const size_t room = size_ - 1 - used_;  // used_ < size_ always
     const size_t n = std::min(text.size(), room);
+    if (n == 0) return;  // an empty text may have no characters at all
     std::memcpy(dest_ + used_, text.data(), n);
     used_ += n;
   }
