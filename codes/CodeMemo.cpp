@@ -33,12 +33,27 @@ struct Entry {
 
 static_assert(sizeof(Entry) == 56, "the memo's size in its header assumes 56-byte entries");
 
+// Texts of codes built from numbers: direct-mapped, a pair that lands on a
+// taken slot replaces it.
+constexpr size_t kBuiltSlots = 1024;
+static_assert((kBuiltSlots & (kBuiltSlots - 1)) == 0, "the slot index is a mask of the hash");
+static_assert(sizeof(BuiltCode) == 32, "the memo's size in its header assumes 32-byte slots");
+
 struct Memo {
   Entry sets[kSets][kWays];
   uint8_t next[kSets] = {};  // the way to replace next in each set
+  BuiltCode built[kBuiltSlots];
 };
 
 thread_local std::unique_ptr<Memo> tMemo;
+
+// The thread's memo, made on first use; null when no memory is left.
+Memo* ThreadMemo() {
+  if (!tMemo) tMemo.reset(new (std::nothrow) Memo);
+  return tMemo.get();
+}
+
+constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;  // 2^64 divided by the golden ratio
 
 Key KeyOf(std::string_view code) {
   Key key;
@@ -51,7 +66,6 @@ Key KeyOf(std::string_view code) {
 constexpr int kFoldRotation = 21;
 
 size_t SetOf(const Key& key) {
-  constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;  // 2^64 divided by the golden ratio
   // The words folded together, rotated apart, then one multiplication.
   uint64_t folded = 0;
   int rotation = 0;
@@ -81,11 +95,9 @@ void CodeFacts::SetFactor(int value) {
 
 CodeFacts* FactsOf(std::string_view code) {
   if (code.size() > kMemoCodeRoom) return nullptr;
-  if (!tMemo) {
-    tMemo.reset(new (std::nothrow) Memo);
-    if (!tMemo) return nullptr;
-  }
-  Memo& memo = *tMemo;
+  Memo* const found = ThreadMemo();
+  if (found == nullptr) return nullptr;
+  Memo& memo = *found;
   const Key key = KeyOf(code);
   const size_t set = SetOf(key);
   Entry* ways = memo.sets[set];
@@ -96,6 +108,20 @@ CodeFacts* FactsOf(std::string_view code) {
   memo.next[set] = static_cast<uint8_t>((way + 1) % kWays);
   ways[way] = Entry{key, true, CodeFacts{}};
   return &ways[way].facts;
+}
+
+void BuiltCode::Set(std::string_view built) {
+  if (built.size() > kMemoCodeRoom) return;
+  std::memcpy(text, built.data(), built.size());
+  length = static_cast<uint8_t>(built.size());
+}
+
+BuiltCode* BuiltCodeOf(uint64_t key) {
+  Memo* const memo = ThreadMemo();
+  if (memo == nullptr) return nullptr;
+  BuiltCode& slot = memo->built[static_cast<size_t>((key * kMix) >> 32) & (kBuiltSlots - 1)];
+  if (slot.key != key || !slot.Known()) slot = BuiltCode{key, 0, {}};
+  return &slot;
 }
 
 }  // namespace kestrel

@@ -6,7 +6,7 @@
 // kMemoEntries codes, a market's worth. Codes longer than kMemoCodeRoom
 // characters, and types longer than kMemoTypeRoom, are always worked out
 // afresh. The memo is made on a thread's first classification and holds
-// 448 KiB.
+// 448 KiB, and 32 KiB more for the texts of codes built from numbers.
 #ifndef KESTREL_CODES_CODEMEMO_H
 #define KESTREL_CODES_CODEMEMO_H
 
@@ -50,6 +50,26 @@ struct CodeFacts {
 // remembered (possibly forgetting another); null when the code is too long
 // to remember or no memo could be made.
 CodeFacts* FactsOf(std::string_view code);
+
+// The text of a code that its compact form builds from two numbers (a
+// segment id and an offset), remembered per thread: building it (segment,
+// padded number, suffix) costs far more than copying it.
+struct BuiltCode {
+  uint64_t key = 0;    // the id and offset, as BuiltCodeKey joins them
+  uint8_t length = 0;  // 0 while not known: a built text is never empty
+  char text[kMemoCodeRoom] = {};
+
+  bool Known() const { return length != 0; }
+  std::string_view Text() const { return {text, length}; }
+  // Stores a text when it fits; a longer one stays unknown.
+  void Set(std::string_view built);
+};
+constexpr uint64_t BuiltCodeKey(uint32_t id, uint32_t offset) {
+  return (uint64_t{id} << 32) | offset;
+}
+// The slot of the pair on this thread, holding it or made empty for it
+// (possibly forgetting another); null when no memo could be made.
+BuiltCode* BuiltCodeOf(uint64_t key);
 
 }  // namespace kestrel
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "codec/Writers.h"
+#include "codes/CodeMemo.h"
 #include "codes/CodeTables.h"
 
 namespace {
@@ -35,11 +36,14 @@ constexpr std::string_view kNoNumber = "YY";
 constexpr std::string_view kNoSuffix = "XX";
 
 // Copies text into dest, cut to destSize - 1 characters and terminated.
-void CopyBounded(char* dest, size_t destSize, const char* text) {
+void CopyBounded(char* dest, size_t destSize, std::string_view text) {
   if (dest == nullptr || destSize == 0) return;
-  const size_t n = std::min(std::strlen(text), destSize - 1);
-  std::memcpy(dest, text, n);
+  const size_t n = std::min(text.size(), destSize - 1);
+  if (n > 0) std::memcpy(dest, text.data(), n);
   dest[n] = '\0';
+}
+void CopyBounded(char* dest, size_t destSize, const char* text) {
+  CopyBounded(dest, destSize, std::string_view(text));
 }
 
 // Appends text as stop-bit ASCII: bit 7 clear on every character but the
@@ -102,6 +106,7 @@ class TextBuilder {
     Append(std::string_view(first, static_cast<size_t>(end - first)));
   }
   void Finish() { dest_[used_] = '\0'; }
+  std::string_view Text() const { return {dest_, used_}; }
 
  private:
   static constexpr int kMaxDecimalDigits = 10;  // of a 32-bit magnitude
@@ -110,6 +115,25 @@ class TextBuilder {
   size_t size_;
   size_t used_ = 0;
 };
+
+// The text of a code built from a segment id and an offset.
+void BuildCode(TextBuilder& out, uint32_t id, uint32_t offset) {
+  if (id == kFundNetValueId) {
+    out.AppendPadded(static_cast<int32_t>(offset), kDefaultDigits);
+    out.Append(kFundNetValueTail);
+  } else {
+    // Unassigned ids and ids of 128 and above use the empty segment: the
+    // offset padded to six digits and a point.
+    const CodeSegment& segment = FindCodeSegment(id);
+    const auto number = static_cast<int32_t>(static_cast<uint32_t>(segment.low) + offset);
+    const int width = segment.digits >= kMinDigits && segment.digits <= kMaxDigits ? segment.digits
+                                                                                   : kDefaultDigits;
+    out.AppendPadded(number, width);
+    out.Append(".");
+    out.Append(segment.suffix);
+  }
+  out.Finish();
+}
 
 std::string UpperCase(std::string_view text) {
   std::string upper(text);
@@ -125,37 +149,13 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
     return;
   }
   // Room for the longest text any id produces: a 30-character number part,
-  // the point and a suffix. A code built from numbers is built in dest
-  // straight away: the builder stops where the copy would cut it.
+  // the point and a suffix.
   char text[64];
-  text[0] = '\0';
-  const uint32_t id = ReadUInt32(code);
-  if (id != kTextCodeId && id != kSuffixIndexedId) {
-    const bool toDest = dest != nullptr && destSize > 0;
-    TextBuilder out(toDest ? dest : text, toDest ? destSize : sizeof text);
-    const uint32_t offset = ReadUInt32(code);
-    if (id == kFundNetValueId) {
-      out.AppendPadded(static_cast<int32_t>(offset), kDefaultDigits);
-      out.Append(kFundNetValueTail);
-    } else {
-      // Unassigned ids and ids of 128 and above use the empty segment: the
-      // offset padded to six digits and a point.
-      const CodeSegment& segment = FindCodeSegment(id);
-      const auto number = static_cast<int32_t>(static_cast<uint32_t>(segment.low) + offset);
-      const int width = segment.digits >= kMinDigits && segment.digits <= kMaxDigits
-                            ? segment.digits
-                            : kDefaultDigits;
-      out.AppendPadded(number, width);
-      out.Append(".");
-      out.Append(segment.suffix);
-    }
-    out.Finish();
-    return;
-  }
   TextBuilder out(text, sizeof text);
+  const uint32_t id = ReadUInt32(code);
   if (id == kTextCodeId) {
     ReadAscii(code, text, kTextCodeChars);
-  } else {
+  } else if (id == kSuffixIndexedId) {
     // An index outside the suffix list names no suffix: the text ends at the point.
     const int suffixIndex = ReadGroups(code, 1);
     char number[kNumberPartChars + 1] = {};
@@ -164,6 +164,16 @@ void ReadTernCode(CDecodeCode& code, char* dest, size_t destSize) {
     out.Append(".");
     out.Append(MarketSuffix(suffixIndex));
     out.Finish();
+  } else {
+    // A code built from two numbers, found in the thread's memo once built.
+    const uint32_t offset = ReadUInt32(code);
+    kestrel::BuiltCode* built = kestrel::BuiltCodeOf(kestrel::BuiltCodeKey(id, offset));
+    if (built != nullptr && built->Known()) {
+      CopyBounded(dest, destSize, built->Text());
+      return;
+    }
+    BuildCode(out, id, offset);
+    if (built != nullptr) built->Set(out.Text());
   }
   CopyBounded(dest, destSize, text);
 }
