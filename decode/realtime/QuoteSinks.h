@@ -150,7 +150,7 @@ class VisitSink {
     block.spare = &spare_;
     entries = std::max(entries, 0);
     if (visitor_.security != nullptr) {
-      const KestrelVisitSecurity security{block.code, block.type.c_str(), block.factor, entries};
+      const KestrelVisitSecurity security{block.code, block.type, block.factor, entries};
       visitor_.security(context_, &security);
     }
     return entries;

@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "KestrelCode.h"
@@ -63,7 +64,7 @@ bool Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
 void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
   using Facts = kestrel::CodeFacts;
   block.factor = facts.blockFactor;
-  block.type.assign(facts.type, facts.typeLength);
+  block.SetType(facts.Type());
   block.hk = (facts.blockFlags & Facts::kBlockHK) != 0;
   block.stopBitTimes = (facts.blockFlags & Facts::kBlockStopBitTimes) != 0;
   block.fix = kestrel::FixScale{(facts.blockFlags & Facts::kBlockNoFix) != 0, facts.fixSetADivisor,
@@ -103,8 +104,8 @@ void kestrel::PendingRecords::AddTo(CKestrelData* result) {
 }
 
 void kestrel::SecurityBlock::Classified() {
-  hk = type == kHKType;
-  stopBitTimes = std::find(std::begin(kStopBitTimeTypes), std::end(kStopBitTimeTypes), type) !=
+  hk = Type() == kHKType;
+  stopBitTimes = std::find(std::begin(kStopBitTimeTypes), std::end(kStopBitTimeTypes), Type()) !=
                  std::end(kStopBitTimeTypes);
 }
 
@@ -117,12 +118,14 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
   if (facts != nullptr && facts->blockKnown && facts->typeKnown) {
     Recall(*facts, block);
   } else {
-    Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &block.type, nullptr);
+    std::string type;
+    Decode_TernCode_Factor_SecurityType(block.code, &block.factor, &type, nullptr);
+    block.SetType(type);
     block.Classified();
     block.fix = kestrel::FixScaleOf(block.code);
     // The classification may have replaced the code's entry: find it again.
     facts = kestrel::FactsOf(block.code);
-    if (facts != nullptr && facts->typeKnown && facts->Type() == block.type) {
+    if (facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {
       Remember(block, *facts);
     }
   }

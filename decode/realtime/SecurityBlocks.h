@@ -9,10 +9,13 @@
 #ifndef KESTREL_DECODE_REALTIME_SECURITYBLOCKS_H
 #define KESTREL_DECODE_REALTIME_SECURITYBLOCKS_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "KestrelData.h"
@@ -82,11 +85,22 @@ constexpr uint8_t ScaleSlot(int decimals) {
   return decimals == kPriceFactorPlusOne ? kPricePlusOneSlot : kPriceFactorSlot;
 }
 
+// Room for a block's security type and its terminator.
+inline constexpr size_t kSecurityTypeRoom = 32;
+
 // Working state of one security block, made afresh for every security.
 struct SecurityBlock {
   char code[kKestrelTernCodeSize] = {};
   int factor = 0;
-  std::string type;
+  // The security type, terminated. Every type the classification gives has
+  // at most 15 characters; a longer one would be cut to the room.
+  char type[kSecurityTypeRoom] = {};
+  std::string_view Type() const { return type; }
+  void SetType(std::string_view text) {
+    const size_t n = std::min(text.size(), sizeof type - 1);
+    std::memcpy(type, text.data(), n);
+    type[n] = '\0';
+  }
   // Worked out from the type once per block, for every entry.
   bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
   bool stopBitTimes = false;  // time fields travel as stop-bit integers

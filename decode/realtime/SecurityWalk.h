@@ -295,20 +295,23 @@ void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int i
                              kestrel::Handler handler, CDecodeCode& code) {
   using kestrel::Handler;
   CIndexValue cell{};
-  const int type = IndicatorValueType(id, false);
+  const int valueType = IndicatorValueType(id, false);
+  // The list decoders take the security type as a string (short enough
+  // never to need the heap).
+  std::string type(b.Type());
   switch (handler) {
     case Handler::kUnsignedOrSigned:
     case Handler::kSigned:  // read in line by WalkEntries
       return;
     case Handler::kTimeField:
-      cell =
-          kestrel::NumberCell(type, kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
+      cell = kestrel::NumberCell(valueType,
+                                 kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
       break;
     case Handler::kEvents155:
       // Market events go to the sink's list; the entry holds 0.
       DecodeMarketEventData(sink.EventTarget(), code);
       sink.EventsRead();
-      cell = kestrel::NumberCell(type, kestrel::ScaledValue(b, id, 0));
+      cell = kestrel::NumberCell(valueType, kestrel::ScaledValue(b, id, 0));
       break;
     case Handler::kText:
       sink.Text(j, id, kestrel::ReadSizedView(code));
@@ -317,40 +320,38 @@ void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int i
       Decode_other_IndIndex(&cell, b.code, id, b.factor, code);
       break;
     case Handler::kList57:
-      Decode_57_IndIndex(&b.Lists().series57, &cell, b.code, id, b.type, code);
+      Decode_57_IndIndex(&b.Lists().series57, &cell, b.code, id, type, code);
       break;
     case Handler::kList58:
-      Decode_58_IndIndex(&b.Lists().series58, &cell, b.code, id, b.type, code);
+      Decode_58_IndIndex(&b.Lists().series58, &cell, b.code, id, type, code);
       break;
     case Handler::kDealRevert89:
-      Decode_89_IndIndex(&b.Lists().series89, &cell, b.code, id, b.type, &b.Lists().trailing89,
-                         code);
+      Decode_89_IndIndex(&b.Lists().series89, &cell, b.code, id, type, &b.Lists().trailing89, code);
       break;
     case Handler::kDeal90:
-      Decode_90_IndIndex(&b.Lists().series90, &cell, b.code, id, b.type, &b.Lists().trailing90,
+      Decode_90_IndIndex(&b.Lists().series90, &cell, b.code, id, type, &b.Lists().trailing90,
                          &b.Lists().trailing90Long, code);
       break;
     case Handler::kQueue91:
       Decode_91_IndIndex(&b.Lists().queue91, &cell, b.code, id, code);
       break;
     case Handler::kOrders93:
-      Decode_93_IndIndex(&b.Lists().series93, &cell, b.code, id, b.type, &b.Lists().trailing93,
-                         code);
+      Decode_93_IndIndex(&b.Lists().series93, &cell, b.code, id, type, &b.Lists().trailing93, code);
       break;
     case Handler::kActions150:
-      Decode_150_IndIndex(&b.Lists().series150, &cell, b.code, id, b.type, code);
+      Decode_150_IndIndex(&b.Lists().series150, &cell, b.code, id, type, code);
       break;
     case Handler::kFixed151:
       Decode_151_IndIndex(&cell, id, code);
       break;
     case Handler::kList152:
-      Decode_152_IndIndex(&b.Lists().series152, &cell, b.code, id, b.type, code);
+      Decode_152_IndIndex(&b.Lists().series152, &cell, b.code, id, type, code);
       break;
     case Handler::kList156:
-      Decode_156_IndIndex(&b.Lists().series156, &cell, b.code, id, b.type, code);
+      Decode_156_IndIndex(&b.Lists().series156, &cell, b.code, id, type, code);
       break;
   }
-  sink.Cell(j, id, type, cell);
+  sink.Cell(j, id, valueType, cell);
 }
 
 template <class Sink>
