@@ -117,8 +117,7 @@ Outcome DecodeFramed(kestrel::SeriesStore& store, const char* message, int avail
     return outcome;
   }
   if (!IsSeriesType(outcome.type)) return outcome;
-  // History trends and level-2 transaction history: their series are copied
-  // from the dispatcher's records.
+  // History trends: their series are copied from the dispatcher's records.
   DispatchedResult result;
   result.result = decoders.decodeFrame(message, end, &result.type);
   outcome.type = result.type;
@@ -138,6 +137,7 @@ bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bo
       {kMsgFormalizedTrend, &CKestrelCode::DecodeFormalizedTrendInto},
       {kMsgFormalizedDeal, &CKestrelCode::DecodeFormalizedDealInto},
       {kMsgQEDataPlus, &CKestrelCode::DecodeQEDataPlusInto},
+      {kMsgLevel2TransactionsHistory, &CKestrelCode::DecodeLevel2TransactionsHistoryInto},
   };
   static constexpr SetDecoders kDecoders{kRoutes, std::size(kRoutes), &CKestrelCode::DecodeFrame};
   Outcome outcome;

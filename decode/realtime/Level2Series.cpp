@@ -5,6 +5,7 @@
 // before the next. The three column lists are tables run by the column
 // layout engine; the named decoders only pick a table. Prices of level-2
 // series always carry three decimals, whatever the security's own factor.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -17,6 +18,8 @@
 #include "codec/WireCounts.h"
 #include "codes/TernCode.h"
 #include "decode/series/ColumnLayout.h"
+#include "decode/series/SeriesResult.h"
+#include "decode/series/SeriesSink.h"
 
 namespace {
 
@@ -68,20 +71,24 @@ constexpr ColumnSpec kOrderColumns[] = {
 // is used: when it is 0 or less, no series follows.
 constexpr int kHistoryHeaderNumbers = 4;
 
+// The ids of the quote that trails the deals of a type-130 body: a 32-bit
+// number (327) and a 64-bit one (350).
+constexpr int kTrailerIds[] = {327, 350};
+
 // Reads the security code and the header of a type-130 body and gives the
-// result its single series record, which is returned; null when the code is
-// empty, the header announces no series or the record cannot be made.
-CKestrelHisData* OpenHistorySeries(CKestrelData* result, char (&ternCode)[kTernCodeSize],
-                                   CDecodeCode& code) {
-  if (result == nullptr) return nullptr;
+// sink its single series, labelled, whose index is returned; -1 when the
+// code is empty, the header announces no series or the series cannot be
+// made.
+int OpenHistorySeries(kestrel::SeriesSink& sink, THisType hisType, char (&ternCode)[kTernCodeSize],
+                      CDecodeCode& code) {
   ReadTernCode(code, ternCode);
-  if (ternCode[0] == '\0') return nullptr;
+  if (ternCode[0] == '\0') return -1;
   int32_t last = 0;
   for (int i = 0; i < kHistoryHeaderNumbers; ++i) last = kestrel::ReadWrappedInt32(code);
-  if (last <= 0) return nullptr;
-  result->SetHisDataNum(1);
-  result->SetHisData();
-  return result->GetKestrelHisData();
+  if (last <= 0) return -1;
+  const int series = sink.AddSeries(1);
+  if (series >= 0) sink.SetHeader(series, ternCode, kPeriodDeal, hisType, 0, 0);
+  return series;
 }
 
 }  // namespace
@@ -113,37 +120,58 @@ void CKestrelCode::DecodeL2OrdersData(char* ternCode, CKestrelHisData* record, C
 }
 
 CKestrelData* CKestrelCode::DecodeLevel2TransactionsHistory(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
+  return kestrel::DecodeIntoRecords(code, &DecodeLevel2TransactionsHistoryInto);
+}
+
+bool CKestrelCode::DecodeLevel2TransactionsHistoryInto(kestrel::SeriesSink& sink,
+                                                       CDecodeCode& code) {
   // The kind of history that follows; any other kind has no body.
   struct Kind {
     uint32_t kind;
-    void (*decode)(CKestrelData* result, CDecodeCode& code);
+    void (*decode)(kestrel::SeriesSink& sink, CDecodeCode& code);
   };
   static constexpr Kind kKinds[] = {
-      {1, DecodeLevel2Transactions},        // deals, then the trailing quote
-      {2, DecodeLevel2TransactionsRevert},  // reverted deals
+      {1, DecodeLevel2TransactionsInto},        // deals, then the trailing quote
+      {2, DecodeLevel2TransactionsRevertInto},  // reverted deals
   };
   const uint32_t kind = ReadUInt32(code);
   for (const Kind& row : kKinds) {
-    if (row.kind == kind) row.decode(result.get(), code);
+    if (row.kind == kind) row.decode(sink, code);
   }
-  return result.release();
+  return true;
 }
 
 void CKestrelCode::DecodeLevel2Transactions(CKestrelData* result, CDecodeCode& code) {
-  char ternCode[kTernCodeSize] = {};
-  CKestrelHisData* record = OpenHistorySeries(result, ternCode, code);
-  if (record == nullptr) return;
-  DecodeL2DealData(ternCode, record, code);
+  if (result == nullptr) return;
+  kestrel::SeriesRecordSink sink(*result);
+  DecodeLevel2TransactionsInto(sink, code);
+}
 
+void CKestrelCode::DecodeLevel2TransactionsRevert(CKestrelData* result, CDecodeCode& code) {
+  if (result == nullptr) return;
+  kestrel::SeriesRecordSink sink(*result);
+  DecodeLevel2TransactionsRevertInto(sink, code);
+}
+
+void CKestrelCode::DecodeLevel2TransactionsInto(kestrel::SeriesSink& sink, CDecodeCode& code) {
+  char ternCode[kTernCodeSize] = {};
+  const int series = OpenHistorySeries(sink, kHisLevel2Deal, ternCode, code);
+  if (series < 0) return;
+  const auto rows = kestrel::ReadWrappedInt32(code);
+  DecodeSeriesColumns({&sink, series}, kDealColumns, rows, kLevel2PriceDecimals,
+                      kestrel::ColumnPlacement::kDeclare, code);
+
+  // The quote that carries the two numbers trailing the deals is a record:
+  // a sink without records leaves it unread.
+  CKestrelData* result = sink.Records();
+  if (result == nullptr) return;
   result->SetQuoteDataNum(1);
   result->SetQuoteData();
   CKestrelQuoteData* quote = result->GetKestrelQuoteData();
   if (quote == nullptr) return;
   quote->SetTernCode(ternCode, static_cast<int>(std::strlen(ternCode)));
-  // The quote carries the two numbers that trail the deals: a 32-bit one
-  // (id 327) and a 64-bit one (id 350).
-  int trailerIds[] = {327, 350};
+  int trailerIds[std::size(kTrailerIds)];
+  std::copy(std::begin(kTrailerIds), std::end(kTrailerIds), trailerIds);
   SetQuoteDataIndexToValue(quote, static_cast<int>(std::size(trailerIds)), trailerIds);
   CIndexValue* values = quote->GetIndexToValue()->GetIndexValue();
   if (values == nullptr) return;
@@ -151,8 +179,12 @@ void CKestrelCode::DecodeLevel2Transactions(CKestrelData* result, CDecodeCode& c
   values[1].llValue = ReadInt64(code);
 }
 
-void CKestrelCode::DecodeLevel2TransactionsRevert(CKestrelData* result, CDecodeCode& code) {
+void CKestrelCode::DecodeLevel2TransactionsRevertInto(kestrel::SeriesSink& sink,
+                                                      CDecodeCode& code) {
   char ternCode[kTernCodeSize] = {};
-  CKestrelHisData* record = OpenHistorySeries(result, ternCode, code);
-  if (record != nullptr) DecodeL2DealRevertData(ternCode, record, code);
+  const int series = OpenHistorySeries(sink, kHisLevel2DealRevert, ternCode, code);
+  if (series < 0) return;
+  const auto rows = kestrel::ReadWrappedInt32(code);
+  DecodeSeriesColumns({&sink, series}, kDealRevertColumns, rows, kLevel2PriceDecimals,
+                      kestrel::ColumnPlacement::kDeclare, code);
 }
