@@ -106,7 +106,7 @@ class StopBitRun {
   KESTREL_RUN_INLINE int64_t FieldInside(bool isUnsigned) {
     const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);
     const uint64_t stops = word & (isUnsigned ? kUnsignedFieldStops : kSignedFieldStops);
-    if (stops == 0) return FieldWithoutStop(word, isUnsigned);
+    if (__builtin_expect(stops == 0, 0)) return FieldWithoutStop(word, isUnsigned);
     // The stop bit of byte n - 1 is bit 8n - 1.
     const int n = (__builtin_ctzll(stops) >> 3) + 1;
     position_ += n;

@@ -233,7 +233,7 @@ class VisitSink {
   static constexpr int kBatchEntries = 64;
 
   KestrelVisitEntry& Next() {
-    if (batched_ == kBatchEntries) Flush();
+    if (__builtin_expect(batched_ == kBatchEntries, 0)) Flush();
     return batch_[batched_++];
   }
   static std::unique_ptr<BlockLists>& SpareLists() {

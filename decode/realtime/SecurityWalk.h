@@ -265,7 +265,7 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
     }
     if (id >= kestrel::kSpecialIdLimit) break;
     const kestrel::IdFacts& facts = shape.facts[id];
-    if ((facts.plainIn & plainMask) == 0) {
+    if (__builtin_expect((facts.plainIn & plainMask) == 0, 0)) {
       const kestrel::Handler handler = block.hk ? facts.hkHandler : facts.handler;
       if (kestrel::IsPlainNumber(handler)) {
         // A number that a futures or gold correction concerns.
