@@ -316,6 +316,8 @@ void CIndexToValue::Clear() {
   // count column a text array is released without its texts.
   if (IndexValue != nullptr && ValueType != nullptr) {
     for (int i = 0; i < Num; ++i) {
+      // Single numbers, most entries of a quote, own nothing.
+      if (ValueType[i] < kValueText) continue;
       const int count = OneIndexValueNum != nullptr ? OneIndexValueNum[i] : 0;
       ReleaseValue(IndexValue[i], ValueType[i], count);
     }

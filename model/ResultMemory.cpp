@@ -2,6 +2,7 @@
 #include "model/ResultMemory.h"
 
 #include <cstddef>
+#include <limits>
 #include <new>
 
 namespace kestrel {
@@ -29,10 +30,10 @@ constexpr int kStepBits = 2;
 constexpr int kStepsPerDoubling = 1 << kStepBits;
 constexpr int kFirstDoubling = 6;  // log2(kSmallLimit)
 
+// The index of the highest set bit of n (n >= 1).
 constexpr int HighestBit(size_t n) {
-  int bit = 0;
-  while (n >>= 1) ++bit;
-  return bit;
+  return std::numeric_limits<unsigned long long>::digits - 1 -
+         __builtin_clzll(static_cast<unsigned long long>(n));
 }
 
 // The class of a block of `total` bytes (header included), total >= 1.
