@@ -82,6 +82,19 @@ class StopBitRun {
   }
   // The index of the next byte the run reads.
   int Position() const { return position_; }
+  // True when the next kFourFields fields take one byte each (stop bits set
+  // in all four bytes); `word` then holds them, the first in the low byte,
+  // and the run moves past them. Otherwise nothing moves. A row of small
+  // numbers is then read with one load and one test instead of four.
+  static constexpr int kFourFields = 4;
+  KESTREL_RUN_INLINE bool FourOneByteFields(uint64_t& word) {
+    constexpr uint64_t kFourStops = stopbit::kStopBits & 0xffffffffULL;
+    if (!WordInside()) return false;
+    word = CDecodeCode::WordAt(buffer_ + position_);
+    if ((word & kFourStops) != kFourStops) return false;
+    position_ += kFourFields;
+    return true;
+  }
   KESTREL_RUN_INLINE int64_t Int64() {
     if (!WordInside()) return Careful(ReadInt64Slow);
     const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);

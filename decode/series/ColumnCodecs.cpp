@@ -38,6 +38,10 @@ namespace {
 int32_t Low32(uint64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 constexpr int kBitsPerFlagByte = 8;
+// Where the second to fourth bytes of a word start.
+constexpr int kSecondByteShift = 8;
+constexpr int kThirdByteShift = 16;
+constexpr int kFourthByteShift = 24;
 constexpr int kTen = 10;
 constexpr int kHundred = 100;
 constexpr int kThousand = 1000;
@@ -367,10 +371,25 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
     uint32_t running = first;
     StopBitRun run(code);
     for (int i = 0; i < count; ++i) {
-      running += static_cast<uint32_t>(run.Int64());
-      const uint32_t price1 = running + run.UInt32();
-      const uint32_t price2 = running + run.UInt32();
-      const uint32_t price3 = running + run.UInt32();
+      // Small steps and offsets take one byte each: a row is then one load.
+      uint32_t offset1;
+      uint32_t offset2;
+      uint32_t offset3;
+      uint64_t row;
+      if (run.FourOneByteFields(row)) {
+        running += static_cast<uint32_t>(stopbit::SignedGroups(row, 1));
+        offset1 = static_cast<uint32_t>((row >> kSecondByteShift) & kGroupMask);
+        offset2 = static_cast<uint32_t>((row >> kThirdByteShift) & kGroupMask);
+        offset3 = static_cast<uint32_t>((row >> kFourthByteShift) & kGroupMask);
+      } else {
+        running += static_cast<uint32_t>(run.Int64());
+        offset1 = run.UInt32();
+        offset2 = run.UInt32();
+        offset3 = run.UInt32();
+      }
+      const uint32_t price1 = running + offset1;
+      const uint32_t price2 = running + offset2;
+      const uint32_t price3 = running + offset3;
       const Quad prices = {static_cast<int32_t>(running), static_cast<int32_t>(price1),
                            static_cast<int32_t>(price2), static_cast<int32_t>(price3)};
       ScaledQuad scaled;

@@ -12,7 +12,9 @@
 namespace {
 
 // kMixedShort reads with MixedShortInt64, which must match ReadInt64 too.
-enum class Field { kUnsigned, kSigned, kMixedShort };
+// kFourOneByte tries FourOneByteFields: when it takes four fields, each
+// byte's group is what ReadUInt32 reads; when not, nothing moves.
+enum class Field { kUnsigned, kSigned, kMixedShort, kFourOneByte };
 
 struct Case {
   const char* name;
@@ -59,6 +61,19 @@ kt::Bytes ShortMix() {
   return b.Bytes();
 }
 
+// Rows of small values, now and then one of two bytes or more somewhere in
+// a row.
+kt::Bytes SmallRows() {
+  kt::MessageBuilder b;
+  uint32_t state = 11;
+  for (int i = 0; i < 96; ++i) {
+    state = state * 1103515245u + 12345u;
+    const uint32_t pick = (state >> 16) % 16;
+    b.UInt(pick == 0 ? 128 + (state >> 8) % 20000 : pick == 1 ? 127 : (state >> 20) % 100);
+  }
+  return b.Bytes();
+}
+
 // Bytes without a stop bit in reach, and stop bytes alone.
 kt::Bytes Malformed() {
   kt::MessageBuilder b;
@@ -80,6 +95,10 @@ std::vector<Case> Cases() {
       {"mixed short, every width", {Field::kMixedShort}, Mixed()},
       {"mixed short, long runs", {Field::kMixedShort, Field::kSigned}, LongRuns()},
       {"mixed short, malformed", {Field::kMixedShort}, Malformed()},
+      {"rows of four", {Field::kFourOneByte}, SmallRows()},
+      {"rows of four, then a field", {Field::kFourOneByte, Field::kUnsigned}, SmallRows()},
+      {"rows of four, every width", {Field::kFourOneByte, Field::kSigned}, Mixed()},
+      {"rows of four, malformed", {Field::kFourOneByte}, Malformed()},
   };
 }
 
@@ -100,6 +119,16 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
             ASSERT_EQ(run.UInt32(), ReadUInt32(expected.code));
           } else if (field == Field::kMixedShort) {
             ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
+          } else if (field == Field::kFourOneByte) {
+            const int before = run.Position();
+            uint64_t word = 0;
+            if (run.FourOneByteFields(word)) {
+              for (int k = 0; k < StopBitRun::kFourFields; ++k) {
+                ASSERT_EQ((word >> (8 * k)) & 0x7f, ReadUInt32(expected.code)) << "byte " << k;
+              }
+            } else {
+              ASSERT_EQ(run.Position(), before);
+            }
           } else {
             ASSERT_EQ(run.Int64(), ReadInt64(expected.code));
           }
