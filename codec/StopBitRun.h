@@ -82,17 +82,20 @@ class StopBitRun {
   }
   // The index of the next byte the run reads.
   int Position() const { return position_; }
-  // True when the next kFourFields fields take one byte each (stop bits set
-  // in all four bytes); `word` then holds them, the first in the low byte,
-  // and the run moves past them. Otherwise nothing moves. A row of small
-  // numbers is then read with one load and one test instead of four.
-  static constexpr int kFourFields = 4;
-  KESTREL_RUN_INLINE bool FourOneByteFields(uint64_t& word) {
-    constexpr uint64_t kFourStops = stopbit::kStopBits & 0xffffffffULL;
+  // True when the next kFields fields (at most a word's bytes) take one
+  // byte each, their stop bits all set; `word` then holds them, the first in
+  // the low byte, and the run moves past them. Otherwise nothing moves. Runs
+  // of small numbers are then read with one load and one test per word
+  // instead of one per field.
+  template <int kFields>
+  KESTREL_RUN_INLINE bool OneByteFields(uint64_t& word) {
+    static_assert(kFields > 0 && kFields <= CDecodeCode::kWordBytes, "the fields lie in a word");
+    constexpr uint64_t kStops =
+        stopbit::kStopBits >> (stopbit::kBitsPerByte * (CDecodeCode::kWordBytes - kFields));
     if (!WordInside()) return false;
     word = CDecodeCode::WordAt(buffer_ + position_);
-    if ((word & kFourStops) != kFourStops) return false;
-    position_ += kFourFields;
+    if ((word & kStops) != kStops) return false;
+    position_ += kFields;
     return true;
   }
   KESTREL_RUN_INLINE int64_t Int64() {

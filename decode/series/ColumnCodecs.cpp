@@ -70,11 +70,15 @@ constexpr int kTmYearBase = 1900;
 //
 // The first rows also tell how the deltas are read: when their width flips
 // between one and two bytes often (small deltas of either sign, at random),
-// the rest are read with the branch-free pick of the two widths.
+// the rest are read with the branch-free pick of the two widths; when
+// nearly all take one byte (small steps), a word's worth of them at a time
+// with one load, while they do.
 constexpr int kWatchedRows = 32;
 constexpr int kMixedFlips =
     kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
+constexpr int kMostlyOneByte = kWatchedRows * 3 / 4;
 constexpr int kShortWidth = 2;
+constexpr int kWordFields = CDecodeCode::kWordBytes;
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
   StopBitRun run(code);
@@ -82,6 +86,7 @@ void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store sto
   rows[0] = store(running, 0);
   const int watched = std::min(count, kWatchedRows);
   int flips = 0;
+  int oneByte = 0;
   int lastShort = 0;
   int i = 1;
   for (; i < watched; ++i) {
@@ -90,9 +95,14 @@ void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store sto
     rows[i] = store(running, i);
     const int width = run.Position() - before;
     if (width > kShortWidth) continue;
+    oneByte += static_cast<int>(width == 1);
     flips += static_cast<int>(lastShort != 0 && width != lastShort);
     lastShort = width;
   }
+  const auto next = [&](int row) KESTREL_RUN_INLINE_LAMBDA {
+    running += static_cast<uint64_t>(run.Int64());
+    rows[row] = store(running, row);
+  };
   if (flips >= kMixedFlips) {
     for (; i < count; ++i) {
       running += static_cast<uint64_t>(run.MixedShortInt64());
@@ -100,10 +110,21 @@ void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store sto
     }
     return;
   }
-  for (; i < count; ++i) {
-    running += static_cast<uint64_t>(run.Int64());
-    rows[i] = store(running, i);
+  if (oneByte >= kMostlyOneByte) {
+    for (; i + kWordFields <= count; i += kWordFields) {
+      uint64_t word;
+      if (!run.OneByteFields<kWordFields>(word)) {
+        for (int k = 0; k < kWordFields; ++k) next(i + k);
+        continue;
+      }
+      for (int k = 0; k < kWordFields; ++k) {
+        const int64_t delta = stopbit::SignedGroups(word >> (stopbit::kBitsPerByte * k), 1);
+        running += static_cast<uint64_t>(delta);
+        rows[i + k] = store(running, i + k);
+      }
+    }
   }
+  for (; i < count; ++i) next(i);
 }
 
 int DateOf(const kestrel::LocalTime& local, int yearOffset) {
@@ -376,7 +397,7 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
       uint32_t offset2;
       uint32_t offset3;
       uint64_t row;
-      if (run.FourOneByteFields(row)) {
+      if (run.OneByteFields<kLanes>(row)) {
         running += static_cast<uint32_t>(stopbit::SignedGroups(row, 1));
         offset1 = static_cast<uint32_t>((row >> kSecondByteShift) & kGroupMask);
         offset2 = static_cast<uint32_t>((row >> kThirdByteShift) & kGroupMask);

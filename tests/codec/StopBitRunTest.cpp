@@ -12,9 +12,24 @@
 namespace {
 
 // kMixedShort reads with MixedShortInt64, which must match ReadInt64 too.
-// kFourOneByte tries FourOneByteFields: when it takes four fields, each
-// byte's group is what ReadUInt32 reads; when not, nothing moves.
-enum class Field { kUnsigned, kSigned, kMixedShort, kFourOneByte };
+// kFourOneByte and kEightOneByte try OneByteFields of four and eight
+// fields: when it takes them, each byte's group is what ReadUInt32 reads;
+// when not, nothing moves.
+enum class Field { kUnsigned, kSigned, kMixedShort, kFourOneByte, kEightOneByte };
+
+// One try of OneByteFields<kFields> against the cursor's reads.
+template <int kFields>
+void OneByteFieldsRead(StopBitRun& run, CDecodeCode& expected) {
+  const int before = run.Position();
+  uint64_t word = 0;
+  if (run.OneByteFields<kFields>(word)) {
+    for (int k = 0; k < kFields; ++k) {
+      ASSERT_EQ((word >> (8 * k)) & 0x7f, ReadUInt32(expected)) << "byte " << k;
+    }
+  } else {
+    ASSERT_EQ(run.Position(), before);
+  }
+}
 
 struct Case {
   const char* name;
@@ -99,6 +114,9 @@ std::vector<Case> Cases() {
       {"rows of four, then a field", {Field::kFourOneByte, Field::kUnsigned}, SmallRows()},
       {"rows of four, every width", {Field::kFourOneByte, Field::kSigned}, Mixed()},
       {"rows of four, malformed", {Field::kFourOneByte}, Malformed()},
+      {"words of one-byte fields", {Field::kEightOneByte}, SmallRows()},
+      {"words, then a field", {Field::kEightOneByte, Field::kSigned}, SmallRows()},
+      {"words, every width", {Field::kEightOneByte, Field::kUnsigned}, Mixed()},
   };
 }
 
@@ -120,15 +138,9 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
           } else if (field == Field::kMixedShort) {
             ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
           } else if (field == Field::kFourOneByte) {
-            const int before = run.Position();
-            uint64_t word = 0;
-            if (run.FourOneByteFields(word)) {
-              for (int k = 0; k < StopBitRun::kFourFields; ++k) {
-                ASSERT_EQ((word >> (8 * k)) & 0x7f, ReadUInt32(expected.code)) << "byte " << k;
-              }
-            } else {
-              ASSERT_EQ(run.Position(), before);
-            }
+            ASSERT_NO_FATAL_FAILURE(OneByteFieldsRead<4>(run, expected.code));
+          } else if (field == Field::kEightOneByte) {
+            ASSERT_NO_FATAL_FAILURE(OneByteFieldsRead<8>(run, expected.code));
           } else {
             ASSERT_EQ(run.Int64(), ReadInt64(expected.code));
           }
