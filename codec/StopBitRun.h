@@ -82,20 +82,24 @@ class StopBitRun {
   }
   // The index of the next byte the run reads.
   int Position() const { return position_; }
-  // True when the next kFields fields (at most a word's bytes) take one
-  // byte each, their stop bits all set; `word` then holds them, the first in
-  // the low byte, and the run moves past them. Otherwise nothing moves. Runs
-  // of small numbers are then read with one load and one test per word
-  // instead of one per field.
-  template <int kFields>
-  KESTREL_RUN_INLINE bool OneByteFields(uint64_t& word) {
-    static_assert(kFields > 0 && kFields <= CDecodeCode::kWordBytes, "the fields lie in a word");
+  // True when the next kCount fields (by default as many as fill a word)
+  // take kWidth bytes each: only the last byte of each has its stop bit
+  // set. `word` then holds them, the first byte in the low byte (see
+  // stopbit::FieldGroups), and the run moves past them; otherwise nothing
+  // moves. A column of values of one width is then read with one load and
+  // one test per word instead of one per field.
+  template <int kWidth, int kCount = CDecodeCode::kWordBytes / kWidth>
+  KESTREL_RUN_INLINE bool SameWidthFields(uint64_t& word) {
+    static_assert(kWidth > 0 && kCount > 0 && kWidth * kCount <= CDecodeCode::kWordBytes,
+                  "the fields lie in a word");
+    constexpr int kBytes = kWidth * kCount;
     constexpr uint64_t kStops =
-        stopbit::kStopBits >> (stopbit::kBitsPerByte * (CDecodeCode::kWordBytes - kFields));
+        stopbit::kStopBits >> (stopbit::kBitsPerByte * (CDecodeCode::kWordBytes - kBytes));
+    constexpr uint64_t kEnds = stopbit::FieldEnds(kWidth, kCount);
     if (!WordInside()) return false;
     word = CDecodeCode::WordAt(buffer_ + position_);
-    if ((word & kStops) != kStops) return false;
-    position_ += kFields;
+    if ((word & kStops) != kEnds) return false;
+    position_ += kBytes;
     return true;
   }
   KESTREL_RUN_INLINE int64_t Int64() {

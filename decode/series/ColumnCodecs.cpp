@@ -71,14 +71,41 @@ constexpr int kTmYearBase = 1900;
 // The first rows also tell how the deltas are read: when their width flips
 // between one and two bytes often (small deltas of either sign, at random),
 // the rest are read with the branch-free pick of the two widths; when
-// nearly all take one byte (small steps), a word's worth of them at a time
-// with one load, while they do.
+// nearly all share one width of up to four bytes, a word's worth of them
+// at a time (SameWidthBlocks), while they do.
 constexpr int kWatchedRows = 32;
 constexpr int kMixedFlips =
     kWatchedRows / 4;  // a quarter: branches mispredicted as often cost more
-constexpr int kMostlyOneByte = kWatchedRows * 3 / 4;
+constexpr int kMostOfWatched = kWatchedRows * 3 / 4;
 constexpr int kShortWidth = 2;
-constexpr int kWordFields = CDecodeCode::kWordBytes;
+constexpr int kWidestBlockField = 4;
+
+// Rows from `i` on, in blocks of the fields of kWidth bytes that fill a
+// word: a block whose fields all have that width takes one load and one
+// test; any other is read field by field. Stops before the last whole
+// block; `i` is left at the first row not read.
+template <int kWidth, typename T, typename Store>
+KESTREL_RUN_INLINE void SameWidthBlocks(T* rows, int& i, int count, uint64_t& running,
+                                        StopBitRun& run, const Store& store) {
+  constexpr int kFields = CDecodeCode::kWordBytes / kWidth;
+  for (; i + kFields <= count; i += kFields) {
+    uint64_t word;
+    if (!run.SameWidthFields<kWidth>(word)) {
+      for (int k = 0; k < kFields; ++k) {
+        running += static_cast<uint64_t>(run.Int64());
+        rows[i + k] = store(running, i + k);
+      }
+      continue;
+    }
+#pragma GCC unroll 8
+    for (int k = 0; k < kFields; ++k) {
+      const uint64_t groups = stopbit::FieldGroups<kWidth>(word, k);
+      running += static_cast<uint64_t>(stopbit::SignedGroups(groups, kWidth));
+      rows[i + k] = store(running, i + k);
+    }
+  }
+}
+
 template <typename T, typename Store>
 void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store store) {
   StopBitRun run(code);
@@ -86,23 +113,19 @@ void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store sto
   rows[0] = store(running, 0);
   const int watched = std::min(count, kWatchedRows);
   int flips = 0;
-  int oneByte = 0;
   int lastShort = 0;
+  int widths[kWidestBlockField + 1] = {};  // rows of each width up to the widest block field
   int i = 1;
   for (; i < watched; ++i) {
     const int before = run.Position();
     running += static_cast<uint64_t>(run.Int64());
     rows[i] = store(running, i);
     const int width = run.Position() - before;
+    if (width <= kWidestBlockField) ++widths[width];
     if (width > kShortWidth) continue;
-    oneByte += static_cast<int>(width == 1);
     flips += static_cast<int>(lastShort != 0 && width != lastShort);
     lastShort = width;
   }
-  const auto next = [&](int row) KESTREL_RUN_INLINE_LAMBDA {
-    running += static_cast<uint64_t>(run.Int64());
-    rows[row] = store(running, row);
-  };
   if (flips >= kMixedFlips) {
     for (; i < count; ++i) {
       running += static_cast<uint64_t>(run.MixedShortInt64());
@@ -110,21 +133,27 @@ void RunningSum(T* rows, uint64_t first, int count, CDecodeCode& code, Store sto
     }
     return;
   }
-  if (oneByte >= kMostlyOneByte) {
-    for (; i + kWordFields <= count; i += kWordFields) {
-      uint64_t word;
-      if (!run.OneByteFields<kWordFields>(word)) {
-        for (int k = 0; k < kWordFields; ++k) next(i + k);
-        continue;
-      }
-      for (int k = 0; k < kWordFields; ++k) {
-        const int64_t delta = stopbit::SignedGroups(word >> (stopbit::kBitsPerByte * k), 1);
-        running += static_cast<uint64_t>(delta);
-        rows[i + k] = store(running, i + k);
-      }
+  const int* common = std::max_element(widths + 1, widths + kWidestBlockField + 1);
+  if (*common >= kMostOfWatched) {
+    switch (common - widths) {
+      case 1:
+        SameWidthBlocks<1>(rows, i, count, running, run, store);
+        break;
+      case 2:
+        SameWidthBlocks<2>(rows, i, count, running, run, store);
+        break;
+      case 3:
+        SameWidthBlocks<3>(rows, i, count, running, run, store);
+        break;
+      default:
+        SameWidthBlocks<kWidestBlockField>(rows, i, count, running, run, store);
+        break;
     }
   }
-  for (; i < count; ++i) next(i);
+  for (; i < count; ++i) {
+    running += static_cast<uint64_t>(run.Int64());
+    rows[i] = store(running, i);
+  }
 }
 
 int DateOf(const kestrel::LocalTime& local, int yearOffset) {
@@ -397,7 +426,7 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
       uint32_t offset2;
       uint32_t offset3;
       uint64_t row;
-      if (run.OneByteFields<kLanes>(row)) {
+      if (run.SameWidthFields<1, kLanes>(row)) {
         running += static_cast<uint32_t>(stopbit::SignedGroups(row, 1));
         offset1 = static_cast<uint32_t>((row >> kSecondByteShift) & kGroupMask);
         offset2 = static_cast<uint32_t>((row >> kThirdByteShift) & kGroupMask);
