@@ -38,10 +38,6 @@ namespace {
 int32_t Low32(uint64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 constexpr int kBitsPerFlagByte = 8;
-// Where the second to fourth bytes of a word start.
-constexpr int kSecondByteShift = 8;
-constexpr int kThirdByteShift = 16;
-constexpr int kFourthByteShift = 24;
 constexpr int kTen = 10;
 constexpr int kHundred = 100;
 constexpr int kThousand = 1000;
@@ -420,8 +416,11 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
   if (count < 1) return;
   // Each row's four prices are scaled as they are read, by one division of
   // four lanes: the divisions run alongside the reading of the next fields.
-  WithScale(factor, [=, &code, rows0 = base->pdValue, rows1 = second->pdValue,
-                     rows2 = third->pdValue, rows3 = fourth->pdValue](const auto& scale) KESTREL_RUN_INLINE_LAMBDA {
+  double* const rows0 = base->pdValue;
+  double* const rows1 = second->pdValue;
+  double* const rows2 = third->pdValue;
+  double* const rows3 = fourth->pdValue;
+  const auto prices = [=, &code](const auto& scale) KESTREL_RUN_INLINE_LAMBDA {
     uint32_t running = first;
     StopBitRun run(code);
     for (int i = 0; i < count; ++i) {
@@ -432,28 +431,27 @@ void CKestrelCode::DecodeDayKLine_Double_1_Method(CIndexValue* base, CIndexValue
       uint64_t row;
       if (run.SameWidthFields<1, kLanes>(row)) {
         running += static_cast<uint32_t>(stopbit::SignedGroups(row, 1));
-        offset1 = static_cast<uint32_t>((row >> kSecondByteShift) & kGroupMask);
-        offset2 = static_cast<uint32_t>((row >> kThirdByteShift) & kGroupMask);
-        offset3 = static_cast<uint32_t>((row >> kFourthByteShift) & kGroupMask);
+        offset1 = static_cast<uint32_t>(stopbit::FieldGroups<1>(row, 1));
+        offset2 = static_cast<uint32_t>(stopbit::FieldGroups<1>(row, 2));
+        offset3 = static_cast<uint32_t>(stopbit::FieldGroups<1>(row, 3));
       } else {
         running += static_cast<uint32_t>(run.Int64());
         offset1 = run.UInt32();
         offset2 = run.UInt32();
         offset3 = run.UInt32();
       }
-      const uint32_t price1 = running + offset1;
-      const uint32_t price2 = running + offset2;
-      const uint32_t price3 = running + offset3;
-      const Quad prices = {static_cast<int32_t>(running), static_cast<int32_t>(price1),
-                           static_cast<int32_t>(price2), static_cast<int32_t>(price3)};
+      const Quad values = {static_cast<int32_t>(running), static_cast<int32_t>(running + offset1),
+                           static_cast<int32_t>(running + offset2),
+                           static_cast<int32_t>(running + offset3)};
       ScaledQuad scaled;
-      scale.Four(prices, scaled);
+      scale.Four(values, scaled);
       rows0[i] = scaled[0];
       rows1[i] = scaled[1];
       rows2[i] = scaled[2];
       rows3[i] = scaled[3];
     }
-  });
+  };
+  WithScale(factor, prices);
 }
 
 void CKestrelCode::DecodeDayKLine_Double_2_Method(CIndexValue* column, int count, int factor,
