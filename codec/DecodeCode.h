@@ -160,6 +160,26 @@ inline constexpr int kFourGroupBytes = 4;
 inline constexpr int kFourGroupBits = 28;
 }  // namespace stopbit
 
+// Fields of one width side by side in a word (the first byte in the low
+// byte): the stop bits of the last bytes of `count` fields of `width`
+// bytes, and the 7-bit groups of field k joined, the first group highest.
+namespace stopbit {
+constexpr uint64_t FieldEnds(int width, int count) {
+  uint64_t ends = 0;
+  for (int k = 1; k <= count; ++k) ends |= uint64_t{kStopBit} << (8 * (width * k - 1));
+  return ends;
+}
+template <int kWidth>
+inline uint64_t FieldGroups(uint64_t word, int k) {
+  uint64_t groups = 0;
+#pragma GCC unroll 8
+  for (int j = 0; j < kWidth; ++j) {
+    groups = (groups << kBitsPerGroup) | ((word >> (8 * (kWidth * k + j))) & kGroupMask);
+  }
+  return groups;
+}
+}  // namespace stopbit
+
 // Careful paths, out of line: fewer than eight bytes remain.
 uint32_t ReadUInt32Slow(CDecodeCode& code);
 int64_t ReadInt64Slow(CDecodeCode& code);

@@ -131,6 +131,26 @@ class StopBitRun {
     return code_;
   }
   void Resume() { position_ = code_.Position(); }
+  // True when the next kCount fields (by default as many as fill a word)
+  // take kWidth bytes each: only the last byte of each has its stop bit
+  // set. `word` then holds them, the first byte in the low byte (see
+  // stopbit::FieldGroups), and the run moves past them; otherwise nothing
+  // moves. A column of values of one width is then read with one load and
+  // one test per word instead of one per field.
+  template <int kWidth, int kCount = CDecodeCode::kWordBytes / kWidth>
+  KESTREL_RUN_INLINE bool SameWidthFields(uint64_t& word) {
+    static_assert(kWidth > 0 && kCount > 0 && kWidth * kCount <= CDecodeCode::kWordBytes,
+                  "the fields lie in a word");
+    constexpr int kBytes = kWidth * kCount;
+    constexpr uint64_t kStops =
+        stopbit::kStopBits >> (stopbit::kBitsPerByte * (CDecodeCode::kWordBytes - kBytes));
+    constexpr uint64_t kEnds = stopbit::FieldEnds(kWidth, kCount);
+    if (!WordInside()) return false;
+    word = CDecodeCode::WordAt(buffer_ + position_);
+    if ((word & kStops) != kEnds) return false;
+    position_ += kBytes;
+    return true;
+  }
   KESTREL_RUN_INLINE int64_t Int64() {
     if (!WordInside()) return Careful(ReadInt64Slow);
     const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);

@@ -9,7 +9,8 @@ namespace {
 constexpr int kMonthsPerYear = 12;
 constexpr int kMaxDayOfMonth = 32;  // days above the month's length still split
 constexpr int kDaysInMonths[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-constexpr int kShortestMonthDays = 28;
+// The last year whose every date yyyymmdd fits in an int.
+constexpr int kLastWholeYear = 214748;
 // The Gregorian calendar repeats every 400 years, of 146097 days.
 constexpr int kCycleYears = 400;
 constexpr int64_t kCycleDays = 146097;
@@ -105,9 +106,27 @@ void DateWalk::Start(int date) {
   date_ = date;
   DateParts parts;
   const bool walkable = SplitDate(date, &parts) && parts.year >= 1;
+  year_ = parts.year;
+  month_ = parts.month;
   // Within the month, AddDaysToDate's result is the date plus the gap. A day
   // past the month's length (SplitDate allows up to 32) leaves fewer than 0.
   daysLeft_ = walkable ? DaysInMonth(parts.year, parts.month) - parts.day : -1;
+}
+
+void DateWalk::NextMonth(int day) {
+  if (++month_ > kMonthsPerYear) {
+    month_ = 1;
+    ++year_;
+  }
+  const int64_t date = int64_t{year_} * 10000 + int64_t{month_} * 100 + day;
+  if (year_ > kLastWholeYear) {
+    // As NormalizeDate does, a year beyond the 32-bit date range wraps; the
+    // wrapped date is not walked.
+    Start(static_cast<int>(static_cast<uint32_t>(date)));
+    return;
+  }
+  date_ = static_cast<int>(date);
+  daysLeft_ = DaysInMonth(year_, month_) - day;
 }
 
 int64_t MakeLocalDateTime(int year, int month, int day, int hour, int minute, int second) {

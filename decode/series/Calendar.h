@@ -36,7 +36,12 @@ int NormalizeDate(int year, int month, int64_t day);
 int AddDaysToDate(int date, int32_t days);
 // A date moved on by one day gap after another, each step giving what
 // AddDaysToDate gives. It keeps the days left in the date's month, so that a
-// gap within the month costs one comparison instead of splitting the date.
+// gap within the month costs one comparison instead of splitting the date,
+// and its year and month, so that a gap into the next month (at most the
+// shortest month's length past the end of this one) costs only the length
+// of the next month.
+inline constexpr int kShortestMonthDays = 28;
+
 class DateWalk {
  public:
   explicit DateWalk(int date) { Start(date); }
@@ -44,6 +49,8 @@ class DateWalk {
     if (days >= 0 && days <= daysLeft_) {
       daysLeft_ -= days;
       date_ += days;
+    } else if (daysLeft_ >= 0 && days > daysLeft_ && days - daysLeft_ <= kShortestMonthDays) {
+      NextMonth(days - daysLeft_);
     } else {
       Start(AddDaysToDate(date_, days));
     }
@@ -54,9 +61,13 @@ class DateWalk {
   // Takes up `date`; a date that AddDaysToDate does not move by its day
   // number alone (not valid, or before year 1) gets no days left.
   void Start(int date);
+  // Moves to day `day` (1 to kShortestMonthDays) of the next month.
+  void NextMonth(int day);
 
   int date_ = 0;
   int daysLeft_ = -1;  // -1: every gap goes to AddDaysToDate
+  int year_ = 0;       // of date_, while daysLeft_ >= 0
+  int month_ = 0;
 };
 
 // The local instant of a broken-down time, the C library deciding daylight

@@ -25,6 +25,7 @@
 #include "KestrelUtils.h"
 #include "codec/DecodeCode.h"
 #include "decode/series/Calendar.h"
+#include "decode/series/WideDivision.h"
 #include "support/Cursor.h"
 #include "support/Decoded.h"
 #include "support/Fingerprint.h"
@@ -352,8 +353,18 @@ TEST(ColumnFingerprint, DateWalkFollowsAddDaysToDate) {
   }
 }
 
+// Both ways of dividing the scaled columns, four lanes at a time (where the
+// processor can) and two, give the recorded values.
 TEST(ColumnFingerprint, EveryValueAsRecorded) {
-  EXPECT_EQ(CodecFingerprint(false), 0x732bb762add5e2e0u);
+  for (const bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "wide division" : "two lanes");
+    const bool before = kestrel::AllowWideDivision(wide);
+    if (!wide) {
+      EXPECT_FALSE(kestrel::WideDivision());
+    }
+    EXPECT_EQ(CodecFingerprint(false), 0x732bb762add5e2e0u);
+    kestrel::AllowWideDivision(before);
+  }
 }
 
 struct ZoneCase {

@@ -13,8 +13,36 @@ namespace {
 
 // kMixedShort reads with MixedShortInt64, which must match ReadInt64 too;
 // kFieldUnsigned and kFieldSigned read with Field(), which must match
-// ReadUInt32 and ReadInt64.
-enum class Field { kUnsigned, kSigned, kMixedShort, kFieldUnsigned, kFieldSigned };
+// ReadUInt32 and ReadInt64. The kWidthN fields try SameWidthFields: four fields of one byte, or as
+// many of N bytes as fill a word. When it takes them, each field's groups
+// read as a signed value are what ReadInt64 reads; when not, nothing moves.
+enum class Field {
+  kUnsigned,
+  kSigned,
+  kMixedShort,
+  kFourOfWidth1,
+  kWidth1,
+  kWidth2,
+  kWidth3,
+  kWidth4,
+  kFieldUnsigned,
+  kFieldSigned
+};
+
+// One try of SameWidthFields<kWidth, kCount> against the cursor's reads.
+template <int kWidth, int kCount = 8 / kWidth>
+void SameWidthRead(StopBitRun& run, CDecodeCode& expected) {
+  const int before = run.Position();
+  uint64_t word = 0;
+  if (run.SameWidthFields<kWidth, kCount>(word)) {
+    for (int k = 0; k < kCount; ++k) {
+      const int64_t value = stopbit::SignedGroups(stopbit::FieldGroups<kWidth>(word, k), kWidth);
+      ASSERT_EQ(value, ReadInt64(expected)) << "field " << k;
+    }
+  } else {
+    ASSERT_EQ(run.Position(), before);
+  }
+}
 
 struct Case {
   const char* name;
@@ -61,6 +89,39 @@ kt::Bytes ShortMix() {
   return b.Bytes();
 }
 
+// Rows of small values, now and then one of two bytes or more somewhere in
+// a row.
+kt::Bytes SmallRows() {
+  kt::MessageBuilder b;
+  uint32_t state = 11;
+  for (int i = 0; i < 96; ++i) {
+    state = state * 1103515245u + 12345u;
+    const uint32_t pick = (state >> 16) % 16;
+    b.UInt(pick == 0 ? 128 + (state >> 8) % 20000 : pick == 1 ? 127 : (state >> 20) % 100);
+  }
+  return b.Bytes();
+}
+
+// Runs of signed values of one width (one to five bytes, both signs, the
+// edges of each width among them), a run's width changing at random.
+kt::Bytes WidthBlocks() {
+  kt::MessageBuilder b;
+  uint32_t state = 5;
+  int width = 2;
+  for (int i = 0; i < 160; ++i) {
+    state = state * 1103515245u + 12345u;
+    if ((state >> 16) % 8 == 0) width = 1 + static_cast<int>((state >> 20) % 5);
+    const int64_t top = int64_t{1} << (7 * width - 1);  // the first value too wide
+    const uint32_t pick = (state >> 8) % 8;
+    const int64_t value = pick == 0   ? top - 1
+                          : pick == 1 ? -top
+                          : pick == 2 ? top / 2
+                                      : static_cast<int64_t>(state >> 4) % top;
+    b.Int(pick == 3 ? -value : value);
+  }
+  return b.Bytes();
+}
+
 // Bytes without a stop bit in reach, and stop bytes alone.
 kt::Bytes Malformed() {
   kt::MessageBuilder b;
@@ -87,6 +148,21 @@ std::vector<Case> Cases() {
       {"fields, both", {Field::kFieldUnsigned, Field::kFieldSigned}, LongRuns()},
       {"fields among columns", {Field::kFieldSigned, Field::kUnsigned, Field::kSigned}, Mixed()},
       {"fields, malformed", {Field::kFieldUnsigned, Field::kFieldSigned}, Malformed()},
+      {"rows of four", {Field::kFourOfWidth1}, SmallRows()},
+      {"rows of four, then a field", {Field::kFourOfWidth1, Field::kUnsigned}, SmallRows()},
+      {"rows of four, every width", {Field::kFourOfWidth1, Field::kSigned}, Mixed()},
+      {"rows of four, malformed", {Field::kFourOfWidth1}, Malformed()},
+      {"one-byte words", {Field::kWidth1}, SmallRows()},
+      {"one-byte words, then a field", {Field::kWidth1, Field::kSigned}, SmallRows()},
+      {"one-byte words, every width", {Field::kWidth1, Field::kUnsigned}, Mixed()},
+      {"two-byte words", {Field::kWidth2}, WidthBlocks()},
+      {"three-byte words", {Field::kWidth3}, WidthBlocks()},
+      {"four-byte words", {Field::kWidth4}, WidthBlocks()},
+      {"words of each width in turn",
+       {Field::kWidth1, Field::kWidth2, Field::kWidth3, Field::kWidth4, Field::kSigned},
+       WidthBlocks()},
+      {"wide words, every width", {Field::kWidth3, Field::kWidth2, Field::kWidth4}, Mixed()},
+      {"wide words, malformed", {Field::kWidth2, Field::kWidth3, Field::kWidth4}, Malformed()},
   };
 }
 
@@ -111,6 +187,16 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
             ASSERT_EQ(run.Field(false), ReadInt64(expected.code));
           } else if (field == Field::kMixedShort) {
             ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
+          } else if (field == Field::kFourOfWidth1) {
+            ASSERT_NO_FATAL_FAILURE((SameWidthRead<1, 4>(run, expected.code)));
+          } else if (field == Field::kWidth1) {
+            ASSERT_NO_FATAL_FAILURE(SameWidthRead<1>(run, expected.code));
+          } else if (field == Field::kWidth2) {
+            ASSERT_NO_FATAL_FAILURE(SameWidthRead<2>(run, expected.code));
+          } else if (field == Field::kWidth3) {
+            ASSERT_NO_FATAL_FAILURE(SameWidthRead<3>(run, expected.code));
+          } else if (field == Field::kWidth4) {
+            ASSERT_NO_FATAL_FAILURE(SameWidthRead<4>(run, expected.code));
           } else {
             ASSERT_EQ(run.Int64(), ReadInt64(expected.code));
           }
