@@ -9,18 +9,18 @@
 //     }
 //   }
 //
-// A SeriesSet decodes day and minute K-lines (types 3 and 5), formalized
-// trends and deals (17 and 18), QE data (21) and level-2 transaction history
-// (130) itself, straight into storage that it keeps from one message to the
-// next: once warm, decoding a message of the same shape or smaller allocates
-// nothing, also inside a compressed envelope (54), which is inflated into a
-// buffer the thread keeps. History trends (6) are decoded too, through
-// DecodeOneMessage's records, and allocate per message. What a set holds
-// after a message is exactly what the message's history records hold
-// (CKestrelData::GetKestrelHisData); the parts of a message that are no
-// series (the quote record of A-share deals, QE parameters and order queues,
-// the quote that trails level-2 deals, the symbols of history trends) are
-// not kept.
+// A SeriesSet decodes day and minute K-lines (types 3 and 5), history trends
+// (6), formalized trends and deals (17 and 18), QE data (21) and level-2
+// transaction history (130) itself, straight into storage that it keeps from
+// one message to the next: once warm, decoding a message of the same shape
+// or smaller allocates nothing, also inside a compressed envelope (54), which
+// is inflated into a buffer the thread keeps (a quote message nested in a
+// history trend, rare, has its lists copied from records and allocates).
+// What a set holds after a message is exactly what the message's history
+// records hold (CKestrelData::GetKestrelHisData); the parts of a message
+// that are no series (the quote record of A-share deals, QE parameters and
+// order queues, the quote that trails level-2 deals, the symbols of history
+// trends) are not kept.
 //
 // Every view (texts, spans, headers) points into the set and is valid until
 // the set decodes its next message or is destroyed.

@@ -38,12 +38,16 @@ constexpr MessageType kMergedTypes[] = {
     kMsgMinuteKLine,
 };
 
-bool IsMerged(int type) {
+}  // namespace
+
+bool CKestrelCode::IsMergedInHisTrend(int type) {
   for (const MessageType merged : kMergedTypes) {
     if (type >= 0 && static_cast<unsigned int>(type) == merged) return true;
   }
   return false;
 }
+
+namespace {
 
 // A nested result, freed by its reported type when it goes out of scope.
 struct NestedResult {
@@ -57,14 +61,19 @@ struct NestedResult {
 
 }  // namespace
 
-CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
-  auto result = std::make_unique<CKestrelData>();
-  if (ReadUInt32(code) == 0) return result.release();
+bool CKestrelCode::DecodeHisTrendHead(CKestrelData* result, CDecodeCode& code) {
+  if (ReadUInt32(code) == 0) return false;
   char text[kTernCodeSize] = {};
   ReadTernCode(code, text);  // not kept
   ReadUInt32(code);          // first head field, not kept
-  if (ReadUInt32(code) != kMarker || ReadUInt32(code) != kTrendKind) return result.release();
-  DecodeSymbolsData(result.get(), code);
+  if (ReadUInt32(code) != kMarker || ReadUInt32(code) != kTrendKind) return false;
+  DecodeSymbolsData(result, code);
+  return true;
+}
+
+CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
+  auto result = std::make_unique<CKestrelData>();
+  if (!DecodeHisTrendHead(result.get(), code)) return result.release();
 
   // The nested message must lie wholly inside the envelope: one that would
   // start at or run past the envelope's end is taken as a null nested
@@ -73,7 +82,7 @@ CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
   const char* message = code.TakeRest(&available);
   NestedResult nested;
   nested.result = DecodeNested(message, available, NestedBounds::kWhole, &nested.type);
-  if (nested.result != nullptr && IsMerged(nested.type)) {
+  if (nested.result != nullptr && IsMergedInHisTrend(nested.type)) {
     result->AddKestrelData(reinterpret_cast<CKestrelData*>(nested.result));
   }
   return result.release();

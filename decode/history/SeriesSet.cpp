@@ -25,22 +25,6 @@ struct SeriesRoute {
   kestrel::SinkDecoder decode;
 };
 
-// Types whose result may be a series message's.
-bool IsSeriesType(int type) {
-  switch (type) {
-    case kMsgDayKLine:
-    case kMsgMinuteKLine:
-    case kMsgHisTrend:
-    case kMsgFormalizedTrend:
-    case kMsgFormalizedDeal:
-    case kMsgQEDataPlus:
-    case kMsgLevel2TransactionsHistory:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // A result of the dispatcher, freed by its reported type.
 struct DispatchedResult {
   char* result = nullptr;
@@ -55,6 +39,9 @@ struct DispatchedResult {
 
 struct KestrelSeriesSet::State {
   kestrel::SeriesStore store;
+  // The symbols of a history trend, read as records and kept from one
+  // message to the next; only the series of their lists reach the store.
+  CKestrelData symbols;
 };
 
 KestrelSeriesSet::KestrelSeriesSet() : state(new (std::nothrow) State) {}
@@ -69,6 +56,17 @@ struct SetDecoders {
   const SeriesRoute* routes;  // the messages the set decodes itself
   size_t routeCount;
   char* (*decodeFrame)(const char* message, int available, int* type);  // the dispatcher
+  // A history trend's head and symbols into a result: false when no nested
+  // message follows; and the nested types the trend merges.
+  bool (*hisTrendHead)(CKestrelData* result, CDecodeCode& code);
+  bool (*mergedInHisTrend)(int type);
+};
+
+// Where one decode puts what it finds.
+struct SetTarget {
+  kestrel::SeriesStore& store;
+  CKestrelData& symbols;
+  const SetDecoders& decoders;
 };
 
 // What one decode into the store found.
@@ -78,13 +76,39 @@ struct Outcome {
   int type = -1;
 };
 
+Outcome DecodeFramed(const SetTarget& target, const char* message, int available, bool merging);
+
+// A history trend (6) holds the series of its symbols' lists, then those of
+// its nested message when the trend merges the nested type, in the order
+// DecodeOneMessage's records hold them. The nested message must lie wholly
+// inside the trend, and trends nest only as deep as envelopes do.
+void DecodeHisTrend(const SetTarget& target, CDecodeCode& code, Outcome& outcome) {
+  CKestrelData& symbols = target.symbols;
+  symbols.Clear();
+  const bool nestedFollows = target.decoders.hisTrendHead(&symbols, code);
+  target.store.AddRecords(symbols);
+  symbols.Clear();
+  outcome.cut = code.Exhausted();
+  if (!nestedFollows) return;
+  int available = 0;
+  const char* nested = code.TakeRest(&available);
+  const kestrel::EnvelopeNesting nesting;
+  if (nesting.TooDeep() || nested == nullptr || available < 1) return;
+  int prefixBytes = 0;
+  const uint32_t length = ReadLengthPrefix(nested, available, &prefixBytes);
+  if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) return;
+  const Outcome inner =
+      DecodeFramed(target, nested, prefixBytes + static_cast<int>(length), /*merging=*/true);
+  outcome.cut = outcome.cut || inner.cut;
+}
+
 // Decodes the message framed by the first `available` bytes of `message`
 // into the store. A compressed envelope is inflated into the thread's
 // reusable buffer and its inner message decoded the same way, read as a
 // short message when it announces more than it holds, as the dispatcher
-// reads it.
-Outcome DecodeFramed(kestrel::SeriesStore& store, const char* message, int available,
-                     const SetDecoders& decoders) {
+// reads it. `merging`: the message is nested in a history trend, which
+// keeps the series of the types it merges (quote messages' lists too).
+Outcome DecodeFramed(const SetTarget& target, const char* message, int available, bool merging) {
   Outcome outcome;
   int prefixBytes = 0;
   const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
@@ -105,25 +129,30 @@ Outcome DecodeFramed(kestrel::SeriesStore& store, const char* message, int avail
         kestrel::InflatePayload(payload, static_cast<size_t>(payloadSize));
     const kestrel::EnvelopeNesting nesting;
     if (inflated.bytes == nullptr || nesting.TooDeep() || inflated.size < 1) return outcome;
-    return DecodeFramed(store, inflated.bytes, inflated.size, decoders);
+    return DecodeFramed(target, inflated.bytes, inflated.size, merging);
   }
 
-  for (size_t r = 0; r < decoders.routeCount; ++r) {
-    const SeriesRoute& route = decoders.routes[r];
+  if (wireType == kMsgHisTrend) {
+    outcome.series = true;
+    DecodeHisTrend(target, code, outcome);
+    return outcome;
+  }
+  for (size_t r = 0; r < target.decoders.routeCount; ++r) {
+    const SeriesRoute& route = target.decoders.routes[r];
     if (route.type != wireType) continue;
     outcome.series = true;
-    route.decode(store, code);
+    route.decode(target.store, code);
     outcome.cut = code.Exhausted();
     return outcome;
   }
-  if (!IsSeriesType(outcome.type)) return outcome;
-  // History trends: their series are copied from the dispatcher's records.
+  // Other types hold no series of their own, but a history trend also merges
+  // the lists of the quote messages nested in it: those are copied from the
+  // dispatcher's records.
+  if (!merging || !target.decoders.mergedInHisTrend(outcome.type)) return outcome;
   DispatchedResult result;
-  result.result = decoders.decodeFrame(message, end, &result.type);
-  outcome.type = result.type;
-  outcome.series = IsSeriesType(result.type);
-  if (outcome.series && result.result != nullptr) {
-    store.AddRecords(*reinterpret_cast<CKestrelData*>(result.result));
+  result.result = target.decoders.decodeFrame(message, end, &result.type);
+  if (result.result != nullptr && target.decoders.mergedInHisTrend(result.type)) {
+    target.store.AddRecords(*reinterpret_cast<CKestrelData*>(result.result));
   }
   return outcome;
 }
@@ -139,7 +168,9 @@ bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bo
       {kMsgQEDataPlus, &CKestrelCode::DecodeQEDataPlusInto},
       {kMsgLevel2TransactionsHistory, &CKestrelCode::DecodeLevel2TransactionsHistoryInto},
   };
-  static constexpr SetDecoders kDecoders{kRoutes, std::size(kRoutes), &CKestrelCode::DecodeFrame};
+  static constexpr SetDecoders kDecoders{kRoutes, std::size(kRoutes), &CKestrelCode::DecodeFrame,
+                                         &CKestrelCode::DecodeHisTrendHead,
+                                         &CKestrelCode::IsMergedInHisTrend};
   Outcome outcome;
   if (state != nullptr) {
     kestrel::SeriesStore& store = state->store;
@@ -154,7 +185,9 @@ bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bo
                                   : 0;
       if (prefixBytes > 0 && prefixBytes <= available &&
           length <= static_cast<uint32_t>(available - prefixBytes)) {
-        outcome = DecodeFramed(store, message, prefixBytes + static_cast<int>(length), kDecoders);
+        const SetTarget target{store, state->symbols, kDecoders};
+        outcome = DecodeFramed(target, message, prefixBytes + static_cast<int>(length),
+                               /*merging=*/false);
       }
     } catch (...) {
       outcome.series = false;

@@ -1,9 +1,10 @@
 // A warm series set decodes without allocating: after a warm-up on a
 // message, decoding it again calls no global allocation function. This holds
-// for the messages the set decodes itself (types 3, 5, 17, 18, 21 and 130),
-// also inside compressed envelopes (54); history trends (6) still pass
-// through DecodeOneMessage's records. A binary of its own, since it counts
-// every allocation of the process.
+// for every series message (types 3, 5, 6, 17, 18, 21 and 130), also
+// inside compressed envelopes (54). A history trend's symbols are read as
+// records in the result memory, whose cache is off under AddressSanitizer:
+// there a trend is exempt. A binary of its own, since it counts every
+// allocation of the process.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "KestrelUtils.h"
+#include "model/ResultMemory.h"
 #include "support/CountingAllocator.h"
 #include "support/Session.h"
 
@@ -37,7 +39,7 @@ int WireType(const Bytes& message) {
 }
 
 bool DecodedBySet(int wireType) {
-  for (const int type : {3, 5, 17, 18, 21, 130}) {
+  for (const int type : {3, 5, 6, 17, 18, 21, 130}) {
     if (wireType == type) return true;
   }
   return false;
@@ -68,10 +70,12 @@ TEST(SeriesAllocations, AWarmSetDecodesEverySeriesMessageOfTheSessionWithoutAllo
     for (int k = 0; k < kWarmUps; ++k) set.decode(message.data(), message.size());
     long long allocations = 0;
     for (int k = 0; k < kCountedDecodes; ++k) allocations += AllocationsOfDecode(set, message);
-    EXPECT_EQ(allocations, 0);
+    if (decoded.type != kestrel::MessageType::HisTrend || kestrel::kResultCacheEnabled) {
+      EXPECT_EQ(allocations, 0);
+    }
     ++counted;
   }
-  EXPECT_GE(counted, 18);  // the session holds 17 such messages and one envelope of them
+  EXPECT_GE(counted, 19);  // the session holds 18 such messages and one envelope of them
 }
 
 }  // namespace
