@@ -117,6 +117,24 @@ kestrel::InflatedPayload kestrel::InflatePayload(const unsigned char* payload, s
   return {reinterpret_cast<const char*>(workspace->Bytes()), static_cast<int>(produced)};
 }
 
+kestrel::InflatedPayload kestrel::InflateEnvelope(CDecodeCode& code, int64_t length) {
+  // An empty payload inflates to nothing.
+  const int payloadSize = static_cast<int>(std::min<int64_t>(length - 1, code.Remaining()));
+  if (payloadSize < 1) return {};
+  const auto* payload = reinterpret_cast<const unsigned char*>(code.Take(payloadSize));
+  return InflatePayload(payload, static_cast<size_t>(payloadSize));
+}
+
+int kestrel::WholeMessageBytes(const char* message, int available) {
+  if (message == nullptr || available < 1) return -1;
+  int prefixBytes = 0;
+  const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
+  if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
+    return -1;
+  }
+  return prefixBytes + static_cast<int>(length);
+}
+
 kestrel::EnvelopeNesting::EnvelopeNesting() { ++tEnvelopeNesting; }
 kestrel::EnvelopeNesting::~EnvelopeNesting() { --tEnvelopeNesting; }
 bool kestrel::EnvelopeNesting::TooDeep() const { return tEnvelopeNesting > kMaxEnvelopeNesting; }
@@ -131,26 +149,16 @@ char* CKestrelCode::DecodeNested(const char* message, int available, NestedBound
   const kestrel::EnvelopeNesting nesting;
   if (nesting.TooDeep() || message == nullptr || available < 1) return nullptr;
   if (bounds == NestedBounds::kWhole) {
-    int prefixBytes = 0;
-    const uint32_t length = ReadLengthPrefix(message, available, &prefixBytes);
-    if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) {
-      return nullptr;
-    }
-    available = prefixBytes + static_cast<int>(length);
+    available = kestrel::WholeMessageBytes(message, available);
+    if (available < 0) return nullptr;
   }
   return DecodeFrame(message, available, type);
 }
 
 char* CKestrelCode::DecodeCompressed(CDecodeCode& code, int length, int* type) {
-  // The payload is the L - 1 bytes behind the one-byte type; an empty
-  // payload yields null.
-  const int payloadSize = std::min(length - 1, code.Remaining());
-  if (payloadSize < 1) return nullptr;
   // Inflated straight from the message; the output is the one copy. A
   // failed allocation passes to the dispatcher, which yields null.
-  const auto* payload = reinterpret_cast<const unsigned char*>(code.Take(payloadSize));
-  const kestrel::InflatedPayload inflated =
-      kestrel::InflatePayload(payload, static_cast<size_t>(std::max(payloadSize, 0)));
+  const kestrel::InflatedPayload inflated = kestrel::InflateEnvelope(code, length);
   if (inflated.bytes == nullptr) return nullptr;
   // The inflated bytes are a whole message of their own; its result and
   // type replace the envelope's. Nothing of the result points into them.

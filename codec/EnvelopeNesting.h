@@ -11,6 +11,9 @@
 #define KESTREL_CODEC_ENVELOPENESTING_H
 
 #include <cstddef>
+#include <cstdint>
+
+class CDecodeCode;
 
 namespace kestrel {
 
@@ -38,6 +41,14 @@ struct InflatedPayload {
 // thread keeps for its current envelope level (so a warm thread allocates
 // nothing); the bytes stay valid until the next inflate at the same level.
 InflatedPayload InflatePayload(const unsigned char* payload, size_t size);
+// The same for the envelope whose length prefix gave `length` and whose
+// one-byte type the cursor has just read: its payload is the length - 1
+// bytes behind the type, as many of them as the message holds.
+InflatedPayload InflateEnvelope(CDecodeCode& code, int64_t length);
+
+// The bytes of the whole message at `message` (length prefix, type and
+// body) when the `available` bytes hold all of it; -1 when they do not.
+int WholeMessageBytes(const char* message, int available);
 
 }  // namespace kestrel
 

@@ -12,6 +12,7 @@
 
 #include "KestrelCode.h"
 #include "KestrelData.h"
+#include "KestrelResult.hpp"
 #include "codec/DecodeCode.h"
 #include "codec/MessageTypes.h"
 #include "codes/TernCode.h"
@@ -47,20 +48,6 @@ bool CKestrelCode::IsMergedInHisTrend(int type) {
   return false;
 }
 
-namespace {
-
-// A nested result, freed by its reported type when it goes out of scope.
-struct NestedResult {
-  char* result = nullptr;
-  int type = -1;
-  NestedResult() = default;
-  NestedResult(const NestedResult&) = delete;
-  NestedResult& operator=(const NestedResult&) = delete;
-  ~NestedResult() { CKestrelCode::ClearDecodeMessage(result, type); }
-};
-
-}  // namespace
-
 bool CKestrelCode::DecodeHisTrendHead(CKestrelData* result, CDecodeCode& code) {
   if (ReadUInt32(code) == 0) return false;
   char text[kTernCodeSize] = {};
@@ -80,10 +67,11 @@ CKestrelData* CKestrelCode::DecodeHisTrendData(CDecodeCode& code) {
   // result, and so is one nested deeper than the envelope bound.
   int available = 0;
   const char* message = code.TakeRest(&available);
-  NestedResult nested;
-  nested.result = DecodeNested(message, available, NestedBounds::kWhole, &nested.type);
-  if (nested.result != nullptr && IsMergedInHisTrend(nested.type)) {
-    result->AddKestrelData(reinterpret_cast<CKestrelData*>(nested.result));
+  int type = -1;
+  char* const record = DecodeNested(message, available, NestedBounds::kWhole, &type);
+  const kestrel::Result nested(record, type);  // freed by its reported type
+  if (nested && IsMergedInHisTrend(type)) {
+    result->AddKestrelData(reinterpret_cast<CKestrelData*>(nested.get()));
   }
   return result.release();
 }

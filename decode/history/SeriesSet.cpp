@@ -9,6 +9,7 @@
 
 #include "KestrelCode.h"
 #include "KestrelData.h"
+#include "KestrelResult.hpp"
 #include "KestrelSeries.hpp"
 #include "codec/DecodeCode.h"
 #include "codec/EnvelopeNesting.h"
@@ -23,16 +24,6 @@ namespace {
 struct SeriesRoute {
   MessageType type;
   kestrel::SinkDecoder decode;
-};
-
-// A result of the dispatcher, freed by its reported type.
-struct DispatchedResult {
-  char* result = nullptr;
-  int type = -1;
-  DispatchedResult() = default;
-  DispatchedResult(const DispatchedResult&) = delete;
-  DispatchedResult& operator=(const DispatchedResult&) = delete;
-  ~DispatchedResult() { CKestrelCode::ClearDecodeMessage(result, type); }
 };
 
 }  // namespace
@@ -93,12 +84,10 @@ void DecodeHisTrend(const SetTarget& target, CDecodeCode& code, Outcome& outcome
   int available = 0;
   const char* nested = code.TakeRest(&available);
   const kestrel::EnvelopeNesting nesting;
-  if (nesting.TooDeep() || nested == nullptr || available < 1) return;
-  int prefixBytes = 0;
-  const uint32_t length = ReadLengthPrefix(nested, available, &prefixBytes);
-  if (prefixBytes > available || length > static_cast<uint32_t>(available - prefixBytes)) return;
-  const Outcome inner =
-      DecodeFramed(target, nested, prefixBytes + static_cast<int>(length), /*merging=*/true);
+  if (nesting.TooDeep()) return;
+  const int whole = kestrel::WholeMessageBytes(nested, available);
+  if (whole < 0) return;
+  const Outcome inner = DecodeFramed(target, nested, whole, /*merging=*/true);
   outcome.cut = outcome.cut || inner.cut;
 }
 
@@ -121,12 +110,7 @@ Outcome DecodeFramed(const SetTarget& target, const char* message, int available
   outcome.type = static_cast<int>(wireType);
 
   if (wireType == kMsgCompressed) {
-    // The payload is the L - 1 bytes behind the one-byte type.
-    const int payloadSize = std::min(static_cast<int>(length) - 1, code.Remaining());
-    if (payloadSize < 1) return outcome;
-    const auto* payload = reinterpret_cast<const unsigned char*>(code.Take(payloadSize));
-    const kestrel::InflatedPayload inflated =
-        kestrel::InflatePayload(payload, static_cast<size_t>(payloadSize));
+    const kestrel::InflatedPayload inflated = kestrel::InflateEnvelope(code, length);
     const kestrel::EnvelopeNesting nesting;
     if (inflated.bytes == nullptr || nesting.TooDeep() || inflated.size < 1) return outcome;
     return DecodeFramed(target, inflated.bytes, inflated.size, merging);
@@ -149,10 +133,11 @@ Outcome DecodeFramed(const SetTarget& target, const char* message, int available
   // the lists of the quote messages nested in it: those are copied from the
   // dispatcher's records.
   if (!merging || !target.decoders.mergedInHisTrend(outcome.type)) return outcome;
-  DispatchedResult result;
-  result.result = target.decoders.decodeFrame(message, end, &result.type);
-  if (result.result != nullptr && target.decoders.mergedInHisTrend(result.type)) {
-    target.store.AddRecords(*reinterpret_cast<CKestrelData*>(result.result));
+  int type = -1;
+  char* const record = target.decoders.decodeFrame(message, end, &type);
+  const kestrel::Result result(record, type);  // freed by its reported type
+  if (result && target.decoders.mergedInHisTrend(type)) {
+    target.store.AddRecords(*reinterpret_cast<CKestrelData*>(result.get()));
   }
   return outcome;
 }
@@ -179,15 +164,10 @@ bool KestrelSeriesSet::Decode(const char* message, long long size, int* type, bo
       // Only a whole message is read: its length prefix and all it counts
       // must lie within the bytes given.
       const int available = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-      int prefixBytes = 0;
-      const uint32_t length = message != nullptr && available > 0
-                                  ? ReadLengthPrefix(message, available, &prefixBytes)
-                                  : 0;
-      if (prefixBytes > 0 && prefixBytes <= available &&
-          length <= static_cast<uint32_t>(available - prefixBytes)) {
+      const int whole = kestrel::WholeMessageBytes(message, available);
+      if (whole > 0) {
         const SetTarget target{store, state->symbols, kDecoders};
-        outcome = DecodeFramed(target, message, prefixBytes + static_cast<int>(length),
-                               /*merging=*/false);
+        outcome = DecodeFramed(target, message, whole, /*merging=*/false);
       }
     } catch (...) {
       outcome.series = false;

@@ -67,12 +67,7 @@ int CKestrelCode::VisitFrame(const char* message, int available, kestrel::VisitS
   *type = static_cast<int>(messageType);
 
   if (messageType == kMsgCompressed) {
-    // The payload is the L - 1 bytes behind the one-byte type.
-    const int payloadSize = std::min(static_cast<int>(length) - 1, code.Remaining());
-    if (payloadSize < 1) return kVisitNoResult;
-    const auto* payload = reinterpret_cast<const unsigned char*>(code.Take(payloadSize));
-    const kestrel::InflatedPayload inflated =
-        kestrel::InflatePayload(payload, static_cast<size_t>(payloadSize));
+    const kestrel::InflatedPayload inflated = kestrel::InflateEnvelope(code, length);
     const kestrel::EnvelopeNesting nesting;
     if (inflated.bytes == nullptr || nesting.TooDeep()) return kVisitNoResult;
     // The inflated message may announce more than it holds: it is read as a
