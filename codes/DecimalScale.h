@@ -28,9 +28,10 @@ class DecimalScale {
   }
   // The power of ten; 0 when the decimals named none.
   constexpr double Divisor() const { return divisor_; }
+  // The most places a scale names by count.
+  static constexpr int kMostPlaces = 5;
 
  private:
-  static constexpr int kMostPlaces = 5;
   static constexpr double kPowersOfTen[kMostPlaces + 1] = {1.0,    10.0,    100.0,
                                                            1000.0, 10000.0, 100000.0};
   double divisor_ = 0.0;  // 0: no divisor

@@ -37,9 +37,9 @@ constexpr std::string_view kStopBitTimeTypes[] = {
 constexpr std::string_view kHKType = "HK";
 
 // The block half of a code's facts (codes/CodeMemo.h) from a classified
-// block; false when a part does not fit, and the code is then classified
-// afresh each time.
-bool Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
+// block; when a part does not fit, nothing is remembered and the code is
+// classified afresh each time.
+void Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
   using Facts = kestrel::CodeFacts;
   constexpr int64_t kSmall = std::numeric_limits<uint8_t>::max();
   const kestrel::FixScale& fix = block.fix;
@@ -47,7 +47,7 @@ bool Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
   if (block.factor < std::numeric_limits<int8_t>::min() ||
       block.factor > std::numeric_limits<int8_t>::max() || !small(fix.setADivisor) ||
       !small(fix.setBMultiplier) || !small(fix.setBDivisor)) {
-    return false;
+    return;
   }
   facts.blockFactor = static_cast<int8_t>(block.factor);
   facts.blockFlags = static_cast<uint8_t>((block.hk ? Facts::kBlockHK : 0) |
@@ -57,7 +57,6 @@ bool Remember(const kestrel::SecurityBlock& block, kestrel::CodeFacts& facts) {
   facts.fixSetBMultiplier = static_cast<uint8_t>(fix.setBMultiplier);
   facts.fixSetBDivisor = static_cast<uint8_t>(fix.setBDivisor);
   facts.blockKnown = true;
-  return true;
 }
 
 // A block set up from its code's remembered facts.

@@ -74,7 +74,7 @@ inline constexpr int kPlainInFixedShift = 2;
 // Where an indicator's scale is found in a block (SecurityBlock::scales):
 // slots 0 to kMostPlaces hold that many fixed places, then come the price
 // unit factor and the factor plus one, which the block's code decides.
-inline constexpr int kMostPlaces = 5;
+inline constexpr int kMostPlaces = DecimalScale::kMostPlaces;
 inline constexpr int kPriceFactorSlot = kMostPlaces + 1;
 inline constexpr int kPricePlusOneSlot = kMostPlaces + 2;
 inline constexpr int kScaleSlots = kMostPlaces + 3;
@@ -307,8 +307,9 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
       if (!row.hkOnly) shape.facts[id].handler = row.handler;
     }
   }
-  // The fast path reads an id's number by one signedness in any block, so
-  // an "HK" handler that reads it otherwise leaves it to the general path.
+  // The quickest way reads an id's number by one signedness in any block,
+  // so an "HK" handler that reads it otherwise takes the slower way, which
+  // reads by the handler itself.
   for (int id = 0; id < kSpecialIdLimit; ++id) {
     IdFacts& facts = shape.facts[id];
     facts.unsignedValue = ReadsUnsigned(facts.handler, id);

@@ -137,6 +137,13 @@ inline CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id,
   return NumberCell(facts.type, block.scales[facts.scale].Apply(block.FixedOfFixedId(id, raw)));
 }
 
+// The value of a time field, read as the block's market sends it and
+// scaled as the records hold it.
+inline CIndexValue TimeCell(SecurityBlock& block, int id, CDecodeCode& code) {
+  return NumberCell(IndicatorValueType(id, false),
+                    ScaledValue(block, id, ReadTimeField(block, code)));
+}
+
 // A sized text as a view of the message, ending at its first NUL as the
 // terminated text of a record does. A text cut by the end of the message
 // keeps the bytes there are and marks the cursor exhausted.
@@ -246,8 +253,8 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
   // table or a time field, and lies whole inside the message (one test of
   // the end for both of its numbers). Stops before any other entry, unread,
   // and returns its index. Numbers without a correction to apply take the
-  // shortest way. The run keeps the position in a
-  // register and hands it back to the cursor when it ends.
+  // shortest way. The run keeps the position in a register and hands it
+  // back to the cursor when it ends.
   StopBitRun run(code);
   const uint8_t plainMask = block.PlainMask();
   for (; j < count && run.EntryInside(); ++j) {
@@ -268,19 +275,19 @@ int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
     if (__builtin_expect((facts.plainIn & plainMask) == 0, 0)) {
       const kestrel::Handler handler = block.hk ? facts.hkHandler : facts.handler;
       if (kestrel::IsPlainNumber(handler)) {
-        // A number that a futures or gold correction concerns.
+        // A number that a futures or gold correction concerns, or that an
+        // "HK" block reads by another signedness: read as its handler says.
         run.Skip(idBytes);
         const int64_t raw = run.FieldInside(kestrel::ReadsUnsigned(handler, id));
         sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
         continue;
       }
-      // The time of a quote, a stop-bit integer or a packed time by market.
+      // The time of a quote, read carefully from the cursor.
       if (handler != kestrel::Handler::kTimeField) break;
       run.Skip(idBytes);
-      const int64_t raw = kestrel::ReadTimeField(block, run.Cursor());
+      const CIndexValue cell = kestrel::TimeCell(block, id, run.Cursor());
       run.Resume();
-      const int type = IndicatorValueType(id, false);
-      sink.Cell(j, id, type, kestrel::NumberCell(type, kestrel::ScaledValue(block, id, raw)));
+      sink.Cell(j, id, IndicatorValueType(id, false), cell);
       continue;
     }
     run.Skip(idBytes);
@@ -304,8 +311,7 @@ void CKestrelCode::WalkEntry(Sink& sink, kestrel::SecurityBlock& b, int j, int i
     case Handler::kSigned:  // read in line by WalkEntries
       return;
     case Handler::kTimeField:
-      cell = kestrel::NumberCell(valueType,
-                                 kestrel::ScaledValue(b, id, kestrel::ReadTimeField(b, code)));
+      cell = kestrel::TimeCell(b, id, code);
       break;
     case Handler::kEvents155:
       // Market events go to the sink's list; the entry holds 0.
