@@ -121,19 +121,14 @@ int32_t ReadGroups(CDecodeCode& code, int n) {
 }
 
 int ReadPackedTime(CDecodeCode& code) {
-  constexpr int kBaseHour = 8;
-  constexpr int kSixBits = 63;
-  if (code.Remaining() < 2) {
+  if (code.Remaining() < kPackedTimeBytes) {
     code.MarkExhausted();
     return -1;
   }
   const int pos = code.Position();
-  const int v = static_cast<int8_t>(code.ByteAt(pos)) * 256 + code.ByteAt(pos + 1);
-  const int hour = (v >> 12) + kBaseHour;
-  const int minute = (v >> 6) & kSixBits;
-  const int second = v & kSixBits;
-  code.MoveTo(static_cast<int64_t>(pos) + 2);
-  return hour * 10000 + minute * 100 + second;
+  const int time = PackedTimeOf(code.ByteAt(pos), code.ByteAt(pos + 1));
+  code.MoveTo(static_cast<int64_t>(pos) + kPackedTimeBytes);
+  return time;
 }
 
 void ReadSizedString(CDecodeCode& code, char* dest, size_t destSize) {

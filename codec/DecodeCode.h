@@ -158,6 +158,7 @@ inline uint32_t JoinFourGroups(uint64_t word) {
 }
 inline constexpr int kFourGroupBytes = 4;
 inline constexpr int kFourGroupBits = 28;
+
 }  // namespace stopbit
 
 // Fields of one width side by side in a word (the first byte in the low
@@ -289,6 +290,18 @@ int32_t ReadGroups(CDecodeCode& code, int n);
 // hour 8, then six bits of minutes and six of seconds. -1 when fewer than two
 // bytes remain (the position stays).
 int ReadPackedTime(CDecodeCode& code);
+// The same time from its two bytes.
+inline int PackedTimeOf(uint8_t first, uint8_t second) {
+  constexpr int kBaseHour = 8;
+  constexpr int kSixBits = 63;
+  const int v = static_cast<int8_t>(first) * 256 + second;
+  const int hour = (v >> 12) + kBaseHour;
+  const int minute = (v >> 6) & kSixBits;
+  const int seconds = v & kSixBits;
+  return hour * 10000 + minute * 100 + seconds;
+}
+// Bytes a packed time takes.
+inline constexpr int kPackedTimeBytes = 2;
 
 // Stop-bit length, then that many bytes as a text into dest of `destSize`
 // bytes (terminated). Bytes beyond destSize - 1 are skipped, never written.

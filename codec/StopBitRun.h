@@ -90,19 +90,9 @@ class StopBitRun {
     if (!WordInside()) return isUnsigned ? Careful(ReadUInt32Slow) : Careful(ReadInt64Slow);
     return FieldInside(isUnsigned);
   }
-  // Bytes a quote entry's id and number take at most, with the word that
-  // the number's read looks at: 16 whole bytes from the position let
-  // Peek and FieldInside skip their own tests of the end.
-  static constexpr int kEntryBytes = 2 * CDecodeCode::kWordBytes;
-  // True when kEntryBytes bytes from the position lie inside the message.
-  bool EntryInside() const {
-    return position_ <= lastWordStart_ - (kEntryBytes - CDecodeCode::kWordBytes);
-  }
-  // The word at the position, after EntryInside() said so.
+  // The word at the position, after WindowInside() said so.
   uint64_t Peek() const { return CDecodeCode::WordAt(buffer_ + position_); }
-  void Skip(int bytes) { position_ += bytes; }
-  // Field(), after EntryInside() and a Skip() of at most kEntryBytes -
-  // kWordBytes bytes.
+  // Field(), once a whole word lies inside the message.
   KESTREL_RUN_INLINE int64_t FieldInside(bool isUnsigned) {
     const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);
     const uint64_t stops = word & (isUnsigned ? kUnsignedFieldStops : kSignedFieldStops);
@@ -110,6 +100,12 @@ class StopBitRun {
     // The stop bit of byte n - 1 is bit 8n - 1.
     const int n = (__builtin_ctzll(stops) >> 3) + 1;
     position_ += n;
+    return FieldOfWord(word, n, isUnsigned);
+  }
+  // The number of a field of n bytes that `word` begins with, its last
+  // byte the only stop byte among them (n at most kMaxUInt32Bytes when
+  // `isUnsigned`, kMaxInt64Bytes otherwise): what Field() reads there.
+  KESTREL_RUN_INLINE static int64_t FieldOfWord(uint64_t word, int n, bool isUnsigned) {
     const int groupBits = stopbit::kBitsPerGroup * n;
     if (n <= stopbit::kFourGroupBytes) {
       // Up to four bytes join in 32-bit steps, with short constants.

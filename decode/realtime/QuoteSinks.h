@@ -5,7 +5,9 @@
 #define KESTREL_DECODE_REALTIME_QUOTESINKS_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -87,6 +89,23 @@ class QuoteRecordSink {
     types_[j] = type;
     cells_[j] = cell;
   }
+  // Where a stretch of entries from j on is written: straight into the
+  // quote's columns, as many as the block has.
+  struct Writer {
+    int* ids;
+    int* types;
+    CIndexValue* cells;
+    int room;
+    void Put(int id, int type, uint64_t bits) {
+      *ids++ = id;
+      *types++ = type;
+      std::memcpy(cells++, &bits, sizeof bits);
+    }
+  };
+  Writer Entries(int j) {
+    return {ids_ + j, types_ + j, cells_ + j, std::numeric_limits<int>::max()};
+  }
+  void Wrote(int) {}
   void Text(int j, int id, std::string_view text) {
     ids_[j] = id;
     types_[j] = kValueText;
@@ -156,6 +175,24 @@ class VisitSink {
     return entries;
   }
   void Cell(int, int id, int type, const CIndexValue& cell) { Extra(id, type, cell); }
+  // Where a stretch of entries is written: the rest of the batch, which is
+  // handed over first when full. Only id, type and value are written, as
+  // Extra does.
+  struct Writer {
+    KestrelVisitEntry* at;
+    int room;
+    void Put(int id, int type, uint64_t bits) {
+      at->id = id;
+      at->type = type;
+      std::memcpy(&at->value, &bits, sizeof bits);
+      ++at;
+    }
+  };
+  Writer Entries(int) {
+    if (batched_ == kBatchEntries) Flush();
+    return {batch_ + batched_, kBatchEntries - batched_};
+  }
+  void Wrote(int entries) { batched_ += entries; }
   void Text(int, int id, std::string_view text) {
     hasText_ = true;
     Next() = KestrelVisitEntry{id, kValueText, 1, {}, text.data(), static_cast<int>(text.size())};

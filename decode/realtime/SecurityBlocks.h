@@ -314,9 +314,11 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
     IdFacts& facts = shape.facts[id];
     facts.unsignedValue = ReadsUnsigned(facts.handler, id);
     const bool hkAlike = ReadsUnsigned(facts.hkHandler, id) == facts.unsignedValue;
-    const auto plainIn =
-        static_cast<uint8_t>((IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
-                             (IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
+    // A number stored by the general rule takes the slower way too.
+    const bool quick = facts.store != PlainStore::kGeneral;
+    const auto plainIn = static_cast<uint8_t>(
+        (quick && IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
+        (quick && IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
     facts.plainIn =
         static_cast<uint8_t>(plainIn | (facts.fixed ? 0 : plainIn << kPlainInFixedShift));
   }

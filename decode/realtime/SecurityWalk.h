@@ -27,6 +27,7 @@
 
 #include "IndexToValue.h"
 #include "KestrelCode.h"
+#include "codec/BitExtract.h"
 #include "codec/DecodeCode.h"
 #include "codec/StopBitRun.h"
 #include "codec/WireCounts.h"
@@ -130,6 +131,32 @@ KESTREL_RUN_INLINE CIndexValue UncorrectedCell(const SecurityBlock& block, const
   }
   return cell;
 }
+// The bits of a cell, as a sink writes them.
+inline uint64_t BitsOf(const CIndexValue& cell) {
+  uint64_t bits;
+  static_assert(sizeof cell == sizeof bits);
+  std::memcpy(&bits, &cell, sizeof bits);
+  return bits;
+}
+// UncorrectedCell's bits for an id whose store is not the general rule,
+// with the store picked without a jump: the number is always divided (a
+// double without places by 1, which is exact), and the integer stores take
+// the number instead.
+KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, IdFacts facts, int64_t raw) {
+  const double divisor = block.scales[facts.scale].Divisor();
+  // A scale that names no divisor gives 0 (DecimalScale::Apply).
+  const bool divides = divisor != 0.0;
+  const double scaled = static_cast<double>(raw) / (divides ? divisor : 1.0);
+  uint64_t bits;
+  std::memcpy(&bits, &scaled, sizeof bits);
+  bits = divides ? bits : 0;
+  if (facts.store == PlainStore::kInt64) bits = static_cast<uint64_t>(raw);
+  if (facts.store == PlainStore::kInt) {
+    bits = static_cast<uint32_t>(static_cast<int>(std::clamp<int64_t>(
+        raw, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+  }
+  return bits;
+}
 // The same for a number that a futures or gold correction may concern.
 inline CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
   if (!facts.fixed || block.FixNone()) return UncorrectedCell(block, facts, raw);
@@ -171,6 +198,84 @@ inline CIndexValue TrailingCell(int type, int64_t value) {
     StoreNumber(cell, type, static_cast<double>(value));
   }
   return cell;
+}
+
+// Bytes from an entry's start that its reads may look at: an id of two
+// bytes, then the word its number is read from.
+inline constexpr int kEntryReach = stopbit::kTwoBytes + CDecodeCode::kWordBytes;
+
+// The entries of a block from j on, while each is a plain number of an id
+// of the shape's table or a time field, and lies inside the message with
+// room for a word after its id. Stops before any other entry, unread, and
+// returns its index: the careful reads take it from there, and also any
+// field longer than its reader takes. The position is kept in a register
+// and given back to the cursor at the end. The entries go straight to
+// where the sink keeps them, as many at a time as it has room for.
+// Numbers without a correction to apply take the shortest way.
+template <bool kExtract, class Sink>
+int PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape, int j, int count,
+                 CDecodeCode& code) {
+  if (code.Position() < 0 || code.Length() - code.Position() < kEntryReach) return j;
+  const char* const buffer = code.Buffer();
+  const char* at = buffer + code.Position();
+  const char* const last = buffer + (code.Length() - kEntryReach);  // the last entry start
+  const uint8_t plainMask = block.PlainMask();
+  while (j < count) {
+    typename Sink::Writer out = sink.Entries(j);
+    const int end = count - j <= out.room ? count : j + out.room;
+    const int first = j;
+    for (; j < end && at <= last; ++j) {
+      const uint64_t word = CDecodeCode::WordAt(at);
+      int id;
+      const char* number;  // the number's first byte
+      if ((word & kStopBit) != 0) {
+        id = static_cast<int>(word & kGroupMask);
+        number = at + 1;
+      } else if ((word & stopbit::kSecondStopBit) != 0) {
+        id = static_cast<int>(stopbit::TwoGroups(word));
+        number = at + stopbit::kTwoBytes;
+        if (id >= kSpecialIdLimit) break;
+      } else {
+        break;
+      }
+      const IdFacts& facts = shape.facts[id];
+      const uint64_t field = CDecodeCode::WordAt(number);
+      int bytes;
+      if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
+        const int64_t raw = FieldOfWord<kExtract>(field, facts.unsignedValue, bytes);
+        if (bytes == 0) break;
+        at = number + bytes;
+        out.Put(id, facts.type, PlainBits(block, facts, raw));
+        continue;
+      }
+      const Handler handler = block.hk ? facts.hkHandler : facts.handler;
+      int64_t raw;
+      if (handler == Handler::kTimeField) {
+        // The time of a quote, as a stop-bit integer or two packed bytes.
+        if (block.stopBitTimes) {
+          raw = FieldOfWord<kExtract>(field, true, bytes);
+        } else {
+          raw = PackedTimeOf(static_cast<uint8_t>(field), static_cast<uint8_t>(field >> 8));
+          bytes = kPackedTimeBytes;
+        }
+      } else if (IsPlainNumber(handler)) {
+        // A number that a futures or gold correction concerns, that an
+        // "HK" block reads by another signedness, or that is stored by the
+        // general rule: read as its handler says.
+        raw = FieldOfWord<kExtract>(field, ReadsUnsigned(handler, id), bytes);
+      } else {
+        break;
+      }
+      if (bytes == 0) break;
+      at = number + bytes;
+      // A time is stored as a number of its id is.
+      out.Put(id, facts.type, BitsOf(PlainCell(block, facts, id, raw)));
+    }
+    sink.Wrote(j - first);
+    if (j < end) break;  // an entry of another kind, or the end is near
+  }
+  code.MoveTo(at - buffer);
+  return j;
 }
 
 }  // namespace kestrel
@@ -249,52 +354,9 @@ template <class Sink>
 int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
                                    const kestrel::MessageShape& shape, int j, int count,
                                    CDecodeCode& code) {
-  // The entries from j on, while each is a plain number of an id of the
-  // table or a time field, and lies whole inside the message (one test of
-  // the end for both of its numbers). Stops before any other entry, unread,
-  // and returns its index. Numbers without a correction to apply take the
-  // shortest way. The run keeps the position in a register and hands it
-  // back to the cursor when it ends.
-  StopBitRun run(code);
-  const uint8_t plainMask = block.PlainMask();
-  for (; j < count && run.EntryInside(); ++j) {
-    const uint64_t word = run.Peek();
-    int id;
-    int idBytes;
-    if ((word & kStopBit) != 0) {
-      id = static_cast<int>(word & kGroupMask);
-      idBytes = 1;
-    } else if ((word & stopbit::kSecondStopBit) != 0) {
-      id = static_cast<int>(stopbit::TwoGroups(word));
-      idBytes = stopbit::kTwoBytes;
-    } else {
-      break;
-    }
-    if (id >= kestrel::kSpecialIdLimit) break;
-    const kestrel::IdFacts& facts = shape.facts[id];
-    if (__builtin_expect((facts.plainIn & plainMask) == 0, 0)) {
-      const kestrel::Handler handler = block.hk ? facts.hkHandler : facts.handler;
-      if (kestrel::IsPlainNumber(handler)) {
-        // A number that a futures or gold correction concerns, or that an
-        // "HK" block reads by another signedness: read as its handler says.
-        run.Skip(idBytes);
-        const int64_t raw = run.FieldInside(kestrel::ReadsUnsigned(handler, id));
-        sink.Cell(j, id, facts.type, kestrel::PlainCell(block, facts, id, raw));
-        continue;
-      }
-      // The time of a quote, read carefully from the cursor.
-      if (handler != kestrel::Handler::kTimeField) break;
-      run.Skip(idBytes);
-      const CIndexValue cell = kestrel::TimeCell(block, id, run.Cursor());
-      run.Resume();
-      sink.Cell(j, id, IndicatorValueType(id, false), cell);
-      continue;
-    }
-    run.Skip(idBytes);
-    const int64_t raw = run.FieldInside(facts.unsignedValue);
-    sink.Cell(j, id, facts.type, kestrel::UncorrectedCell(block, facts, raw));
-  }
-  return j;
+  return kestrel::HasFastBitExtract()
+             ? kestrel::PlainStretch<true>(sink, block, shape, j, count, code)
+             : kestrel::PlainStretch<false>(sink, block, shape, j, count, code);
 }
 
 template <class Sink>
