@@ -6,6 +6,7 @@
 #ifndef KESTREL_CODEC_BITEXTRACT_H
 #define KESTREL_CODEC_BITEXTRACT_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "codec/DecodeCode.h"
@@ -42,7 +43,7 @@ inline constexpr uint8_t kFieldShifts[CDecodeCode::kWordBytes] = {57, 50, 43, 36
 // stop byte lies within the longest field of its kind, which the careful
 // readers are left to read. kExtract picks the way the groups are joined.
 template <bool kExtract>
-KESTREL_RUN_INLINE int64_t FieldOfWord(uint64_t word, bool isUnsigned, int& bytes) {
+KESTREL_RUN_INLINE int64_t FieldOfWord(uint64_t word, bool isUnsigned, size_t& bytes) {
   constexpr uint64_t kUnsignedStops =
       stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxUInt32Bytes)) - 1);
   constexpr uint64_t kSignedStops =
@@ -53,10 +54,10 @@ KESTREL_RUN_INLINE int64_t FieldOfWord(uint64_t word, bool isUnsigned, int& byte
     return 0;
   }
   // The stop bit of byte n - 1 is bit 8n - 1.
-  const int below = __builtin_ctzll(stops) >> 3;  // bytes before the stop byte
+  const size_t below = static_cast<unsigned>(__builtin_ctzll(stops)) >> 3;  // before the stop
   bytes = below + 1;
   if constexpr (!kExtract) {
-    return StopBitRun::FieldOfWord(word, bytes, isUnsigned);
+    return StopBitRun::FieldOfWord(word, static_cast<int>(bytes), isUnsigned);
   } else {
     // All eight groups, the first byte's highest (bits 49 to 55), moved to
     // the top of the word; the field is the top 7n bits, shifted down with

@@ -70,6 +70,10 @@ inline constexpr uint8_t kPlainInHK = 2;
 // futures or gold correction concerns (ids the correction concerns lack
 // them).
 inline constexpr int kPlainInFixedShift = 2;
+// The four bits moved up by this shift: in a block whose price factor, or
+// the factor plus one, names no scale (ids scaled by them lack them: their
+// values read 0 there).
+inline constexpr int kPlainInUnscaledShift = 4;
 
 // Where an indicator's scale is found in a block (SecurityBlock::scales):
 // slots 0 to kMostPlaces hold that many fixed places, then come the price
@@ -136,8 +140,11 @@ struct SecurityBlock {
   // The bit of IdFacts::plainIn that says an id's entry in this block is a
   // plain number that no correction concerns.
   uint8_t PlainMask() {
+    const bool factorScales = scales[kPriceFactorSlot].Divisor() != 0.0 &&
+                              scales[kPricePlusOneSlot].Divisor() != 0.0;
     return static_cast<uint8_t>((hk ? kPlainInHK : kPlainInOther)
-                                << (FixNone() ? 0 : kPlainInFixedShift));
+                                << (FixNone() ? 0 : kPlainInFixedShift)
+                                << (factorScales ? 0 : kPlainInUnscaledShift));
   }
   // True when no correction concerns the block's values.
   bool FixNone() {
@@ -319,8 +326,10 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
     const auto plainIn = static_cast<uint8_t>(
         (quick && IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
         (quick && IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
-    facts.plainIn =
+    const auto anyFix =
         static_cast<uint8_t>(plainIn | (facts.fixed ? 0 : plainIn << kPlainInFixedShift));
+    const bool byFactor = facts.scale == kPriceFactorSlot || facts.scale == kPricePlusOneSlot;
+    facts.plainIn = static_cast<uint8_t>(anyFix | (byFactor ? 0 : anyFix << kPlainInUnscaledShift));
   }
   return shape;
 }

@@ -138,18 +138,16 @@ inline uint64_t BitsOf(const CIndexValue& cell) {
   std::memcpy(&bits, &cell, sizeof bits);
   return bits;
 }
-// UncorrectedCell's bits for an id whose store is not the general rule,
-// with the store picked without a jump: the number is always divided (a
-// double without places by 1, which is exact), and the integer stores take
-// the number instead.
-KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, IdFacts facts, int64_t raw) {
-  const double divisor = block.scales[facts.scale].Divisor();
-  // A scale that names no divisor gives 0 (DecimalScale::Apply).
-  const bool divides = divisor != 0.0;
-  const double scaled = static_cast<double>(raw) / (divides ? divisor : 1.0);
+// UncorrectedCell's bits for an id whose store is not the general rule and
+// whose scale names a divisor (where the block's PlainMask() lets the id
+// take the quickest way), with the store picked without a jump: the number
+// is always divided (a double without places by 1, which is exact), and
+// the integer stores take the number instead.
+KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, const IdFacts& facts,
+                                      int64_t raw) {
+  const double scaled = static_cast<double>(raw) / block.scales[facts.scale].Divisor();
   uint64_t bits;
   std::memcpy(&bits, &scaled, sizeof bits);
-  bits = divides ? bits : 0;
   if (facts.store == PlainStore::kInt64) bits = static_cast<uint64_t>(raw);
   if (facts.store == PlainStore::kInt) {
     bits = static_cast<uint32_t>(static_cast<int>(std::clamp<int64_t>(
@@ -226,23 +224,27 @@ int PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape, in
     const int first = j;
     for (; j < end && at <= last; ++j) {
       const uint64_t word = CDecodeCode::WordAt(at);
-      int id;
+      size_t index;        // the id
       const char* number;  // the number's first byte
       if ((word & kStopBit) != 0) {
-        id = static_cast<int>(word & kGroupMask);
+        index = word & kGroupMask;
         number = at + 1;
       } else if ((word & stopbit::kSecondStopBit) != 0) {
-        id = static_cast<int>(stopbit::TwoGroups(word));
+        index = stopbit::TwoGroups(word);
         number = at + stopbit::kTwoBytes;
-        if (id >= kSpecialIdLimit) break;
+        if (index >= kSpecialIdLimit) break;
       } else {
         break;
       }
-      const IdFacts& facts = shape.facts[id];
+      const int id = static_cast<int>(index);
+      const IdFacts& facts = shape.facts[index];
       const uint64_t field = CDecodeCode::WordAt(number);
-      int bytes;
+      size_t bytes;
       if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
-        const int64_t raw = FieldOfWord<kExtract>(field, facts.unsignedValue, bytes);
+        // Each signedness read by its own constants: which one an id takes
+        // is a branch well predicted from the ids before it.
+        const int64_t raw = facts.unsignedValue ? FieldOfWord<kExtract>(field, true, bytes)
+                                                : FieldOfWord<kExtract>(field, false, bytes);
         if (bytes == 0) break;
         at = number + bytes;
         out.Put(id, facts.type, PlainBits(block, facts, raw));

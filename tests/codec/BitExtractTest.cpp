@@ -30,17 +30,17 @@ template <bool kExtract>
 void CheckReads(const kt::Bytes& bytes, bool isUnsigned) {
   kt::Cursor cursor(bytes);
   const uint64_t word = CDecodeCode::WordAt(cursor.storage.data());
-  int bytesRead = -1;
+  size_t bytesRead = 99;
   const int64_t value = kestrel::FieldOfWord<kExtract>(word, isUnsigned, bytesRead);
   const int64_t expected =
       isUnsigned ? int64_t{ReadUInt32(cursor.code)} : ReadInt64(cursor.code);
   const int longest = isUnsigned ? kMaxUInt32Bytes : kMaxInt64Bytes;
   if (cursor.code.Position() > longest) {
     // No stop byte in reach: left to the careful readers.
-    EXPECT_EQ(bytesRead, 0);
+    EXPECT_EQ(bytesRead, 0u);
     return;
   }
-  EXPECT_EQ(bytesRead, cursor.code.Position());
+  EXPECT_EQ(bytesRead, static_cast<size_t>(cursor.code.Position()));
   EXPECT_EQ(value, expected);
 }
 
