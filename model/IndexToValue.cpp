@@ -5,6 +5,9 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/OwnedArray.h"
 #include "model/StoreValue.h"
@@ -15,6 +18,28 @@ namespace {
 
 // Every array of the container comes from the result memory layer.
 using Arrays = kestrel::ResultArrays;
+
+// True when any of the n types names a value that owns memory (texts and
+// arrays): single numbers, most entries of a quote, own nothing, so a
+// quote's columns are mostly released without a look at each entry. Four
+// types are compared at once where SSE2 is there.
+bool AnyOwning(const int* types, int n) {
+  int i = 0;
+#if defined(__SSE2__)
+  constexpr int kLane = sizeof(__m128i) / sizeof(int);
+  const __m128i lastNumber = _mm_set1_epi32(kValueText - 1);
+  __m128i owning = _mm_setzero_si128();
+  for (; i + kLane <= n; i += kLane) {
+    const __m128i lane = _mm_loadu_si128(reinterpret_cast<const __m128i*>(types + i));
+    owning = _mm_or_si128(owning, _mm_cmpgt_epi32(lane, lastNumber));
+  }
+  if (_mm_movemask_epi8(owning) != 0) return true;
+#endif
+  for (; i < n; ++i) {
+    if (types[i] >= kValueText) return true;
+  }
+  return false;
+}
 
 // Stores in `dst` a copy of the `count` elements at `src`. False when a copy
 // was due but could not be obtained.
@@ -214,7 +239,16 @@ void CIndexToValue::SetDatas() {
 
 void CIndexToValue::SetOneIndexValueNumWithValue(int count) {
   if (OneIndexValueNum == nullptr) return;
-  for (int i = 0; i < Num; ++i) OneIndexValueNum[i] = count;
+  int i = 0;
+#if defined(__SSE2__)
+  // Four counts per store: a quote's column of ones is set for every quote.
+  constexpr int kLane = sizeof(__m128i) / sizeof(int);
+  const __m128i counts = _mm_set1_epi32(count);
+  for (; i + kLane <= Num; i += kLane) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(OneIndexValueNum + i), counts);
+  }
+#endif
+  for (; i < Num; ++i) OneIndexValueNum[i] = count;
 }
 
 void CIndexToValue::SetIndexValueMemory(int index) {
@@ -314,9 +348,8 @@ CIndexToValue& CIndexToValue::operator=(CIndexToValue& src) {
 void CIndexToValue::Clear() {
   // Without the type column nobody knows what the values own; without the
   // count column a text array is released without its texts.
-  if (IndexValue != nullptr && ValueType != nullptr) {
+  if (IndexValue != nullptr && ValueType != nullptr && AnyOwning(ValueType, Num)) {
     for (int i = 0; i < Num; ++i) {
-      // Single numbers, most entries of a quote, own nothing.
       if (ValueType[i] < kValueText) continue;
       const int count = OneIndexValueNum != nullptr ? OneIndexValueNum[i] : 0;
       ReleaseValue(IndexValue[i], ValueType[i], count);
