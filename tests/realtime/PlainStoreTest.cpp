@@ -80,6 +80,9 @@ TEST(PlainStore, QuickStoresMatchTheGeneralRule) {
               << code << ", factor " << factor << ", id " << id << ", number " << raw;
           // The quickest way, where the block lets the id take it.
           if ((facts.plainIn & quick.PlainMask()) != 0) {
+            ASSERT_TRUE(kestrel::QuickStore(quick, facts)) << code << ", " << factor << ", " << id;
+          }
+          if (kestrel::QuickStore(quick, facts)) {
             ASSERT_EQ(kestrel::PlainBits(quick, facts, raw), Bits(want))
                 << code << ", factor " << factor << ", id " << id << ", number " << raw;
           }
