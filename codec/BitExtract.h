@@ -6,6 +6,7 @@
 #ifndef KESTREL_CODEC_BITEXTRACT_H
 #define KESTREL_CODEC_BITEXTRACT_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,35 +38,41 @@ inline uint64_t ExtractBits(uint64_t x, uint64_t) { return x; }  // never called
 // 64 - 7n.
 inline constexpr uint8_t kFieldShifts[CDecodeCode::kWordBytes] = {57, 50, 43, 36, 29, 22, 15, 8};
 
-// The number of the stop-bit field that `word` begins with, read as
-// ReadUInt32 reads it when isUnsigned (widened without sign) and as
-// ReadInt64 otherwise, and its length in `bytes`; 0 bytes (and 0) when no
-// stop byte lies within the longest field of its kind, which the careful
-// readers are left to read. kExtract picks the way the groups are joined.
-template <bool kExtract>
-KESTREL_RUN_INLINE int64_t FieldOfWord(uint64_t word, bool isUnsigned, size_t& bytes) {
-  constexpr uint64_t kUnsignedStops =
-      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxUInt32Bytes)) - 1);
-  constexpr uint64_t kSignedStops =
-      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxInt64Bytes)) - 1);
-  const uint64_t stops = word & (isUnsigned ? kUnsignedStops : kSignedStops);
-  if (__builtin_expect(stops == 0, 0)) {
-    bytes = 0;
-    return 0;
-  }
-  // The stop bit of byte n - 1 is bit 8n - 1.
-  const size_t below = static_cast<unsigned>(__builtin_ctzll(stops)) >> 3;  // before the stop
-  bytes = below + 1;
+// The stop bits of the bytes that a field beginning kSkip bytes into a
+// word may take, as far as the word reaches: ReadUInt32 reads at most
+// kMaxUInt32Bytes bytes, ReadInt64 at most kMaxInt64Bytes.
+constexpr uint64_t FieldStops(int skip, int longest) {
+  const int width = std::min(longest, CDecodeCode::kWordBytes - skip);
+  return (stopbit::kStopBits >> (stopbit::kBitsPerByte * (CDecodeCode::kWordBytes - width)))
+         << (stopbit::kBitsPerByte * skip);
+}
+
+// The index in a word of the byte whose stop bit is the lowest of `stops`.
+inline size_t StopByte(uint64_t stops) {
+  return static_cast<unsigned>(__builtin_ctzll(stops)) / stopbit::kBitsPerByte;
+}
+
+// The number of the stop-bit field that begins kSkip bytes into `word` and
+// ends at its byte `stopByte` (the first stop byte from kSkip on, found
+// within kFieldStops<kSkip>), read as ReadUInt32 reads it when isUnsigned
+// (widened without sign) and as ReadInt64 otherwise. kExtract picks the
+// way the groups are joined.
+template <bool kExtract, int kSkip>
+KESTREL_RUN_INLINE int64_t FieldInWord(uint64_t word, size_t stopByte, bool isUnsigned) {
+  const size_t bytes = stopByte + 1 - kSkip;
   if constexpr (!kExtract) {
-    return StopBitRun::FieldOfWord(word, static_cast<int>(bytes), isUnsigned);
+    return StopBitRun::FieldOfWord(word >> (stopbit::kBitsPerByte * kSkip),
+                                   static_cast<int>(bytes), isUnsigned);
   } else {
-    // All eight groups, the first byte's highest (bits 49 to 55), moved to
-    // the top of the word; the field is the top 7n bits, shifted down with
-    // or without its sign. Five unsigned groups carry 35 bits, of which the
-    // top ones drop, as in 32-bit shifting.
-    constexpr int kAboveGroups = stopbit::kWordBits - stopbit::kJoinedBits;
-    const uint64_t top = ExtractBits(__builtin_bswap64(word), stopbit::kGroupBits) << kAboveGroups;
-    const int shift = kFieldShifts[below];
+    // All eight groups, the first byte's highest (bits 49 to 55), moved up
+    // so that the field's first group is the top of the word; the field is
+    // the top 7n bits, shifted down with or without its sign. Five unsigned
+    // groups carry 35 bits, of which the top ones drop, as in 32-bit
+    // shifting.
+    constexpr int kAbove =
+        stopbit::kWordBits - stopbit::kJoinedBits + stopbit::kBitsPerGroup * kSkip;
+    const uint64_t top = ExtractBits(__builtin_bswap64(word), stopbit::kGroupBits) << kAbove;
+    const int shift = kFieldShifts[bytes - 1];
     if (isUnsigned) return static_cast<uint32_t>(top >> shift);
     return static_cast<int64_t>(top) >> shift;
   }

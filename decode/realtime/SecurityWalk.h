@@ -207,21 +207,80 @@ inline CIndexValue TrailingCell(int type, int64_t value) {
   return cell;
 }
 
-// Bytes from an entry's start that its reads may look at: an id of two
-// bytes, then the word its number is read from.
-inline constexpr int kEntryReach = stopbit::kTwoBytes + CDecodeCode::kWordBytes;
+// One entry of a plain stretch, whose id of kIdBytes bytes (`index`)
+// begins `word`, the word at the entry's first byte `at`: its value written
+// to `out`, or nothing when the stretch does not take it. Returns where the
+// next entry begins, or null for an entry not taken.
+//
+// The number is read from the same word as its id: the next entry's start
+// is then one load and one bit scan after this one's, which is what bounds
+// the pace of a walk through a quote. A number that goes past the word is
+// left to the careful reads.
+template <bool kExtract, int kIdBytes, class Writer>
+KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const char* at,
+                                          SecurityBlock& block, const MessageShape& shape,
+                                          uint8_t plainMask, Writer& out) {
+  constexpr uint64_t kUnsignedStops = FieldStops(kIdBytes, kMaxUInt32Bytes);
+  constexpr uint64_t kSignedStops = FieldStops(kIdBytes, kMaxInt64Bytes);
+  if (index >= kSpecialIdLimit) return nullptr;
+  const int id = static_cast<int>(index);
+  const IdFacts& facts = shape.facts[index];
+  uint64_t stops;
+  if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
+    // Each signedness read by its own rules: which one an id takes is a
+    // branch well predicted from the ids before it.
+    int64_t raw;
+    if (facts.unsignedValue) {
+      stops = word & kUnsignedStops;
+      if (stops == 0) return nullptr;
+      raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), true);
+    } else {
+      stops = word & kSignedStops;
+      if (stops == 0) return nullptr;
+      raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), false);
+    }
+    out.Put(id, facts.type, PlainBits(block, facts, raw));
+    return at + StopByte(stops) + 1;
+  }
+  const Handler handler = block.hk ? facts.hkHandler : facts.handler;
+  int64_t raw;
+  const char* next;
+  if (handler == Handler::kTimeField && !block.stopBitTimes) {
+    // The time of a quote as two packed bytes.
+    raw = PackedTimeOf(static_cast<uint8_t>(word >> (stopbit::kBitsPerByte * kIdBytes)),
+                       static_cast<uint8_t>(word >> (stopbit::kBitsPerByte * (kIdBytes + 1))));
+    next = at + kIdBytes + kPackedTimeBytes;
+  } else if (handler == Handler::kTimeField || IsPlainNumber(handler)) {
+    // A time as a stop-bit integer; a number that a futures or gold
+    // correction concerns, that an "HK" block reads by another signedness,
+    // or that is stored by the general rule: read as its handler says.
+    const bool isUnsigned = handler == Handler::kTimeField || ReadsUnsigned(handler, id);
+    stops = word & (isUnsigned ? kUnsignedStops : kSignedStops);
+    if (stops == 0) return nullptr;
+    raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), isUnsigned);
+    next = at + StopByte(stops) + 1;
+  } else {
+    return nullptr;
+  }
+  // A time is stored as a number of its id is.
+  out.Put(id, facts.type,
+          QuickStore(block, facts) ? PlainBits(block, facts, raw)
+                                   : BitsOf(PlainCell(block, facts, id, raw)));
+  return next;
+}
 
 // The entries of a block from j on, while each is a plain number of an id
-// of the shape's table or a time field, and lies inside the message with
-// room for a word after its id. Stops before any other entry, unread, and
-// returns its index: the careful reads take it from there, and also any
-// field longer than its reader takes. The position is kept in a register
-// and given back to the cursor at the end. The entries go straight to
-// where the sink keeps them, as many at a time as it has room for.
-// Numbers without a correction to apply take the shortest way.
+// of the shape's table or a time field, and its id and number lie in the
+// word at its start, inside the message. Stops before any other entry,
+// unread, and returns its index: the careful reads take it from there, and
+// also any field longer than its reader takes. The position is kept in a
+// register and given back to the cursor at the end. The entries go
+// straight to where the sink keeps them, as many at a time as it has room
+// for. Numbers without a correction to apply take the shortest way.
 template <bool kExtract, class Sink>
 int PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape, int j, int count,
                  CDecodeCode& code) {
+  constexpr int kEntryReach = CDecodeCode::kWordBytes;  // an entry's reads look at a word
   if (code.Position() < 0 || code.Length() - code.Position() < kEntryReach) return j;
   const char* const buffer = code.Buffer();
   const char* at = buffer + code.Position();
@@ -233,56 +292,17 @@ int PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape, in
     const int first = j;
     for (; j < end && at <= last; ++j) {
       const uint64_t word = CDecodeCode::WordAt(at);
-      size_t index;        // the id
-      const char* number;  // the number's first byte
+      const char* next;
       if ((word & kStopBit) != 0) {
-        index = word & kGroupMask;
-        number = at + 1;
+        next = PlainEntry<kExtract, 1>(word & kGroupMask, word, at, block, shape, plainMask, out);
       } else if ((word & stopbit::kSecondStopBit) != 0) {
-        index = stopbit::TwoGroups(word);
-        number = at + stopbit::kTwoBytes;
-        if (index >= kSpecialIdLimit) break;
+        next = PlainEntry<kExtract, stopbit::kTwoBytes>(stopbit::TwoGroups(word), word, at, block,
+                                                        shape, plainMask, out);
       } else {
         break;
       }
-      const int id = static_cast<int>(index);
-      const IdFacts& facts = shape.facts[index];
-      const uint64_t field = CDecodeCode::WordAt(number);
-      size_t bytes;
-      if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
-        // Each signedness read by its own constants: which one an id takes
-        // is a branch well predicted from the ids before it.
-        const int64_t raw = facts.unsignedValue ? FieldOfWord<kExtract>(field, true, bytes)
-                                                : FieldOfWord<kExtract>(field, false, bytes);
-        if (bytes == 0) break;
-        at = number + bytes;
-        out.Put(id, facts.type, PlainBits(block, facts, raw));
-        continue;
-      }
-      const Handler handler = block.hk ? facts.hkHandler : facts.handler;
-      int64_t raw;
-      if (handler == Handler::kTimeField) {
-        // The time of a quote, as a stop-bit integer or two packed bytes.
-        if (block.stopBitTimes) {
-          raw = FieldOfWord<kExtract>(field, true, bytes);
-        } else {
-          raw = PackedTimeOf(static_cast<uint8_t>(field), static_cast<uint8_t>(field >> 8));
-          bytes = kPackedTimeBytes;
-        }
-      } else if (IsPlainNumber(handler)) {
-        // A number that a futures or gold correction concerns, that an
-        // "HK" block reads by another signedness, or that is stored by the
-        // general rule: read as its handler says.
-        raw = FieldOfWord<kExtract>(field, ReadsUnsigned(handler, id), bytes);
-      } else {
-        break;
-      }
-      if (bytes == 0) break;
-      at = number + bytes;
-      // A time is stored as a number of its id is.
-      out.Put(id, facts.type,
-              QuickStore(block, facts) ? PlainBits(block, facts, raw)
-                                       : BitsOf(PlainCell(block, facts, id, raw)));
+      if (next == nullptr) break;
+      at = next;
     }
     sink.Wrote(j - first);
     if (j < end) break;  // an entry of another kind, or the end is near
