@@ -29,9 +29,6 @@ bool DetectFastBitExtract() {
 
 }  // namespace
 
-bool HasFastBitExtract() {
-  static const bool fast = kBitExtractBuilt && DetectFastBitExtract();
-  return fast;
-}
+const bool kFastBitExtract = kBitExtractBuilt && DetectFastBitExtract();
 
 }  // namespace kestrel

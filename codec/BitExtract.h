@@ -17,8 +17,10 @@ namespace kestrel {
 
 // True when this processor extracts bits in one fast instruction. Some
 // processors have the instruction but run it in microcode, many times
-// slower than the shifts it replaces: they answer false.
-bool HasFastBitExtract();
+// slower than the shifts it replaces: they answer false. Worked out when
+// the library is loaded; before that it reads false, which is always safe.
+extern const bool kFastBitExtract;
+inline bool HasFastBitExtract() { return kFastBitExtract; }
 
 #if defined(__GNUC__) && defined(__x86_64__)
 inline constexpr bool kBitExtractBuilt = true;
