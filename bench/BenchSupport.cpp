@@ -83,7 +83,16 @@ Allocations AllocationsSoFar() {
           gAllocatedBytes.load(std::memory_order_relaxed)};
 }
 
-size_t ReadStopBitFields(const uint8_t* bytes, size_t size, uint64_t* out) {
+// The reference loops start on a 64-byte boundary, so that their inner
+// loop never straddles one: where it did, depending on how much code came
+// before it in the build, the same loop ran up to a quarter slower.
+#if defined(__GNUC__)
+#define KBENCH_REFERENCE_ALIGN __attribute__((aligned(64)))
+#else
+#define KBENCH_REFERENCE_ALIGN
+#endif
+
+KBENCH_REFERENCE_ALIGN size_t ReadStopBitFields(const uint8_t* bytes, size_t size, uint64_t* out) {
   size_t fields = 0;
   size_t i = 0;
   while (i < size) {
@@ -98,7 +107,8 @@ size_t ReadStopBitFields(const uint8_t* bytes, size_t size, uint64_t* out) {
   return fields;
 }
 
-size_t ReadSignedStopBitFields(const uint8_t* bytes, size_t size, int64_t* out) {
+KBENCH_REFERENCE_ALIGN size_t ReadSignedStopBitFields(const uint8_t* bytes, size_t size,
+                                                      int64_t* out) {
   size_t fields = 0;
   size_t i = 0;
   while (i < size) {
