@@ -212,10 +212,9 @@ inline CIndexValue TrailingCell(int type, int64_t value) {
 // to `out`, or nothing when the stretch does not take it. Returns where the
 // next entry begins, or null for an entry not taken.
 //
-// The number is read from the same word as its id: the next entry's start
-// is then one load and one bit scan after this one's, which is what bounds
-// the pace of a walk through a quote. A number that goes past the word is
-// left to the careful reads.
+// The number is read from the same word as its id, so an entry costs one
+// load, and the next entry's start waits only for it and one bit scan. A
+// number that goes past the word is left to the careful reads.
 template <bool kExtract, int kIdBytes, class Writer>
 KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const char* at,
                                           SecurityBlock& block, const MessageShape& shape,
