@@ -70,7 +70,7 @@ class QuoteRecordSink {
   // Sizes the quote's columns for the entries; 0 when there is no room.
   int BeginSecurity(int s, SecurityBlock& block, int entries) {
     CKestrelQuoteData& quote = quotes_[s];
-    quote.SetTernCode(block.code, static_cast<int>(std::strlen(block.code)));
+    quote.SetTernCode(block.code, block.codeLength);
     values_ = quote.GetIndexToValue();
     if (entries >= 1) {
       values_->SetNum(entries);

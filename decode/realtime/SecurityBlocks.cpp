@@ -6,6 +6,7 @@
 #include "decode/realtime/QuoteSinks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codes/CodeMemo.h"
+#include "codes/CodeText.h"
 #include "codes/TernCode.h"
 #include "model/OwnedArray.h"
 
@@ -70,7 +72,114 @@ void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
                                 facts.fixSetBMultiplier, facts.fixSetBDivisor};
 }
 
+// The thread's memo of blocks: the facts of a block by the wire form of its
+// code, so that a code seen before costs a comparison of its bytes and one
+// copy instead of reading, classifying and scaling it again. Four-way set
+// associative over kBlockSets sets; within a set, entries give way to new
+// codes in turn. 1,024 entries of 200 bytes: 200 KiB per thread that
+// decodes quotes, made on its first quote and freed when the thread ends.
+// A code's facts also depend on the client type of the latest login (bond
+// codes keep their real form for one): when it changes, the memo starts
+// afresh.
+constexpr size_t kBlockWays = 4;
+constexpr size_t kBlockSets = 256;
+static_assert((kBlockSets & (kBlockSets - 1)) == 0, "the set index is a mask of the hash");
+
+// A wire form as the memo compares it: its words, then its byte count (at
+// least two in a key, so an entry of zeros is unused).
+using BlockKey = decltype(TernCodeWire::key);
+
+struct BlockEntry {
+  BlockKey key{};
+  kestrel::BlockFacts facts;
+};
+static_assert(sizeof(BlockEntry) == 200, "the memo's size above assumes 200-byte entries");
+
+struct BlockMemo {
+  BlockEntry sets[kBlockSets][kBlockWays];
+  uint8_t next[kBlockSets] = {};  // the way to replace next in each set
+  int64_t clientType = 0;         // of the login the entries were made under
+};
+
+// The thread's memo, found without a test of first use; null until the
+// thread's first quote, and again once the thread has ended.
+thread_local BlockMemo* tBlockMemo = nullptr;
+thread_local bool tBlockMemoClosed = false;  // the thread is ending
+// Frees the thread's memo when the thread ends.
+struct BlockMemoOwner {
+  std::unique_ptr<BlockMemo> memo;
+  ~BlockMemoOwner() {
+    tBlockMemo = nullptr;
+    tBlockMemoClosed = true;
+  }
+};
+
+bool SameKey(const BlockKey& a, const BlockKey& b) {
+  uint64_t differ = 0;
+  for (size_t k = 0; k < a.size(); ++k) differ |= a[k] ^ b[k];
+  return differ == 0;
+}
+
+// The set of a key: its words folded together, rotated apart, then one
+// multiplication whose top bits, which every bit of the fold reaches, pick
+// the set.
+constexpr int kSetBits = 8;
+static_assert(size_t{1} << kSetBits == kBlockSets);
+constexpr uint64_t RotateLeft(uint64_t word, int bits) {
+  return bits == 0 ? word : (word << bits) | (word >> (64 - bits));
+}
+size_t SetOf(const BlockKey& key) {
+  constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;  // 2^64 divided by the golden ratio
+  constexpr int kFoldRotation = 21;
+  uint64_t folded = 0;
+  for (size_t k = 0; k < key.size(); ++k) {
+    folded ^= RotateLeft(key[k], static_cast<int>(k) * kFoldRotation);
+  }
+  return static_cast<size_t>((folded * kMix) >> (64 - kSetBits));
+}
+
+// Keeps a block's facts under the wire form of its code, making the
+// thread's memo on first use (nothing is kept when no memory is left).
+void RememberBlock(const BlockKey& key, const kestrel::BlockFacts& facts) {
+  BlockMemo* memo = tBlockMemo;
+  if (memo == nullptr) {
+    if (tBlockMemoClosed) return;
+    thread_local BlockMemoOwner owner;
+    owner.memo.reset(new (std::nothrow) BlockMemo);
+    memo = tBlockMemo = owner.memo.get();
+    if (memo == nullptr) return;
+  }
+  if (memo->clientType != kestrel::LoginClientType()) {
+    for (auto& ways : memo->sets) {
+      for (BlockEntry& entry : ways) entry.key = BlockKey{};
+    }
+    memo->clientType = kestrel::LoginClientType();
+  }
+  const size_t set = SetOf(key);
+  const size_t way = memo->next[set];
+  memo->next[set] = static_cast<uint8_t>((way + 1) % kBlockWays);
+  memo->sets[set][way] = BlockEntry{key, facts};
+}
+
+// The facts of no code: what a block starts from before its code is read.
+const kestrel::BlockFacts kNoCode{};
+
 }  // namespace
+
+const kestrel::BlockFacts& kestrel::RecalledBlock(CDecodeCode& code) {
+  const BlockMemo* memo = tBlockMemo;
+  TernCodeWire wire;
+  if (memo == nullptr || !PeekTernCodeWire(code, wire) || memo->clientType != LoginClientType()) {
+    return kNoCode;
+  }
+  for (const BlockEntry& entry : memo->sets[SetOf(wire.key)]) {
+    if (SameKey(entry.key, wire.key)) {
+      code.Advance(wire.Bytes());
+      return entry.facts;
+    }
+  }
+  return kNoCode;
+}
 
 namespace {
 
@@ -102,15 +211,23 @@ void kestrel::PendingRecords::AddTo(CKestrelData* result) {
   }
 }
 
-void kestrel::SecurityBlock::Classified() {
+void kestrel::BlockFacts::Classified() {
   hk = Type() == kHKType;
   stopBitTimes = std::find(std::begin(kStopBitTimeTypes), std::end(kStopBitTimeTypes), Type()) !=
                  std::end(kStopBitTimeTypes);
 }
 
 void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& cursor) {
+  // What the block gets from a code whose wire form lies whole in the
+  // message is remembered by that form, once the code has been read over
+  // exactly those bytes.
+  TernCodeWire wire{};
+  const bool keyed = PeekTernCodeWire(cursor, wire);
+  const int start = cursor.Position();
+  const bool exhausted = cursor.Exhausted();
   ReadTernCode(cursor, block.code, kTernCodeSize);
   if (block.code[0] == '\0') return;
+  block.codeLength = static_cast<uint8_t>(std::strlen(block.code));
   // A feed sends the same securities message after message, and classifying
   // a code costs far more than finding it again in the thread's memo.
   kestrel::CodeFacts* facts = kestrel::FactsOf(block.code);
@@ -130,6 +247,9 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
   }
   block.fixKnown = true;
   block.SetFactor(block.factor);
+  if (keyed && cursor.Position() - start == wire.Bytes() && cursor.Exhausted() == exhausted) {
+    RememberBlock(wire.key, block);
+  }
 }
 
 void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,
