@@ -241,7 +241,14 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
     block.fix = kestrel::FixScaleOf(block.code);
     // The classification may have replaced the code's entry: find it again.
     facts = kestrel::FactsOf(block.code);
-    if (facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {
+    // Codes with lower-case letters and bond real codes are classified from
+    // a converted copy unless the login's client type keeps the real form:
+    // their facts depend on more than their text and are not remembered.
+    const char* const first = block.code;
+    const char* const end = first + block.codeLength;
+    const bool asSent = std::none_of(first, end, [](char c) { return c >= 'a' && c <= 'z'; }) &&
+                        !IsBondRealCode(block.code);
+    if (asSent && facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {
       Remember(block, *facts);
     }
   }

@@ -158,4 +158,22 @@ TEST_F(BlockMemo, EveryCutReadsAsCold) {
   }).join();
 }
 
+TEST_F(BlockMemo, AChangeOfClientTypeReadsAsCold) {
+  // Bond real codes keep their real form for client type 80.
+  const Bytes message = QuoteUpdate({"YTM_010107.SHX", "FP_019003.IBC", "600000.SH"});
+  const int64_t kRealCodes = 80;
+  const std::string plain = ReadCold({message}).front();
+  kestrel::SetLoginClientType(kRealCodes);
+  const std::string real = ReadCold({message}).front();
+  kestrel::SetLoginClientType(0);
+  ASSERT_NE(plain, real);
+  std::thread([&] {
+    EXPECT_EQ(Read(message), plain);
+    kestrel::SetLoginClientType(kRealCodes);
+    EXPECT_EQ(Read(message), real);
+    kestrel::SetLoginClientType(0);
+    EXPECT_EQ(Read(message), plain);
+  }).join();
+}
+
 }  // namespace
