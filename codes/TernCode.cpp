@@ -14,6 +14,10 @@
 
 namespace {
 
+// Longest text ReadAscii takes for a whole code (wire id 0) and for the
+// number part of a code with a listed suffix (wire id 127).
+constexpr int kTextCodeChars = 24;
+constexpr int kNumberPartChars = 30;
 // Padding widths a segment may ask for; other values pad to six digits.
 constexpr int kMinDigits = 3;
 constexpr int kMaxDigits = 8;

@@ -72,26 +72,62 @@ void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
                                 facts.fixSetBMultiplier, facts.fixSetBDivisor};
 }
 
-// The thread's memo of blocks: the facts of a block by the wire form of its
-// code, so that a code seen before costs a comparison of its bytes and one
-// copy instead of reading, classifying and scaling it again. Four-way set
-// associative over kBlockSets sets; within a set, entries give way to new
-// codes in turn. 1,024 entries of 200 bytes: 200 KiB per thread that
-// decodes quotes, made on its first quote and freed when the thread ends.
-// A code's facts also depend on the client type of the latest login (bond
-// codes keep their real form for one): when it changes, the memo starts
-// afresh.
+// The thread's memo of blocks: the facts of a block by the bytes its code
+// takes on the wire, so that a code seen before costs a comparison of its
+// bytes and one copy instead of reading, classifying and scaling it again.
+// ReadTernCode's text, and how far it moves, follow from the bytes it moves
+// over alone when the code lies whole in the message: a code is kept only
+// when it was read with at least kKeyRoom bytes left, took at most that
+// many and did not run out of message, and is found again only with as
+// many bytes left, all of its bytes compared.
+//
+// Four-way set associative over kBlockSets sets; within a set, entries give
+// way to new codes in turn. 1,024 entries of 200 bytes: 200 KiB per thread
+// that decodes quotes, made on its first quote and freed when the thread
+// ends. A code's facts also depend on the client type of the latest login
+// (bond codes keep their real form for one): when it changes, the memo
+// starts afresh.
+constexpr int kKeyRoom = 24;
+constexpr int kWordBytes = CDecodeCode::kWordBytes;
+constexpr int kKeyWords = kKeyRoom / kWordBytes;
 constexpr size_t kBlockWays = 4;
-constexpr size_t kBlockSets = 256;
-static_assert((kBlockSets & (kBlockSets - 1)) == 0, "the set index is a mask of the hash");
+constexpr int kSetBits = 8;
+constexpr size_t kBlockSets = size_t{1} << kSetBits;
 
-// A wire form as the memo compares it: its words, then its byte count (at
-// least two in a key, so an entry of zeros is unused).
-using BlockKey = decltype(TernCodeWire::key);
+// The first kKeyRoom bytes at a code's start, as words.
+using KeyWords = std::array<uint64_t, kKeyWords>;
+KeyWords WordsAt(const char* start) {
+  KeyWords words;
+#pragma GCC unroll 3
+  for (int k = 0; k < kKeyWords; ++k) words[k] = CDecodeCode::WordAt(start + k * kWordBytes);
+  return words;
+}
+
+// kKeyRoom 0xff bytes, then as many zero bytes: the words from
+// kKeyRoom - n on keep the first n bytes of a code's words.
+struct KeepBytes {
+  char bytes[2 * kKeyRoom];
+  constexpr KeepBytes() : bytes() {
+    for (int i = 0; i < kKeyRoom; ++i) bytes[i] = static_cast<char>(0xff);
+  }
+};
+constexpr KeepBytes kKeep{};
+uint64_t KeepWord(int bytes, int k) {
+  return CDecodeCode::WordAt(kKeep.bytes + kKeyRoom - bytes + k * kWordBytes);
+}
 
 struct BlockEntry {
-  BlockKey key{};
+  KeyWords words{};    // the code's bytes, zero beyond them
+  uint64_t bytes = 0;  // how many; 0 while the entry is unused
   kestrel::BlockFacts facts;
+
+  bool Holds(const KeyWords& at) const {
+    const int n = static_cast<int>(bytes);
+    uint64_t differ = 0;
+#pragma GCC unroll 3
+    for (int k = 0; k < kKeyWords; ++k) differ |= (at[k] ^ words[k]) & KeepWord(n, k);
+    return differ == 0 && n != 0;
+  }
 };
 static_assert(sizeof(BlockEntry) == 200, "the memo's size above assumes 200-byte entries");
 
@@ -114,33 +150,24 @@ struct BlockMemoOwner {
   }
 };
 
-bool SameKey(const BlockKey& a, const BlockKey& b) {
-  uint64_t differ = 0;
-  for (size_t k = 0; k < a.size(); ++k) differ |= a[k] ^ b[k];
-  return differ == 0;
-}
-
-// The set of a key: its words folded together, rotated apart, then one
-// multiplication whose top bits, which every bit of the fold reaches, pick
-// the set.
-constexpr int kSetBits = 8;
-static_assert(size_t{1} << kSetBits == kBlockSets);
-constexpr uint64_t RotateLeft(uint64_t word, int bits) {
-  return bits == 0 ? word : (word << bits) | (word >> (64 - bits));
-}
-size_t SetOf(const BlockKey& key) {
+// The set of a code: its first word up to the word's second stop byte (the
+// end of a code built from two numbers, or of a text and its marker),
+// multiplied, and the product's top bits, which every bit of the word
+// reaches. In odd forms whose first word has a byte after the code in it,
+// the code only misses when other bytes follow it.
+size_t SetOf(uint64_t first) {
   constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;  // 2^64 divided by the golden ratio
-  constexpr int kFoldRotation = 21;
-  uint64_t folded = 0;
-  for (size_t k = 0; k < key.size(); ++k) {
-    folded ^= RotateLeft(key[k], static_cast<int>(k) * kFoldRotation);
-  }
-  return static_cast<size_t>((folded * kMix) >> (64 - kSetBits));
+  const uint64_t stops = first & stopbit::kStopBits;
+  const uint64_t later = stops & (stops - 1);
+  const uint64_t second = later & (0 - later);  // 0: none, the whole word counts
+  const uint64_t prefix = first & ((second << 1) - 1);
+  return static_cast<size_t>((prefix * kMix) >> (stopbit::kWordBits - kSetBits));
 }
 
-// Keeps a block's facts under the wire form of its code, making the
-// thread's memo on first use (nothing is kept when no memory is left).
-void RememberBlock(const BlockKey& key, const kestrel::BlockFacts& facts) {
+// Keeps a block's facts under the `bytes` bytes of its code from `start`
+// on, making the thread's memo on first use (nothing is kept when no memory
+// is left).
+void RememberBlock(const char* start, int bytes, const kestrel::BlockFacts& facts) {
   BlockMemo* memo = tBlockMemo;
   if (memo == nullptr) {
     if (tBlockMemoClosed) return;
@@ -151,14 +178,16 @@ void RememberBlock(const BlockKey& key, const kestrel::BlockFacts& facts) {
   }
   if (memo->clientType != kestrel::LoginClientType()) {
     for (auto& ways : memo->sets) {
-      for (BlockEntry& entry : ways) entry.key = BlockKey{};
+      for (BlockEntry& entry : ways) entry.bytes = 0;
     }
     memo->clientType = kestrel::LoginClientType();
   }
-  const size_t set = SetOf(key);
+  KeyWords words = WordsAt(start);
+  for (int k = 0; k < kKeyWords; ++k) words[k] &= KeepWord(bytes, k);
+  const size_t set = SetOf(words[0]);
   const size_t way = memo->next[set];
   memo->next[set] = static_cast<uint8_t>((way + 1) % kBlockWays);
-  memo->sets[set][way] = BlockEntry{key, facts};
+  memo->sets[set][way] = BlockEntry{words, static_cast<uint64_t>(bytes), facts};
 }
 
 // The facts of no code: what a block starts from before its code is read.
@@ -168,13 +197,15 @@ const kestrel::BlockFacts kNoCode{};
 
 const kestrel::BlockFacts& kestrel::RecalledBlock(CDecodeCode& code) {
   const BlockMemo* memo = tBlockMemo;
-  TernCodeWire wire;
-  if (memo == nullptr || !PeekTernCodeWire(code, wire) || memo->clientType != LoginClientType()) {
+  if (memo == nullptr || code.Position() < 0 || code.Remaining() < kKeyRoom ||
+      memo->clientType != LoginClientType()) {
     return kNoCode;
   }
-  for (const BlockEntry& entry : memo->sets[SetOf(wire.key)]) {
-    if (SameKey(entry.key, wire.key)) {
-      code.Advance(wire.Bytes());
+  const KeyWords at = WordsAt(code.Buffer() + code.Position());
+#pragma GCC unroll 4
+  for (const BlockEntry& entry : memo->sets[SetOf(at[0])]) {
+    if (entry.Holds(at)) {
+      code.Advance(static_cast<int>(entry.bytes));  // no more than the key's room left
       return entry.facts;
     }
   }
@@ -218,12 +249,10 @@ void kestrel::BlockFacts::Classified() {
 }
 
 void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& cursor) {
-  // What the block gets from a code whose wire form lies whole in the
-  // message is remembered by that form, once the code has been read over
-  // exactly those bytes.
-  TernCodeWire wire{};
-  const bool keyed = PeekTernCodeWire(cursor, wire);
+  // What the block gets from a code read with a key's room of message left
+  // is remembered by the bytes the code took.
   const int start = cursor.Position();
+  const bool keyed = start >= 0 && cursor.Remaining() >= kKeyRoom;
   const bool exhausted = cursor.Exhausted();
   ReadTernCode(cursor, block.code, kTernCodeSize);
   if (block.code[0] == '\0') return;
@@ -254,8 +283,9 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
   }
   block.fixKnown = true;
   block.SetFactor(block.factor);
-  if (keyed && cursor.Position() - start == wire.Bytes() && cursor.Exhausted() == exhausted) {
-    RememberBlock(wire.key, block);
+  const int taken = cursor.Position() - start;
+  if (keyed && taken >= 1 && taken <= kKeyRoom && cursor.Exhausted() == exhausted) {
+    RememberBlock(cursor.Buffer() + start, taken, block);
   }
 }
 

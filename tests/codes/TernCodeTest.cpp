@@ -148,58 +148,38 @@ TEST(TernCode, EveryTableCodeRoundTrips) {
   }
 }
 
-// The wire form that keys the memo of quote blocks: it spans exactly the
-// bytes ReadTernCode moves over, and nothing after them, so a code followed
-// by different bytes keys the same; a form that may not lie whole in the
-// room is left to ReadTernCode.
-TEST(TernCode, WireFormSpansExactlyTheCode) {
+// A code's text, and how far it is read, follow from the bytes it is read
+// over alone, whatever follows them: the memo of quote blocks keys codes by
+// those bytes.
+TEST(TernCode, TextAndLengthFollowFromTheCodesBytesAlone) {
   using kt::MessageBuilder;
   const Bytes forms[] = {
       FromHex("BC 80"),
       FromHex("F9 12 27 E1"),
       FromHex("FF 18 41 55 B0"),
       FromHex("FF 00 C1"),                 // a one-character text
-      FromHex("80 80"),                    // an empty text
       FromHex("00 80 41 42 2E 53 C8"),     // id 0 in two bytes: still a text
       FromHex("00 FF 03 31 B2"),           // id 127 in two bytes: a listed suffix
       FromHex("81 00 00 00 00 00 00 85"),  // an offset without a stop byte in five
       FromHex("00 00 00 00 00 00 81 85"),  // an id without a stop byte in five
       MessageBuilder().Code(123, 0x80000000).Bytes(),
       MessageBuilder().TextCode("IF1107.CFE").Bytes(),
-      MessageBuilder().TextCode(std::string(22, 'A')).Bytes(),       // 23 bytes
-      MessageBuilder().TextCode(std::string(23, 'A')).Bytes(),       // 24: fills the room
-      MessageBuilder().TextCode(std::string(24, 'A')).Bytes(),       // 25: beyond it
-      MessageBuilder().ListedCode(2, std::string(21, '7')).Bytes(),  // 23
-      MessageBuilder().ListedCode(2, std::string(23, '7')).Bytes(),  // 25
-      MessageBuilder().TextCode(std::string(40, 'A')).Bytes(),       // no stop byte in 24
+      MessageBuilder().TextCode(std::string(23, 'A')).Bytes(),
+      MessageBuilder().ListedCode(2, std::string(21, '7')).Bytes(),
+      MessageBuilder().TextCode(std::string(40, 'A')).Bytes(),  // no stop byte in 24
   };
-  const uint8_t fillers[] = {0x00, 0x80, 0xFF};
+  const uint8_t fillers[] = {0x00, 0x41, 0x80, 0xFF};
   for (const Bytes& form : forms) {
-    SCOPED_TRACE(Hex(form));
-    int consumed = 0;
-    const std::string text = ReadCode(form, &consumed);
-    std::vector<TernCodeWire> keys;
+    int taken = 0;
+    const std::string text = ReadCode(form, &taken);
     for (const uint8_t filler : fillers) {
       Bytes bytes = form;
-      bytes.insert(bytes.end(), kTernCodeWireRoom, filler);
-      kt::Cursor c(bytes);
-      TernCodeWire wire{};
-      if (!PeekTernCodeWire(c.code, wire)) {
-        EXPECT_GT(consumed, kTernCodeWireRoom);
-        continue;
-      }
-      EXPECT_EQ(c.code.Position(), 0);
-      EXPECT_EQ(wire.Bytes(), consumed);
-      EXPECT_EQ(ReadCode(bytes), text);
-      keys.push_back(wire);
+      bytes.insert(bytes.end(), 32, filler);
+      int read = 0;
+      EXPECT_EQ(ReadCode(bytes, &read), text) << Hex(bytes);
+      EXPECT_EQ(read, taken) << Hex(bytes);
     }
-    for (const TernCodeWire& wire : keys) EXPECT_EQ(wire.key, keys.front().key);
-    EXPECT_EQ(keys.empty(), consumed > kTernCodeWireRoom);
   }
-  // Fewer bytes than the room: the code is read the careful way.
-  kt::Cursor c(Bytes(kTernCodeWireRoom - 1, 0x81));
-  TernCodeWire wire{};
-  EXPECT_FALSE(PeekTernCodeWire(c.code, wire));
 }
 
 // The table's shape: which ids are assigned, and that each id's segment
