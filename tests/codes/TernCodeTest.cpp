@@ -149,30 +149,18 @@ TEST(TernCode, EveryTableCodeRoundTrips) {
 }
 
 // A code's text, and how far it is read, follow from the bytes it is read
-// over alone, whatever follows them: the memo of quote blocks keys codes by
-// those bytes.
+// over alone: the memo of quote blocks keys codes by those bytes.
 TEST(TernCode, TextAndLengthFollowFromTheCodesBytesAlone) {
-  using kt::MessageBuilder;
-  const Bytes forms[] = {
-      FromHex("BC 80"),
-      FromHex("F9 12 27 E1"),
-      FromHex("FF 18 41 55 B0"),
-      FromHex("FF 00 C1"),                 // a one-character text
+  std::vector<Bytes> forms = {
       FromHex("00 80 41 42 2E 53 C8"),     // id 0 in two bytes: still a text
-      FromHex("00 FF 03 31 B2"),           // id 127 in two bytes: a listed suffix
       FromHex("81 00 00 00 00 00 00 85"),  // an offset without a stop byte in five
       FromHex("00 00 00 00 00 00 81 85"),  // an id without a stop byte in five
-      MessageBuilder().Code(123, 0x80000000).Bytes(),
-      MessageBuilder().TextCode("IF1107.CFE").Bytes(),
-      MessageBuilder().TextCode(std::string(23, 'A')).Bytes(),
-      MessageBuilder().ListedCode(2, std::string(21, '7')).Bytes(),
-      MessageBuilder().TextCode(std::string(40, 'A')).Bytes(),  // no stop byte in 24
-  };
-  const uint8_t fillers[] = {0x00, 0x41, 0x80, 0xFF};
+      kt::MessageBuilder().TextCode(std::string(40, 'A')).Bytes()};  // no stop byte in 24
+  for (const CodeRow& row : kCodeRows) forms.push_back(FromHex(row.wire));
   for (const Bytes& form : forms) {
     int taken = 0;
     const std::string text = ReadCode(form, &taken);
-    for (const uint8_t filler : fillers) {
+    for (const uint8_t filler : {0x00, 0x41, 0x80, 0xFF}) {
       Bytes bytes = form;
       bytes.insert(bytes.end(), 32, filler);
       int read = 0;
