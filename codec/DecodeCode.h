@@ -89,8 +89,8 @@ class CDecodeCode {
     *bytes = Remaining();
     return *bytes > 0 ? Take(*bytes) : nullptr;
   }
-  // Moves forward by `bytes` after a PeekWord that succeeded; never passes
-  // the end then, since bytes <= kWordBytes.
+  // Moves forward by `bytes` that the caller has seen to lie inside the
+  // message, as after a PeekWord that succeeded for bytes <= kWordBytes.
   void Advance(int bytes) { position += bytes; }
   // The next n bytes in place, moving past them, when all n (at least one)
   // lie inside the message; otherwise null and nothing moves.

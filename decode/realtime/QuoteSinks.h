@@ -72,7 +72,11 @@ class QuoteRecordSink {
   // Sizes the quote's columns for the entries; 0 when there is no room.
   int BeginSecurity(int s, SecurityBlock& block, int entries) {
     CKestrelQuoteData& quote = quotes_[s];
-    quote.SetTernCode(block.code, static_cast<int>(std::strlen(block.code)));
+    // The block's code field is the record's, terminated and zero beyond its
+    // text as a new record's is: one copy of the whole field instead of a
+    // copy up to the terminator.
+    static_assert(sizeof block.code == kKestrelTernCodeSize);
+    std::memcpy(quote.GetTernCode(), block.code, sizeof block.code);
     values_ = quote.GetIndexToValue();
     if (entries >= 1) {
       values_->SetNum(entries);

@@ -6,6 +6,7 @@
 #include "decode/realtime/QuoteSinks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "KestrelCode.h"
 #include "codec/DecodeCode.h"
 #include "codes/CodeMemo.h"
+#include "codes/CodeText.h"
 #include "codes/TernCode.h"
 #include "model/OwnedArray.h"
 
@@ -70,7 +72,145 @@ void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
                                 facts.fixSetBMultiplier, facts.fixSetBDivisor};
 }
 
+// The thread's memo of blocks: the facts of a block by the bytes its code
+// takes on the wire, so that a code seen before costs a comparison of its
+// bytes and one copy instead of reading, classifying and scaling it again.
+// ReadTernCode's text, and how far it moves, follow from the bytes it moves
+// over alone when the code lies whole in the message: a code is kept only
+// when it was read with at least kKeyRoom bytes left, took at most that
+// many and did not run out of message, and is found again only with as
+// many bytes left, all of its bytes compared.
+//
+// Four-way set associative over kBlockSets sets; within a set, entries give
+// way to new codes in turn. 1,024 entries of 200 bytes: 200 KiB per thread
+// that decodes quotes, made on its first quote and freed when the thread
+// ends. A code's facts also depend on the client type of the latest login
+// (bond codes keep their real form for one): when it changes, the memo
+// starts afresh.
+constexpr int kKeyRoom = 24;
+constexpr int kWordBytes = CDecodeCode::kWordBytes;
+constexpr int kKeyWords = kKeyRoom / kWordBytes;
+constexpr size_t kBlockWays = 4;
+constexpr int kSetBits = 8;
+constexpr size_t kBlockSets = size_t{1} << kSetBits;
+
+// The first kKeyRoom bytes at a code's start, as words.
+using KeyWords = std::array<uint64_t, kKeyWords>;
+KeyWords WordsAt(const char* start) {
+  KeyWords words;
+#pragma GCC unroll 3
+  for (int k = 0; k < kKeyWords; ++k) words[k] = CDecodeCode::WordAt(start + k * kWordBytes);
+  return words;
+}
+
+// kKeyRoom 0xff bytes, then as many zero bytes: the words from
+// kKeyRoom - n on keep the first n bytes of a code's words.
+struct KeepBytes {
+  char bytes[2 * kKeyRoom];
+  constexpr KeepBytes() : bytes() {
+    for (int i = 0; i < kKeyRoom; ++i) bytes[i] = static_cast<char>(0xff);
+  }
+};
+constexpr KeepBytes kKeep{};
+uint64_t KeepWord(int bytes, int k) {
+  return CDecodeCode::WordAt(kKeep.bytes + kKeyRoom - bytes + k * kWordBytes);
+}
+
+struct BlockEntry {
+  KeyWords words{};    // the code's bytes, zero beyond them
+  uint64_t bytes = 0;  // how many; 0 while the entry is unused
+  kestrel::BlockFacts facts;
+
+  bool Holds(const KeyWords& at) const {
+    const int n = static_cast<int>(bytes);
+    uint64_t differ = 0;
+#pragma GCC unroll 3
+    for (int k = 0; k < kKeyWords; ++k) differ |= (at[k] ^ words[k]) & KeepWord(n, k);
+    return differ == 0 && n != 0;
+  }
+};
+static_assert(sizeof(BlockEntry) == 200, "the memo's size above assumes 200-byte entries");
+
+struct BlockMemo {
+  BlockEntry sets[kBlockSets][kBlockWays];
+  uint8_t next[kBlockSets] = {};  // the way to replace next in each set
+  int64_t clientType = 0;         // of the login the entries were made under
+};
+
+// The thread's memo, found without a test of first use; null until the
+// thread's first quote, and again once the thread has ended.
+thread_local BlockMemo* tBlockMemo = nullptr;
+thread_local bool tBlockMemoClosed = false;  // the thread is ending
+// Frees the thread's memo when the thread ends.
+struct BlockMemoOwner {
+  std::unique_ptr<BlockMemo> memo;
+  ~BlockMemoOwner() {
+    tBlockMemo = nullptr;
+    tBlockMemoClosed = true;
+  }
+};
+
+// The set of a code: its first word up to the word's second stop byte (the
+// end of a code built from two numbers, or of a text and its marker),
+// multiplied, and the product's top bits, which every bit of the word
+// reaches. In odd forms whose first word has a byte after the code in it,
+// the code only misses when other bytes follow it.
+size_t SetOf(uint64_t first) {
+  constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;  // 2^64 divided by the golden ratio
+  const uint64_t stops = first & stopbit::kStopBits;
+  const uint64_t later = stops & (stops - 1);
+  const uint64_t second = later & (0 - later);  // 0: none, the whole word counts
+  const uint64_t prefix = first & ((second << 1) - 1);
+  return static_cast<size_t>((prefix * kMix) >> (stopbit::kWordBits - kSetBits));
+}
+
+// Keeps a block's facts under the `bytes` bytes of its code from `start`
+// on, making the thread's memo on first use (nothing is kept when no memory
+// is left).
+void RememberBlock(const char* start, int bytes, const kestrel::BlockFacts& facts) {
+  BlockMemo* memo = tBlockMemo;
+  if (memo == nullptr) {
+    if (tBlockMemoClosed) return;
+    thread_local BlockMemoOwner owner;
+    owner.memo.reset(new (std::nothrow) BlockMemo);
+    memo = tBlockMemo = owner.memo.get();
+    if (memo == nullptr) return;
+  }
+  if (memo->clientType != kestrel::LoginClientType()) {
+    for (auto& ways : memo->sets) {
+      for (BlockEntry& entry : ways) entry.bytes = 0;
+    }
+    memo->clientType = kestrel::LoginClientType();
+  }
+  KeyWords words = WordsAt(start);
+  for (int k = 0; k < kKeyWords; ++k) words[k] &= KeepWord(bytes, k);
+  const size_t set = SetOf(words[0]);
+  const size_t way = memo->next[set];
+  memo->next[set] = static_cast<uint8_t>((way + 1) % kBlockWays);
+  memo->sets[set][way] = BlockEntry{words, static_cast<uint64_t>(bytes), facts};
+}
+
+// The facts of no code: what a block starts from before its code is read.
+const kestrel::BlockFacts kNoCode{};
+
 }  // namespace
+
+const kestrel::BlockFacts& kestrel::RecalledBlock(CDecodeCode& code) {
+  const BlockMemo* memo = tBlockMemo;
+  if (memo == nullptr || code.Position() < 0 || code.Remaining() < kKeyRoom ||
+      memo->clientType != LoginClientType()) {
+    return kNoCode;
+  }
+  const KeyWords at = WordsAt(code.Buffer() + code.Position());
+#pragma GCC unroll 4
+  for (const BlockEntry& entry : memo->sets[SetOf(at[0])]) {
+    if (entry.Holds(at)) {
+      code.Advance(static_cast<int>(entry.bytes));  // no more than the key's room left
+      return entry.facts;
+    }
+  }
+  return kNoCode;
+}
 
 namespace {
 
@@ -102,15 +242,21 @@ void kestrel::PendingRecords::AddTo(CKestrelData* result) {
   }
 }
 
-void kestrel::SecurityBlock::Classified() {
+void kestrel::BlockFacts::Classified() {
   hk = Type() == kHKType;
   stopBitTimes = std::find(std::begin(kStopBitTimeTypes), std::end(kStopBitTimeTypes), Type()) !=
                  std::end(kStopBitTimeTypes);
 }
 
 void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& cursor) {
+  // What the block gets from a code read with a key's room of message left
+  // is remembered by the bytes the code took.
+  const int start = cursor.Position();
+  const bool keyed = start >= 0 && cursor.Remaining() >= kKeyRoom;
+  const bool exhausted = cursor.Exhausted();
   ReadTernCode(cursor, block.code, kTernCodeSize);
   if (block.code[0] == '\0') return;
+  block.codeLength = static_cast<uint8_t>(std::strlen(block.code));
   // A feed sends the same securities message after message, and classifying
   // a code costs far more than finding it again in the thread's memo.
   kestrel::CodeFacts* facts = kestrel::FactsOf(block.code);
@@ -124,12 +270,23 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
     block.fix = kestrel::FixScaleOf(block.code);
     // The classification may have replaced the code's entry: find it again.
     facts = kestrel::FactsOf(block.code);
-    if (facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {
+    // Codes with lower-case letters and bond real codes are classified from
+    // a converted copy unless the login's client type keeps the real form:
+    // their facts depend on more than their text and are not remembered.
+    const char* const first = block.code;
+    const char* const end = first + block.codeLength;
+    const bool asSent = std::none_of(first, end, [](char c) { return c >= 'a' && c <= 'z'; }) &&
+                        !IsBondRealCode(block.code);
+    if (asSent && facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {
       Remember(block, *facts);
     }
   }
   block.fixKnown = true;
   block.SetFactor(block.factor);
+  const int taken = cursor.Position() - start;
+  if (keyed && taken >= 1 && taken <= kKeyRoom && cursor.Exhausted() == exhausted) {
+    RememberBlock(cursor.Buffer() + start, taken, block);
+  }
 }
 
 void CKestrelCode::Decode_TernCode_Factor_SecurityType(char* code, int* factor,

@@ -92,36 +92,55 @@ constexpr uint8_t ScaleSlot(int decimals) {
 // Room for a block's security type and its terminator.
 inline constexpr size_t kSecurityTypeRoom = 32;
 
-// Working state of one security block, made afresh for every security.
-struct SecurityBlock {
-  char code[kKestrelTernCodeSize] = {};
+// What a block needs of its code: the code, its classification and the
+// scales that follow from its factor. Worked out once per code and copied
+// whole into each block of that code from the thread's memo of blocks.
+struct BlockFacts {
+  char code[kKestrelTernCodeSize] = {};  // terminated, zero beyond its text
+  uint8_t codeLength = 0;                // characters before the code's terminator
+  // Worked out from the type once per block, for every entry.
+  bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
+  bool stopBitTimes = false;  // time fields travel as stop-bit integers
+  bool fixKnown = false;      // `fix` holds the code's correction
   int factor = 0;
   // The security type, terminated. Every type the classification gives has
   // at most 15 characters; a longer one would be cut to the room.
   char type[kSecurityTypeRoom] = {};
-  std::string_view Type() const { return type; }
-  void SetType(std::string_view text) {
-    const size_t n = std::min(text.size(), sizeof type - 1);
-    std::memcpy(type, text.data(), n);
-    type[n] = '\0';
-  }
-  // Worked out from the type once per block, for every entry.
-  bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
-  bool stopBitTimes = false;  // time fields travel as stop-bit integers
   // The scale of each slot of an id's facts (IdFacts::scale): the fixed
   // places, then the price unit factor and the factor plus one (set with the
   // factor).
   DecimalScale scales[kScaleSlots] = {DecimalScale(0), DecimalScale(1), DecimalScale(2),
                                       DecimalScale(3), DecimalScale(4), DecimalScale(5),
                                       DecimalScale(0), DecimalScale(0)};
+  // The correction of futures and gold values, classified on first use.
+  FixScale fix;
+
+  std::string_view Type() const { return type; }
+  void SetType(std::string_view text) {
+    const size_t n = std::min(text.size(), sizeof type - 1);
+    std::memcpy(type, text.data(), n);
+    type[n] = '\0';
+  }
   void SetFactor(int priceFactor) {
     factor = priceFactor;
     scales[kPriceFactorSlot] = DecimalScale(priceFactor);
     scales[kPricePlusOneSlot] = DecimalScale(priceFactor + 1);
   }
-  // The correction of futures and gold values, classified on first use.
-  bool fixKnown = false;
-  FixScale fix;
+  // Sets the flags that follow from the type.
+  void Classified();
+};
+
+// The facts of the block whose code comes next at the cursor, when the
+// thread has seen that code before (compared byte for byte): the cursor
+// then moves past the code. Otherwise the facts of no code (an empty code),
+// and the cursor stays: CKestrelCode::ReadSecurityCode reads and classifies
+// the code, and remembers it. The facts are valid until the next call.
+const BlockFacts& RecalledBlock(CDecodeCode& code);
+
+// Working state of one security block, made afresh for every security.
+struct SecurityBlock : BlockFacts {
+  SecurityBlock() = default;
+  explicit SecurityBlock(const BlockFacts& facts) : BlockFacts(facts) {}
   // Made on the first entry that carries a list: most blocks have none.
   std::unique_ptr<BlockLists> lists;
   // Fresh lists kept from an earlier block, taken before new ones are made.
@@ -162,8 +181,6 @@ struct SecurityBlock {
     }
     return ApplyFix(fix, id, raw);
   }
-  // Sets the flags that follow from the type.
-  void Classified();
 };
 
 // How the walk of a message ended, as its records show it.

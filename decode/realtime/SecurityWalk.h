@@ -321,8 +321,10 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
   const int blocks = kestrel::HonouredCount(securities, sizeof(CKestrelQuoteData), code);
   if (blocks < 1 || !sink.BeginList(blocks)) return kestrel::WalkEnd::kNoResult;
   for (int s = 0; s < blocks; ++s) {
-    kestrel::SecurityBlock block;
-    ReadSecurityCode(block, code);
+    // A code the thread has seen comes with its facts from the memo;
+    // any other is read and classified.
+    kestrel::SecurityBlock block(kestrel::RecalledBlock(code));
+    if (block.code[0] == '\0') ReadSecurityCode(block, code);
     if (block.code[0] == '\0') return kestrel::WalkEnd::kEmptied;
     const int* ids = nullptr;
     int selectedCount = 0;
@@ -343,7 +345,7 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
                              : kestrel::HonouredCount(entries, kestrel::kQuoteEntryBytes, code);
     const int filled = sink.BeginSecurity(s, block, entries);
     WalkEntries(sink, block, shape, filled, ids, code);
-    WalkAppends(sink, block, shape);
+    if (block.lists) WalkAppends(sink, block, shape);
     sink.EndSecurity(block);
   }
   return kestrel::WalkEnd::kResult;

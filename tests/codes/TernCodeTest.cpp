@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "codec/DecodeCode.h"
 #include "codes/CodeTables.h"
@@ -143,6 +144,28 @@ TEST(TernCode, EveryTableCodeRoundTrips) {
       const Bytes wire(code.GetContent(), code.GetContent() + code.GetLength());
       EXPECT_EQ(ReadCode(wire), text);
       EXPECT_LE(static_cast<uint32_t>(wire[0] & 0x7f), static_cast<uint32_t>(segment.id)) << text;
+    }
+  }
+}
+
+// A code's text, and how far it is read, follow from the bytes it is read
+// over alone: the memo of quote blocks keys codes by those bytes.
+TEST(TernCode, TextAndLengthFollowFromTheCodesBytesAlone) {
+  std::vector<Bytes> forms = {
+      FromHex("00 80 41 42 2E 53 C8"),     // id 0 in two bytes: still a text
+      FromHex("81 00 00 00 00 00 00 85"),  // an offset without a stop byte in five
+      FromHex("00 00 00 00 00 00 81 85"),  // an id without a stop byte in five
+      kt::MessageBuilder().TextCode(std::string(40, 'A')).Bytes()};  // no stop byte in 24
+  for (const CodeRow& row : kCodeRows) forms.push_back(FromHex(row.wire));
+  for (const Bytes& form : forms) {
+    int taken = 0;
+    const std::string text = ReadCode(form, &taken);
+    for (const uint8_t filler : {0x00, 0x41, 0x80, 0xFF}) {
+      Bytes bytes = form;
+      bytes.insert(bytes.end(), 32, filler);
+      int read = 0;
+      EXPECT_EQ(ReadCode(bytes, &read), text) << Hex(bytes);
+      EXPECT_EQ(read, taken) << Hex(bytes);
     }
   }
 }
