@@ -224,6 +224,9 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
   if (index >= kSpecialIdLimit) return nullptr;
   const int id = static_cast<int>(index);
   const IdFacts& facts = shape.facts[index];
+  // The next entry begins after the number's stop byte: with at + 1 worked
+  // out beforehand, one addition waits for the bit scan.
+  const char* const afterStop = at + 1;
   uint64_t stops;
   if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
     // Each signedness read by its own rules: which one an id takes is a
@@ -239,7 +242,7 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
       raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), false);
     }
     out.Put(id, facts.type, PlainBits(block, facts, raw));
-    return at + StopByte(stops) + 1;
+    return afterStop + StopByte(stops);
   }
   const Handler handler = block.hk ? facts.hkHandler : facts.handler;
   int64_t raw;
@@ -257,7 +260,7 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
     stops = word & (isUnsigned ? kUnsignedStops : kSignedStops);
     if (stops == 0) return nullptr;
     raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), isUnsigned);
-    next = at + StopByte(stops) + 1;
+    next = afterStop + StopByte(stops);
   } else {
     return nullptr;
   }
