@@ -63,8 +63,8 @@ template <bool kExtract, int kSkip>
 KESTREL_RUN_INLINE int64_t FieldInWord(uint64_t word, size_t stopByte, bool isUnsigned) {
   const size_t bytes = stopByte + 1 - kSkip;
   if constexpr (!kExtract) {
-    return StopBitRun::FieldOfWord(word >> (stopbit::kBitsPerByte * kSkip),
-                                   static_cast<int>(bytes), isUnsigned);
+    return StopBitRun::FieldOfWord(word >> (stopbit::kBitsPerByte * kSkip), static_cast<int>(bytes),
+                                   isUnsigned);
   } else {
     // All eight groups, the first byte's highest (bits 49 to 55), moved up
     // so that the field's first group is the top of the word; the field is

@@ -82,29 +82,10 @@ class StopBitRun {
   }
   // The index of the next byte the run reads.
   int Position() const { return position_; }
-  // A number of a field whose width changes from one value to the next, as
-  // the fields of a quote do: read as ReadUInt32 reads it when `isUnsigned`
-  // (and widened without sign), as ReadInt64 otherwise. Its length comes
-  // from one bit scan, with no branch on the width to mispredict.
-  KESTREL_RUN_INLINE int64_t Field(bool isUnsigned) {
-    if (!WordInside()) return isUnsigned ? Careful(ReadUInt32Slow) : Careful(ReadInt64Slow);
-    return FieldInside(isUnsigned);
-  }
-  // The word at the position, after WindowInside() said so.
-  uint64_t Peek() const { return CDecodeCode::WordAt(buffer_ + position_); }
-  // Field(), once a whole word lies inside the message.
-  KESTREL_RUN_INLINE int64_t FieldInside(bool isUnsigned) {
-    const uint64_t word = CDecodeCode::WordAt(buffer_ + position_);
-    const uint64_t stops = word & (isUnsigned ? kUnsignedFieldStops : kSignedFieldStops);
-    if (__builtin_expect(stops == 0, 0)) return FieldWithoutStop(word, isUnsigned);
-    // The stop bit of byte n - 1 is bit 8n - 1.
-    const int n = (__builtin_ctzll(stops) >> 3) + 1;
-    position_ += n;
-    return FieldOfWord(word, n, isUnsigned);
-  }
   // The number of a field of n bytes that `word` begins with, its last
   // byte the only stop byte among them (n at most kMaxUInt32Bytes when
-  // `isUnsigned`, kMaxInt64Bytes otherwise): what Field() reads there.
+  // `isUnsigned`, kMaxInt64Bytes otherwise), read as ReadUInt32 reads it
+  // when `isUnsigned` (widened without sign) and as ReadInt64 otherwise.
   KESTREL_RUN_INLINE static int64_t FieldOfWord(uint64_t word, int n, bool isUnsigned) {
     const int groupBits = stopbit::kBitsPerGroup * n;
     if (n <= stopbit::kFourGroupBytes) {
@@ -120,13 +101,6 @@ class StopBitRun {
     constexpr int kBelowGroups = stopbit::kWordBits - stopbit::kJoinedBits;
     return static_cast<int64_t>(joined << kBelowGroups) >> (stopbit::kWordBits - groupBits);
   }
-  // The cursor, at the run's position, for a careful reader to go on from;
-  // Resume() takes its position back afterwards.
-  CDecodeCode& Cursor() {
-    code_.MoveTo(position_);
-    return code_;
-  }
-  void Resume() { position_ = code_.Position(); }
   // True when the next kCount fields (by default as many as fill a word)
   // take kWidth bytes each: only the last byte of each has its stop bit
   // set. `word` then holds them, the first byte in the low byte (see
@@ -203,21 +177,6 @@ class StopBitRun {
     }
   };
   static constexpr int kThirtyTwoBits = 32;
-  // The stop bits of the bytes a field may take, unsigned and signed.
-  static constexpr uint64_t kUnsignedFieldStops =
-      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxUInt32Bytes)) - 1);
-  static constexpr uint64_t kSignedFieldStops =
-      stopbit::kStopBits & ((uint64_t{1} << (stopbit::kBitsPerByte * kMaxInt64Bytes)) - 1);
-
-  // A field whose bytes carry no stop bit, read as the cursor's readers do.
-  KESTREL_RUN_INLINE int64_t FieldWithoutStop(uint64_t word, bool isUnsigned) {
-    int bytes;
-    const int64_t value = isUnsigned ? static_cast<int64_t>(stopbit::UInt32OfWord(word, bytes))
-                                     : stopbit::Int64OfWord(word, bytes);
-    position_ += bytes;
-    return value;
-  }
-
   // True when a whole word from the position lies inside the message.
   // The position only grows from where it started, so one comparison does.
   bool WordInside() const { return position_ <= lastWordStart_; }

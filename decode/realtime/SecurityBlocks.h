@@ -159,8 +159,8 @@ struct SecurityBlock : BlockFacts {
   // The bit of IdFacts::plainIn that says an id's entry in this block is a
   // plain number that no correction concerns.
   uint8_t PlainMask() {
-    const bool factorScales = scales[kPriceFactorSlot].Divisor() != 0.0 &&
-                              scales[kPricePlusOneSlot].Divisor() != 0.0;
+    const bool factorScales =
+        scales[kPriceFactorSlot].Divisor() != 0.0 && scales[kPricePlusOneSlot].Divisor() != 0.0;
     return static_cast<uint8_t>((hk ? kPlainInHK : kPlainInOther)
                                 << (FixNone() ? 0 : kPlainInFixedShift)
                                 << (factorScales ? 0 : kPlainInUnscaledShift));
@@ -340,9 +340,9 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
     const bool hkAlike = ReadsUnsigned(facts.hkHandler, id) == facts.unsignedValue;
     // A number stored by the general rule takes the slower way too.
     const bool quick = facts.store != PlainStore::kGeneral;
-    const auto plainIn = static_cast<uint8_t>(
-        (quick && IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
-        (quick && IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
+    const auto plainIn =
+        static_cast<uint8_t>((quick && IsPlainNumber(facts.handler) ? kPlainInOther : 0) |
+                             (quick && IsPlainNumber(facts.hkHandler) && hkAlike ? kPlainInHK : 0));
     const auto anyFix =
         static_cast<uint8_t>(plainIn | (facts.fixed ? 0 : plainIn << kPlainInFixedShift));
     const bool byFactor = facts.scale == kPriceFactorSlot || facts.scale == kPricePlusOneSlot;

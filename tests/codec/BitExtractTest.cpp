@@ -31,8 +31,7 @@ void CheckField(const kt::Bytes& bytes, bool isUnsigned) {
   kt::Cursor cursor(bytes);
   const uint64_t word = CDecodeCode::WordAt(cursor.storage.data());
   cursor.code.MoveTo(kSkip);
-  const int64_t expected =
-      isUnsigned ? int64_t{ReadUInt32(cursor.code)} : ReadInt64(cursor.code);
+  const int64_t expected = isUnsigned ? int64_t{ReadUInt32(cursor.code)} : ReadInt64(cursor.code);
   const int longest = isUnsigned ? kMaxUInt32Bytes : kMaxInt64Bytes;
   const bool inReach = cursor.code.Position() - kSkip <= longest &&
                        cursor.code.Position() <= CDecodeCode::kWordBytes;

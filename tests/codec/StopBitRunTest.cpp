@@ -11,9 +11,8 @@
 
 namespace {
 
-// kMixedShort reads with MixedShortInt64, which must match ReadInt64 too;
-// kFieldUnsigned and kFieldSigned read with Field(), which must match
-// ReadUInt32 and ReadInt64. The kWidthN fields try SameWidthFields: four fields of one byte, or as
+// kMixedShort reads with MixedShortInt64, which must match ReadInt64 too.
+// The kWidthN fields try SameWidthFields: four fields of one byte, or as
 // many of N bytes as fill a word. When it takes them, each field's groups
 // read as a signed value are what ReadInt64 reads; when not, nothing moves.
 enum class Field {
@@ -25,8 +24,6 @@ enum class Field {
   kWidth2,
   kWidth3,
   kWidth4,
-  kFieldUnsigned,
-  kFieldSigned
 };
 
 // One try of SameWidthFields<kWidth, kCount> against the cursor's reads.
@@ -143,11 +140,6 @@ std::vector<Case> Cases() {
       {"mixed short, every width", {Field::kMixedShort}, Mixed()},
       {"mixed short, long runs", {Field::kMixedShort, Field::kSigned}, LongRuns()},
       {"mixed short, malformed", {Field::kMixedShort}, Malformed()},
-      {"fields, unsigned", {Field::kFieldUnsigned}, Mixed()},
-      {"fields, signed", {Field::kFieldSigned}, Mixed()},
-      {"fields, both", {Field::kFieldUnsigned, Field::kFieldSigned}, LongRuns()},
-      {"fields among columns", {Field::kFieldSigned, Field::kUnsigned, Field::kSigned}, Mixed()},
-      {"fields, malformed", {Field::kFieldUnsigned, Field::kFieldSigned}, Malformed()},
       {"rows of four", {Field::kFourOfWidth1}, SmallRows()},
       {"rows of four, then a field", {Field::kFourOfWidth1, Field::kUnsigned}, SmallRows()},
       {"rows of four, every width", {Field::kFourOfWidth1, Field::kSigned}, Mixed()},
@@ -181,10 +173,6 @@ TEST(StopBitRun, ReadsWhatTheCursorReads) {
           SCOPED_TRACE(testing::Message() << c.name << ", cut at " << cut << ", read " << i);
           if (field == Field::kUnsigned) {
             ASSERT_EQ(run.UInt32(), ReadUInt32(expected.code));
-          } else if (field == Field::kFieldUnsigned) {
-            ASSERT_EQ(run.Field(true), int64_t{ReadUInt32(expected.code)});
-          } else if (field == Field::kFieldSigned) {
-            ASSERT_EQ(run.Field(false), ReadInt64(expected.code));
           } else if (field == Field::kMixedShort) {
             ASSERT_EQ(run.MixedShortInt64(), ReadInt64(expected.code));
           } else if (field == Field::kFourOfWidth1) {
