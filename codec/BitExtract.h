@@ -56,7 +56,7 @@ inline size_t StopByte(uint64_t stops) {
 
 // The number of the stop-bit field that begins kSkip bytes into `word` and
 // ends at its byte `stopByte` (the first stop byte from kSkip on, found
-// within kFieldStops<kSkip>), read as ReadUInt32 reads it when isUnsigned
+// among the FieldStops of its kind), read as ReadUInt32 reads it when isUnsigned
 // (widened without sign) and as ReadInt64 otherwise. kExtract picks the
 // way the groups are joined.
 template <bool kExtract, int kSkip>

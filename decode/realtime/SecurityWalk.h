@@ -8,6 +8,10 @@
 //   int BeginSecurity(int s, SecurityBlock&, int entries)
 //                                         the entries it will take (0 or entries)
 //   void Cell(int j, int id, int type, const CIndexValue&) an entry's value
+//   Writer Entries(int j); void Wrote(int n)
+//                                         where a stretch of plain entries from
+//                                         j on goes (Writer::Put(id, type, bits),
+//                                         at most Writer::room), and how many went
 //   void Text(int j, int id, std::string_view text)       a sized text
 //   CKestrelData* EventTarget(); void EventsRead()        market events (155)
 //   void Extra(int id, int type, const CIndexValue&)      a trailing number
