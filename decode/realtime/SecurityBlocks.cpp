@@ -256,7 +256,6 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
   const bool exhausted = cursor.Exhausted();
   ReadTernCode(cursor, block.code, kTernCodeSize);
   if (block.code[0] == '\0') return;
-  block.codeLength = static_cast<uint8_t>(std::strlen(block.code));
   // A feed sends the same securities message after message, and classifying
   // a code costs far more than finding it again in the thread's memo.
   kestrel::CodeFacts* facts = kestrel::FactsOf(block.code);
@@ -274,7 +273,7 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
     // a converted copy unless the login's client type keeps the real form:
     // their facts depend on more than their text and are not remembered.
     const char* const first = block.code;
-    const char* const end = first + block.codeLength;
+    const char* const end = first + std::strlen(first);
     const bool asSent = std::none_of(first, end, [](char c) { return c >= 'a' && c <= 'z'; }) &&
                         !IsBondRealCode(block.code);
     if (asSent && facts != nullptr && facts->typeKnown && facts->Type() == block.Type()) {

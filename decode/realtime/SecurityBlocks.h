@@ -97,7 +97,6 @@ inline constexpr size_t kSecurityTypeRoom = 32;
 // whole into each block of that code from the thread's memo of blocks.
 struct BlockFacts {
   char code[kKestrelTernCodeSize] = {};  // terminated, zero beyond its text
-  uint8_t codeLength = 0;                // characters before the code's terminator
   // Worked out from the type once per block, for every entry.
   bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
   bool stopBitTimes = false;  // time fields travel as stop-bit integers

@@ -109,43 +109,28 @@ inline CIndexValue NumberCell(int type, double value) {
   StoreNumber(cell, type, value);
   return cell;
 }
-// The value of a plain entry of an id of the shape's table that no
-// correction concerns, the same as NumberCell(type, ScaledValue(...)) gives,
-// by the shortest way its facts allow.
-KESTREL_RUN_INLINE CIndexValue UncorrectedCell(const SecurityBlock& block, const IdFacts& facts,
-                                               int64_t raw) {
-  CIndexValue cell{};
-  switch (facts.store) {
-    case PlainStore::kInt:
-      cell.nValue = static_cast<int>(std::clamp<int64_t>(raw, std::numeric_limits<int>::min(),
-                                                         std::numeric_limits<int>::max()));
-      break;
-    case PlainStore::kInt64:
-      cell.llValue = raw;
-      break;
-    case PlainStore::kDouble:
-      cell.dValue = static_cast<double>(raw);
-      break;
-    case PlainStore::kDoubleScaled:
-      cell.dValue = block.scales[facts.scale].Apply(raw);
-      break;
-    case PlainStore::kGeneral:
-      StoreNumber(cell, facts.type, block.scales[facts.scale].Apply(raw));
-      break;
-  }
-  return cell;
-}
-// The bits of a cell, as a sink writes them.
+// The bits of a cell, as a sink writes them, and the cell of such bits.
 inline uint64_t BitsOf(const CIndexValue& cell) {
   uint64_t bits;
   static_assert(sizeof cell == sizeof bits);
   std::memcpy(&bits, &cell, sizeof bits);
   return bits;
 }
-// UncorrectedCell's bits for an id whose store is not the general rule and
-// whose scale names a divisor (where the block's PlainMask() lets the id
-// take the quickest way). Doubles, most of a quote, are tested for first;
-// one without places is divided by 1, which is exact.
+inline CIndexValue CellOf(uint64_t bits) {
+  CIndexValue cell;
+  std::memcpy(&cell, &bits, sizeof bits);
+  return cell;
+}
+// True when PlainBits may store a number of the id: its store is not the
+// general rule and its scale names a divisor.
+inline bool StoredQuickly(const SecurityBlock& block, const IdFacts& facts) {
+  return facts.store != PlainStore::kGeneral && block.scales[facts.scale].Divisor() != 0.0;
+}
+// The bits of a plain number of an id that no correction concerns, for an
+// id that StoredQuickly() allows: the same as NumberCell(type,
+// ScaledValue(...)) gives, by the shortest way its facts allow. Doubles,
+// most of a quote, are tested for first; one without places is divided by
+// 1, which is exact.
 KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, const IdFacts& facts,
                                       int64_t raw) {
   static_assert(PlainStore::kDouble < PlainStore::kDoubleScaled &&
@@ -160,16 +145,15 @@ KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, const IdFacts&
   return static_cast<uint32_t>(static_cast<int>(
       std::clamp<int64_t>(raw, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
 }
-// True when PlainBits stores a number of the id in this block: no
-// correction concerns it, its store is not the general rule and its scale
-// names a divisor. (Every id that the block's PlainMask() lets take the
-// quickest way meets this.)
-inline bool QuickStore(SecurityBlock& block, const IdFacts& facts) {
-  return (!facts.fixed || block.FixNone()) && facts.store != PlainStore::kGeneral &&
-         block.scales[facts.scale].Divisor() != 0.0;
+// The value of a plain number of an id that no correction concerns: by
+// PlainBits where it may, by the general rule otherwise.
+inline CIndexValue UncorrectedCell(const SecurityBlock& block, const IdFacts& facts, int64_t raw) {
+  if (StoredQuickly(block, facts)) return CellOf(PlainBits(block, facts, raw));
+  return NumberCell(facts.type, block.scales[facts.scale].Apply(raw));
 }
 // The same for a number that a futures or gold correction may concern.
-inline CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id, int64_t raw) {
+KESTREL_RUN_INLINE CIndexValue PlainCell(SecurityBlock& block, const IdFacts& facts, int id,
+                                         int64_t raw) {
   if (!facts.fixed || block.FixNone()) return UncorrectedCell(block, facts, raw);
   // A corrected number may pass what a double holds exactly.
   return NumberCell(facts.type, block.scales[facts.scale].Apply(block.FixedOfFixedId(id, raw)));
@@ -269,9 +253,7 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
     return nullptr;
   }
   // A time is stored as a number of its id is.
-  out.Put(id, facts.type,
-          QuickStore(block, facts) ? PlainBits(block, facts, raw)
-                                   : BitsOf(PlainCell(block, facts, id, raw)));
+  out.Put(id, facts.type, BitsOf(PlainCell(block, facts, id, raw)));
   return next;
 }
 
