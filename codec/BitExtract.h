@@ -31,9 +31,25 @@ inline uint64_t ExtractBits(uint64_t x, uint64_t mask) {
   __asm__("pextq %2, %1, %0" : "=r"(packed) : "r"(x), "r"(mask));
   return packed;
 }
+// The low bits of x spread to where mask has ones, in their order (pdep):
+// with x a single bit 1 << k, the k-th lowest one of mask, counting from 0.
+inline uint64_t DepositBits(uint64_t x, uint64_t mask) {
+  uint64_t spread;
+  __asm__("pdepq %2, %1, %0" : "=r"(spread) : "r"(x), "r"(mask));
+  return spread;
+}
+// The number of ones in x (every processor with a fast pdep counts them in
+// one instruction).
+inline int CountBits(uint64_t x) {
+  uint64_t count;
+  __asm__("popcntq %1, %0" : "=r"(count) : "r"(x));
+  return static_cast<int>(count);
+}
 #else
 inline constexpr bool kBitExtractBuilt = false;
 inline uint64_t ExtractBits(uint64_t x, uint64_t) { return x; }  // never called
+inline uint64_t DepositBits(uint64_t x, uint64_t) { return x; }  // never called
+inline int CountBits(uint64_t) { return 0; }                     // never called
 #endif
 
 // The shift from the top of a word down to a field of n bytes, by n - 1:

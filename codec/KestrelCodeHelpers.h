@@ -16,6 +16,7 @@ enum class Handler : uint8_t;
 struct MaskedIds;
 struct MessageShape;
 struct SecurityBlock;
+struct WalkPosition;
 enum class WalkEnd;
 class VisitSink;
 class QuoteRecordSink;

@@ -34,6 +34,12 @@ inline constexpr int64_t kBlockOverheadBytes = 16;
 inline int HonouredCount(int64_t wire, int64_t elementBytes, CDecodeCode& code) {
   if (wire <= 0) return 0;
   const int64_t each = std::max<int64_t>(elementBytes, 1);
+  int64_t bytes;
+  if (!__builtin_mul_overflow(wire, each, &bytes) && bytes <= code.CountBudget()) {
+    // The budget grants the whole count, found without a division.
+    code.Spend(bytes);
+    return static_cast<int>(wire);
+  }
   const auto count = static_cast<int>(std::min(wire, code.CountBudget() / each));
   code.Spend(count * each);
   return count;

@@ -106,6 +106,9 @@ class QuoteRecordSink {
       std::memcpy(cells++, &bits, sizeof bits);
     }
   };
+  // Entries are written straight into the result: none may be written
+  // ahead of the walk (see PlainStretch's lanes).
+  static constexpr bool kLanes = false;
   Writer Entries(int j) {
     return {ids_ + j, types_ + j, cells_ + j, std::numeric_limits<int>::max()};
   }
@@ -191,7 +194,14 @@ class VisitSink {
       std::memcpy(&at->value, &bits, sizeof bits);
       ++at;
     }
+    // The writer k entries further on.
+    Writer Advanced(int k) const { return {at + k, room - k}; }
+    // The entries written since `from`.
+    int Written(const Writer& from) const { return static_cast<int>(at - from.at); }
   };
+  // Only the entries counted by Wrote reach the host, so entries may be
+  // written ahead of the walk and dropped (see PlainStretch's lanes).
+  static constexpr bool kLanes = true;
   Writer Entries(int) {
     if (batched_ == kBatchEntries) Flush();
     return {batch_ + batched_, kBatchEntries - batched_};

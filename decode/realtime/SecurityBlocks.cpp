@@ -87,7 +87,7 @@ void Recall(const kestrel::CodeFacts& facts, kestrel::SecurityBlock& block) {
 // ends. A code's facts also depend on the client type of the latest login
 // (bond codes keep their real form for one): when it changes, the memo
 // starts afresh.
-constexpr int kKeyRoom = 24;
+constexpr int kKeyRoom = kestrel::BlockRecall::kRoom;
 constexpr int kWordBytes = CDecodeCode::kWordBytes;
 constexpr int kKeyWords = kKeyRoom / kWordBytes;
 constexpr size_t kBlockWays = 4;
@@ -190,26 +190,25 @@ void RememberBlock(const char* start, int bytes, const kestrel::BlockFacts& fact
   memo->sets[set][way] = BlockEntry{words, static_cast<uint64_t>(bytes), facts};
 }
 
-// The facts of no code: what a block starts from before its code is read.
-const kestrel::BlockFacts kNoCode{};
-
 }  // namespace
 
-const kestrel::BlockFacts& kestrel::RecalledBlock(CDecodeCode& code) {
+kestrel::BlockRecall::BlockRecall() : memo_(nullptr) {
   const BlockMemo* memo = tBlockMemo;
-  if (memo == nullptr || code.Position() < 0 || code.Remaining() < kKeyRoom ||
-      memo->clientType != LoginClientType()) {
-    return kNoCode;
-  }
-  const KeyWords at = WordsAt(code.Buffer() + code.Position());
+  if (memo != nullptr && memo->clientType == LoginClientType()) memo_ = memo;
+}
+
+kestrel::BlockRecall::Found kestrel::BlockRecall::Find(const char* at, int expected) const {
+  if (memo_ == nullptr) return {nullptr, 0, false};
+  const auto* memo = static_cast<const BlockMemo*>(memo_);
+  const KeyWords words = WordsAt(at);
 #pragma GCC unroll 4
-  for (const BlockEntry& entry : memo->sets[SetOf(at[0])]) {
-    if (entry.Holds(at)) {
-      code.Advance(static_cast<int>(entry.bytes));  // no more than the key's room left
-      return entry.facts;
+  for (const BlockEntry& entry : memo->sets[SetOf(words[0])]) {
+    if (entry.Holds(words)) {
+      const auto bytes = static_cast<int>(entry.bytes);
+      return {&entry.facts, bytes, bytes == expected};
     }
   }
-  return kNoCode;
+  return {nullptr, 0, false};
 }
 
 namespace {
@@ -282,6 +281,7 @@ void CKestrelCode::ReadSecurityCode(kestrel::SecurityBlock& block, CDecodeCode& 
   }
   block.fixKnown = true;
   block.SetFactor(block.factor);
+  block.PlainMask();  // worked out once, and remembered with the rest
   const int taken = cursor.Position() - start;
   if (keyed && taken >= 1 && taken <= kKeyRoom && cursor.Exhausted() == exhausted) {
     RememberBlock(cursor.Buffer() + start, taken, block);

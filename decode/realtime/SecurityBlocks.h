@@ -22,6 +22,7 @@
 #include "KestrelRecords.h"
 #include "KestrelSizes.h"
 #include "L2OrderQueue.h"
+#include "codec/DecodeCode.h"
 #include "codes/DecimalScale.h"
 #include "codes/FixScale.h"
 #include "codes/IndicatorDecimals.h"
@@ -101,6 +102,9 @@ struct BlockFacts {
   bool hk = false;            // "HK" securities: ids 57 and 58 carry lists
   bool stopBitTimes = false;  // time fields travel as stop-bit integers
   bool fixKnown = false;      // `fix` holds the code's correction
+  // SecurityBlock::PlainMask once worked out; 0 until then (a mask always
+  // has one bit set).
+  uint8_t plainMask = 0;
   int factor = 0;
   // The security type, terminated. Every type the classification gives has
   // at most 15 characters; a longer one would be cut to the room.
@@ -122,6 +126,7 @@ struct BlockFacts {
   }
   void SetFactor(int priceFactor) {
     factor = priceFactor;
+    plainMask = 0;  // the mask depends on the scales
     scales[kPriceFactorSlot] = DecimalScale(priceFactor);
     scales[kPricePlusOneSlot] = DecimalScale(priceFactor + 1);
   }
@@ -129,12 +134,44 @@ struct BlockFacts {
   void Classified();
 };
 
-// The facts of the block whose code comes next at the cursor, when the
-// thread has seen that code before (compared byte for byte): the cursor
-// then moves past the code. Otherwise the facts of no code (an empty code),
-// and the cursor stays: CKestrelCode::ReadSecurityCode reads and classifies
-// the code, and remembers it. The facts are valid until the next call.
-const BlockFacts& RecalledBlock(CDecodeCode& code);
+// The bytes a code takes in the usual forms, built from two numbers or a
+// text after its marker, from the first word of the code: up to its second
+// stop byte (0 when the word has fewer than two). Other forms take other
+// lengths; the memo knows each code's own.
+inline int ExpectedCodeBytes(uint64_t word) {
+  const uint64_t stops = word & stopbit::kStopBits;
+  const uint64_t later = stops & (stops - 1);  // without the first stop bit
+  if (later == 0) return 0;
+  return stopbit::StopLength(later);
+}
+
+// The facts of no code: what a block starts from before its code is read.
+inline const BlockFacts kNoCodeFacts{};
+
+// The thread's memo of blocks as one message's walk looks codes up in it,
+// found once per message: a code the thread has seen before (compared byte
+// for byte) comes with its facts and the bytes it took. Any other is read
+// and classified by CKestrelCode::ReadSecurityCode, which remembers it.
+class BlockRecall {
+ public:
+  // Bytes of message from a code's start that a lookup looks at: it is
+  // made only with that many left.
+  static constexpr int kRoom = 24;
+  struct Found {
+    const BlockFacts* facts;  // null: not known; valid until a code is remembered
+    int bytes;                // the bytes the code took
+    bool asExpected;          // they are the `expected` bytes of the lookup
+  };
+  // The memo of the calling thread, when it has one that holds under the
+  // latest login.
+  BlockRecall();
+  // The code whose bytes begin at `at`, with kRoom bytes of message there,
+  // and which is expected to take `expected` bytes (ExpectedCodeBytes).
+  Found Find(const char* at, int expected) const;
+
+ private:
+  const void* memo_;  // the thread's memo, or null: every lookup misses
+};
 
 // Working state of one security block, made afresh for every security.
 struct SecurityBlock : BlockFacts {
@@ -158,6 +195,10 @@ struct SecurityBlock : BlockFacts {
   // The bit of IdFacts::plainIn that says an id's entry in this block is a
   // plain number that no correction concerns.
   uint8_t PlainMask() {
+    if (plainMask == 0) plainMask = WorkedOutPlainMask();
+    return plainMask;
+  }
+  uint8_t WorkedOutPlainMask() {
     const bool factorScales =
         scales[kPriceFactorSlot].Divisor() != 0.0 && scales[kPricePlusOneSlot].Divisor() != 0.0;
     return static_cast<uint8_t>((hk ? kPlainInHK : kPlainInOther)
@@ -277,18 +318,25 @@ constexpr PlainStore PlainStoreOf(int type, uint8_t slot) {
 // What an entry of indicator id needs, looked up once: its handler (in an
 // "HK" block and in any other), the type code of its single value, the slot
 // of its scale in the block, whether a futures or gold correction may
-// concern it, whether a plain number of it is read unsigned, and how that
-// number is stored.
+// concern it, whether a plain number of it is read unsigned, how that
+// number is stored, and in which blocks the quickest way takes it
+// (plainIn), and of these the ones stored as doubles, by signedness. Eight
+// bytes, so that an entry's facts are one scaled index away.
 struct IdFacts {
   Handler handler;
   Handler hkHandler;
   int8_t type;
   uint8_t scale;
-  bool fixed;
-  bool unsignedValue;
-  PlainStore store;
+  bool fixed : 1;
+  bool unsignedValue : 1;
+  PlainStore store : 3;
   uint8_t plainIn;
+  // plainIn for a number stored as a double and read unsigned, and for one
+  // read signed: most of a quote, each found by one test.
+  uint8_t unsignedDoubleIn;
+  uint8_t signedDoubleIn;
 };
+static_assert(sizeof(IdFacts) == 8);
 
 struct MessageShape {
   const SpecialId* specials;
@@ -318,7 +366,14 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
                              : kPriceFactor;
     const int8_t type = CatalogueType(id);
     const uint8_t slot = ScaleSlot(decimals);
-    shape.facts[id] = {plain, plain, type, slot, IsFixedId(id), false, PlainStoreOf(type, slot), 0};
+    IdFacts& facts = shape.facts[id];
+    facts.handler = facts.hkHandler = plain;
+    facts.type = type;
+    facts.scale = slot;
+    facts.fixed = IsFixedId(id);
+    facts.unsignedValue = false;
+    facts.store = PlainStoreOf(type, slot);
+    facts.plainIn = facts.unsignedDoubleIn = facts.signedDoubleIn = 0;
   }
   // Rows in table order: the first row that names an id decides.
   for (size_t r = S; r-- > 0;) {
@@ -346,6 +401,10 @@ constexpr MessageShape MakeShape(const SpecialId (&specials)[S], Handler plain,
         static_cast<uint8_t>(plainIn | (facts.fixed ? 0 : plainIn << kPlainInFixedShift));
     const bool byFactor = facts.scale == kPriceFactorSlot || facts.scale == kPricePlusOneSlot;
     facts.plainIn = static_cast<uint8_t>(anyFix | (byFactor ? 0 : anyFix << kPlainInUnscaledShift));
+    const bool isDouble =
+        facts.store == PlainStore::kDouble || facts.store == PlainStore::kDoubleScaled;
+    facts.unsignedDoubleIn = isDouble && facts.unsignedValue ? facts.plainIn : 0;
+    facts.signedDoubleIn = isDouble && !facts.unsignedValue ? facts.plainIn : 0;
   }
   return shape;
 }

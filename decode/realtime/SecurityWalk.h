@@ -11,7 +11,10 @@
 //   Writer Entries(int j); void Wrote(int n)
 //                                         where a stretch of plain entries from
 //                                         j on goes (Writer::Put(id, type, bits),
-//                                         at most Writer::room), and how many went
+//                                         at most Writer::room), and how many went;
+//                                         with kLanes, entries may be written ahead
+//                                         (Writer::Advanced, Writer::Written) and
+//                                         only the n counted are kept
 //   void Text(int j, int id, std::string_view text)       a sized text
 //   CKestrelData* EventTarget(); void EventsRead()        market events (155)
 //   void Extra(int id, int type, const CIndexValue&)      a trailing number
@@ -34,6 +37,7 @@
 #include "codec/BitExtract.h"
 #include "codec/DecodeCode.h"
 #include "codec/StopBitRun.h"
+#include "codec/StopMask.h"
 #include "codec/WireCounts.h"
 #include "codes/DecimalScale.h"
 #include "codes/IndicatorDecimals.h"
@@ -131,16 +135,18 @@ inline bool StoredQuickly(const SecurityBlock& block, const IdFacts& facts) {
 // ScaledValue(...)) gives, by the shortest way its facts allow. Doubles,
 // most of a quote, are tested for first; one without places is divided by
 // 1, which is exact.
+KESTREL_RUN_INLINE uint64_t DoubleBits(const SecurityBlock& block, const IdFacts& facts,
+                                       int64_t raw) {
+  const double scaled = static_cast<double>(raw) / block.scales[facts.scale].Divisor();
+  uint64_t bits;
+  std::memcpy(&bits, &scaled, sizeof bits);
+  return bits;
+}
 KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, const IdFacts& facts,
                                       int64_t raw) {
   static_assert(PlainStore::kDouble < PlainStore::kDoubleScaled &&
                 PlainStore::kInt < PlainStore::kDouble && PlainStore::kInt64 < PlainStore::kDouble);
-  if (__builtin_expect(facts.store >= PlainStore::kDouble, 1)) {
-    const double scaled = static_cast<double>(raw) / block.scales[facts.scale].Divisor();
-    uint64_t bits;
-    std::memcpy(&bits, &scaled, sizeof bits);
-    return bits;
-  }
+  if (__builtin_expect(facts.store >= PlainStore::kDouble, 1)) return DoubleBits(block, facts, raw);
   if (facts.store == PlainStore::kInt64) return static_cast<uint64_t>(raw);
   return static_cast<uint32_t>(static_cast<int>(
       std::clamp<int64_t>(raw, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
@@ -195,6 +201,22 @@ inline CIndexValue TrailingCell(int type, int64_t value) {
   return cell;
 }
 
+// The double of an entry whose id of kIdBytes bytes begins `word`, read
+// unsigned or signed as kUnsigned says: written to `out`, and where the
+// next entry begins returned (`afterStop` is the entry's start plus one);
+// null, and nothing written, when the number does not end in the word.
+template <bool kExtract, int kIdBytes, bool kUnsigned, class Writer>
+KESTREL_RUN_INLINE const char* DoubleEntry(int id, const IdFacts& facts, uint64_t word,
+                                           const char* afterStop, const SecurityBlock& block,
+                                           Writer& out) {
+  constexpr uint64_t kStops = FieldStops(kIdBytes, kUnsigned ? kMaxUInt32Bytes : kMaxInt64Bytes);
+  const uint64_t stops = word & kStops;
+  if (stops == 0) return nullptr;
+  const int64_t raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), kUnsigned);
+  out.Put(id, facts.type, DoubleBits(block, facts, raw));
+  return afterStop + StopByte(stops);
+}
+
 // One entry of a plain stretch, whose id of kIdBytes bytes (`index`)
 // begins `word`, the word at the entry's first byte `at`: its value written
 // to `out`, or nothing when the stretch does not take it. Returns where the
@@ -203,7 +225,7 @@ inline CIndexValue TrailingCell(int type, int64_t value) {
 // The number is read from the same word as its id, so an entry costs one
 // load, and the next entry's start waits only for it and one bit scan. A
 // number that goes past the word is left to the careful reads.
-template <bool kExtract, int kIdBytes, class Writer>
+template <bool kExtract, int kIdBytes, bool kQuickOnly = false, class Writer>
 KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const char* at,
                                           SecurityBlock& block, const MessageShape& shape,
                                           uint8_t plainMask, Writer& out) {
@@ -216,22 +238,25 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
   // out beforehand, one addition waits for the bit scan.
   const char* const afterStop = at + 1;
   uint64_t stops;
-  if (__builtin_expect((facts.plainIn & plainMask) != 0, 1)) {
-    // Each signedness read by its own rules: which one an id takes is a
-    // branch well predicted from the ids before it.
-    int64_t raw;
-    if (facts.unsignedValue) {
-      stops = word & kUnsignedStops;
-      if (stops == 0) return nullptr;
-      raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), true);
-    } else {
-      stops = word & kSignedStops;
-      if (stops == 0) return nullptr;
-      raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), false);
-    }
+  // Doubles, most of a quote, each signedness found by one test and read by
+  // its own rules: which one an id takes is a branch well predicted from the
+  // ids before it.
+  if (__builtin_expect((facts.unsignedDoubleIn & plainMask) != 0, 1)) {
+    return DoubleEntry<kExtract, kIdBytes, true>(id, facts, word, afterStop, block, out);
+  }
+  if (__builtin_expect((facts.signedDoubleIn & plainMask) != 0, 1)) {
+    return DoubleEntry<kExtract, kIdBytes, false>(id, facts, word, afterStop, block, out);
+  }
+  if ((facts.plainIn & plainMask) != 0) {
+    // A number the quickest way takes, stored as an integer.
+    const bool isUnsigned = facts.unsignedValue;
+    stops = word & (isUnsigned ? kUnsignedStops : kSignedStops);
+    if (stops == 0) return nullptr;
+    const int64_t raw = FieldInWord<kExtract, kIdBytes>(word, StopByte(stops), isUnsigned);
     out.Put(id, facts.type, PlainBits(block, facts, raw));
     return afterStop + StopByte(stops);
   }
+  if constexpr (kQuickOnly) return nullptr;
   const Handler handler = block.hk ? facts.hkHandler : facts.handler;
   int64_t raw;
   const char* next;
@@ -257,46 +282,209 @@ KESTREL_RUN_INLINE const char* PlainEntry(size_t index, uint64_t word, const cha
   return next;
 }
 
-// The entries of a block from j on, while each is a plain number of an id
-// of the shape's table or a time field, and its id and number lie in the
-// word at its start, inside the message. Stops before any other entry,
-// unread, and returns its index: the careful reads take it from there, and
-// also any field longer than its reader takes. The position is kept in a
-// register and given back to the cursor at the end. The entries go
-// straight to where the sink keeps them, as many at a time as it has room
-// for. Numbers without a correction to apply take the shortest way.
-template <bool kExtract, class Sink>
-int PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape, int j, int count,
-                 CDecodeCode& code) {
-  constexpr int kEntryReach = CDecodeCode::kWordBytes;  // an entry's reads look at a word
-  if (code.Position() < 0 || code.Length() - code.Position() < kEntryReach) return j;
-  const char* const buffer = code.Buffer();
-  const char* at = buffer + code.Position();
-  const char* const last = buffer + (code.Length() - kEntryReach);  // the last entry start
-  const uint8_t plainMask = block.PlainMask();
-  while (j < count) {
-    typename Sink::Writer out = sink.Entries(j);
-    const int end = count - j <= out.room ? count : j + out.room;
-    const int first = j;
-    for (; j < end && at <= last; ++j) {
-      const uint64_t word = CDecodeCode::WordAt(at);
-      const char* next;
-      if ((word & kStopBit) != 0) {
-        next = PlainEntry<kExtract, 1>(word & kGroupMask, word, at, block, shape, plainMask, out);
-      } else if ((word & stopbit::kSecondStopBit) != 0) {
-        next = PlainEntry<kExtract, stopbit::kTwoBytes>(stopbit::TwoGroups(word), word, at, block,
-                                                        shape, plainMask, out);
-      } else {
-        break;
-      }
-      if (next == nullptr) break;
-      at = next;
-    }
-    sink.Wrote(j - first);
-    if (j < end) break;  // an entry of another kind, or the end is near
+// The walk's position while it finds a block's code in the memo, reads its
+// entry count and walks its plain entries: kept apart from the cursor, in a
+// register across the host's calls. The cursor gets it back (Lend) before
+// any careful read, and gives it again after (Regain).
+struct WalkPosition {
+  const char* buffer;
+  int length;
+  int at;  // index of the next byte; may pass the end, as the cursor's
+
+  explicit WalkPosition(const CDecodeCode& code)
+      : buffer(code.Buffer()), length(code.Length()), at(code.Position()) {}
+  // True when n bytes from the position on lie inside the message.
+  bool Holds(int n) const { return at >= 0 && length - at >= n; }
+  const char* Here() const { return buffer + at; }
+  void Lend(CDecodeCode& code) const { code.MoveTo(at); }
+  void Regain(const CDecodeCode& code) { at = code.Position(); }
+};
+static_assert(sizeof(WalkPosition) <= 2 * sizeof(uint64_t), "passed in two registers");
+
+// Where a plain stretch ended: the index of the next byte, and of the first
+// entry it left.
+struct StretchEnd {
+  int at;
+  int j;
+};
+
+// The entries from j on, of count in the block: one register's worth.
+struct EntriesLeft {
+  int j;
+  int count;
+};
+
+// One entry of a plain stretch at `at`, as PlainStretch takes it (only a
+// number that the quickest way takes, with kQuickOnly): its value written
+// to `out` and `at` moved past it; false when not taken.
+template <bool kExtract, bool kQuickOnly, class Writer>
+KESTREL_RUN_INLINE bool StretchEntry(const char*& at, SecurityBlock& block,
+                                     const MessageShape& shape, uint8_t plainMask, Writer& out) {
+  const uint64_t word = CDecodeCode::WordAt(at);
+  const char* next;
+  if ((word & kStopBit) != 0) {
+    next = PlainEntry<kExtract, 1, kQuickOnly>(word & kGroupMask, word, at, block, shape,
+                                               plainMask, out);
+  } else if ((word & stopbit::kSecondStopBit) != 0) {
+    next = PlainEntry<kExtract, stopbit::kTwoBytes, kQuickOnly>(
+        stopbit::TwoGroups(word), word, at, block, shape, plainMask, out);
+  } else {
+    return false;
   }
-  code.MoveTo(at - buffer);
-  return j;
+  if (next == nullptr) return false;
+  at = next;
+  return true;
+}
+
+// Entries in a stretch before two lanes are worth their setting up.
+inline constexpr int kLaneEntries = 8;
+
+// Two lanes of a stretch where they stand after walking side by side.
+template <class Writer>
+struct Lanes {
+  const char* first;
+  const char* second;
+  Writer firstOut;
+  Writer secondOut;
+  // Entries each lane took together; negated (the count with the first
+  // lane's last entry, which the second lane did not match) when the second
+  // lane stopped first.
+  int pairs;
+};
+
+// Walks the lanes side by side, at most `pairs` entries each, while both
+// take numbers that the quickest way takes. Kept out of line, with only
+// what the walk needs, so that both lanes' positions stay in registers.
+template <class Writer>
+__attribute__((noinline)) Lanes<Writer> WalkLanes(Lanes<Writer> lanes, SecurityBlock& block,
+                                                  const MessageShape& shape, uint8_t plainMask) {
+  // Locals, not the struct's members, so that they live in registers.
+  const char* first = lanes.first;
+  const char* second = lanes.second;
+  Writer firstOut = lanes.firstOut;
+  Writer secondOut = lanes.secondOut;
+  const int pairs = lanes.pairs;
+  int left = pairs;
+  int done;
+  for (;;) {
+    if (left == 0 || !StretchEntry<true, true>(first, block, shape, plainMask, firstOut)) {
+      done = pairs - left;
+      break;
+    }
+    --left;
+    if (!StretchEntry<true, true>(second, block, shape, plainMask, secondOut)) {
+      // The first lane took this pair's entry alone.
+      done = -(pairs - left);
+      break;
+    }
+  }
+  return {first, second, firstOut, secondOut, done};
+}
+
+// The next `count` entries from `at` in two lanes that walk side by side:
+// each entry's start waits on the entry before it in its own lane only, so
+// the two lanes' reads overlap. The second lane starts after the fields of
+// the first lane's entries, found by counting stop bits (a plain entry is
+// an id and a number, each ending at a stop byte), and its entries are
+// written ahead into the sink's room. They count only when the first lane
+// ends exactly where the second began; otherwise, or where an entry is not
+// a number that the quickest way takes, the entries after the first lane's
+// are left to be read again one by one. Returns the entries taken (from
+// `at` on, in order), with `at` and `out` moved past them. Needs
+// kNthStopReach bytes from `at` and each lane's entries to start at or
+// before `last`.
+template <class Writer>
+int TwoLanes(const char*& at, int count, const char* last, SecurityBlock& block,
+             const MessageShape& shape, uint8_t plainMask, Writer& out) {
+  constexpr int kFieldsPerEntry = 2;
+  const int firstCount = count / 2;
+  const int secondCount = count - firstCount;
+  const int split = NthStopByte(at, kFieldsPerEntry * firstCount);
+  if (split < 0) return 0;
+  const char* const secondStart = at + split + 1;
+  // Each of the second lane's entries starts at or before the last start.
+  if (secondStart > last ||
+      (last - secondStart) / CDecodeCode::kWordBytes + 1 < secondCount) {
+    return 0;
+  }
+  Lanes<Writer> lanes =
+      WalkLanes(Lanes<Writer>{at, secondStart, out, out.Advanced(firstCount), firstCount}, block,
+                shape, plainMask);
+  int taken = lanes.pairs;
+  int secondTaken = taken;
+  if (lanes.pairs < 0) {
+    // The second lane stopped where the first went on: the first goes on
+    // alone.
+    taken = -lanes.pairs;
+    secondTaken = taken - 1;
+    while (taken < firstCount &&
+           StretchEntry<true, true>(lanes.first, block, shape, plainMask, lanes.firstOut)) {
+      ++taken;
+    }
+  }
+  if (taken < firstCount || lanes.first != secondStart) {
+    // The second lane's entries do not count.
+    at = lanes.first;
+    out = lanes.firstOut;
+    return taken;
+  }
+  if (secondTaken == firstCount && secondCount > firstCount &&
+      StretchEntry<true, true>(lanes.second, block, shape, plainMask, lanes.secondOut)) {
+    ++secondTaken;
+  }
+  at = lanes.second;
+  out = lanes.secondOut;
+  return taken + secondTaken;
+}
+
+// The entries of a block from j on, from byte `at` of the message, while
+// each is a plain number of an id of the shape's table or a time field, and
+// its id and number lie in the word at its start, inside the message. Stops
+// before any other entry, unread: the careful reads take it from there, and
+// also any field longer than its reader takes. The entries go straight to
+// where the sink keeps them, as many at a time as it has room for. Numbers
+// without a correction to apply take the shortest way.
+template <bool kExtract, class Sink>
+StretchEnd PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& shape,
+                        EntriesLeft entries, WalkPosition position) {
+  int j = entries.j;
+  const int count = entries.count;
+  constexpr int kEntryReach = CDecodeCode::kWordBytes;  // an entry's reads look at a word
+  if (!position.Holds(kEntryReach)) return {position.at, j};
+  const char* const buffer = position.buffer;
+  const char* at = position.Here();
+  const char* const last = buffer + (position.length - kEntryReach);  // the last entry start
+  const uint8_t plainMask = block.PlainMask();
+  while (j < count && at <= last) {
+    typename Sink::Writer out = sink.Entries(j);
+    // The entries this batch takes, counted down (j is worked out after):
+    // no more than the sink has room for, nor than surely start at or
+    // before the last entry start, as an entry takes at most a word. So
+    // an entry tests no end but its count.
+    const int batch = static_cast<int>(std::min<ptrdiff_t>(
+        {count - j, out.room, (last - at) / kEntryReach + 1}));
+    int left = batch;
+    if constexpr (kExtract && kStopMasksBuilt && kBitExtractBuilt && Sink::kLanes) {
+      // The first entry alone (a quote's first is its time, whose packed
+      // bytes are no fields), then the rest in two lanes where there are
+      // enough of them and of the message. Not in blocks whose numbers a
+      // correction concerns: the lanes leave such numbers to this loop.
+      if (batch > kLaneEntries && last - at >= kNthStopReach && block.FixNone() &&
+          StretchEntry<kExtract, false>(at, block, shape, plainMask, out)) {
+        --left;
+        if (last - at >= kNthStopReach) {
+          left -= TwoLanes(at, left, last, block, shape, plainMask, out);
+        }
+      }
+    }
+    for (; left > 0; --left) {
+      if (!StretchEntry<kExtract, false>(at, block, shape, plainMask, out)) break;
+    }
+    sink.Wrote(batch - left);
+    j += batch - left;
+    if (left > 0) break;  // an entry of another kind, or the end is near
+  }
+  return {static_cast<int>(at - buffer), j};
 }
 
 }  // namespace kestrel
@@ -309,21 +497,50 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
   // code cannot be read ends the walk.
   const int blocks = kestrel::HonouredCount(securities, sizeof(CKestrelQuoteData), code);
   if (blocks < 1 || !sink.BeginList(blocks)) return kestrel::WalkEnd::kNoResult;
+  const kestrel::BlockRecall recall;
+  kestrel::WalkPosition position(code);
   for (int s = 0; s < blocks; ++s) {
     // A code the thread has seen comes with its facts from the memo;
     // any other is read and classified.
-    kestrel::SecurityBlock block(kestrel::RecalledBlock(code));
-    if (block.code[0] == '\0') ReadSecurityCode(block, code);
-    if (block.code[0] == '\0') return kestrel::WalkEnd::kEmptied;
+    kestrel::BlockRecall::Found known{nullptr, 0, false};
+    int expected = 0;
+    if (position.Holds(kestrel::BlockRecall::kRoom)) {
+      expected = kestrel::ExpectedCodeBytes(CDecodeCode::WordAt(position.Here()));
+      known = recall.Find(position.Here(), expected);
+    }
+    kestrel::SecurityBlock block(known.facts != nullptr ? *known.facts : kestrel::kNoCodeFacts);
+    if (__builtin_expect(known.asExpected, 1)) {
+      // The usual code: the position moves by what the code's own bytes
+      // say, so the reads that follow need not wait for the lookup.
+      position.at += expected;
+    } else if (known.facts != nullptr) {
+      position.at += known.bytes;
+    } else {
+      position.Lend(code);
+      ReadSecurityCode(block, code);
+      position.Regain(code);
+      if (block.code[0] == '\0') return kestrel::WalkEnd::kEmptied;
+    }
     const int* ids = nullptr;
     int selectedCount = 0;
+    int entries;
     if (masked != nullptr) {
       // The block's mask selects ids of the message's list.
+      position.Lend(code);
       ReadBytes(code, masked->mask, masked->maskBytes);
       selectedCount = GetInds(masked->ids, masked->idCount, masked->mask, masked->selected);
       ids = masked->selected;
+      entries = static_cast<int>(ReadUInt32(code));
+      position.Regain(code);
+    } else if (position.Holds(1) && (static_cast<uint8_t>(*position.Here()) & kStopBit) != 0) {
+      // A count under 128, the usual, in one byte.
+      entries = *position.Here() & kGroupMask;
+      ++position.at;
+    } else {
+      position.Lend(code);
+      entries = static_cast<int>(ReadUInt32(code));
+      position.Regain(code);
     }
-    int entries = static_cast<int>(ReadUInt32(code));
     // A masked block names its ids by the mask: values beyond the ids it
     // selects have no id, so only as many values as the mask selects are
     // read. The value encoding depends on the id, so the unnamed rest cannot
@@ -333,25 +550,30 @@ kestrel::WalkEnd CKestrelCode::WalkSecurities(Sink& sink, const kestrel::Message
     entries = ids != nullptr ? std::min(entries, selectedCount)
                              : kestrel::HonouredCount(entries, kestrel::kQuoteEntryBytes, code);
     const int filled = sink.BeginSecurity(s, block, entries);
-    WalkEntries(sink, block, shape, filled, ids, code);
+    WalkEntries(sink, block, shape, filled, ids, position, code);
     if (block.lists) WalkAppends(sink, block, shape);
     sink.EndSecurity(block);
   }
+  position.Lend(code);
   return kestrel::WalkEnd::kResult;
 }
 
 template <class Sink>
-void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
-                               const kestrel::MessageShape& shape, int count, const int* ids,
-                               CDecodeCode& code) {
+KESTREL_RUN_INLINE void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
+                                                  const kestrel::MessageShape& shape, int count,
+                                                  const int* ids, kestrel::WalkPosition& position,
+                                                  CDecodeCode& code) {
   // Plain numbers, most of a quote, are taken in stretches by
-  // WalkPlainEntries; any other entry is read here.
+  // WalkPlainEntries; any other entry is read here, by the cursor. Both
+  // are in line in the walk of the securities, so that the position stays
+  // in a register.
   int j = 0;
   while (j < count) {
     if (ids == nullptr) {
-      j = WalkPlainEntries(sink, block, shape, j, count, code);
+      j = WalkPlainEntries(sink, block, shape, j, count, position);
       if (j == count) break;
     }
+    position.Lend(code);
     const int id = ids != nullptr ? ids[j] : static_cast<int>(ReadUInt32(code));
     if (id >= 0 && id < kestrel::kSpecialIdLimit) {
       const kestrel::IdFacts& facts = shape.facts[id];
@@ -369,17 +591,21 @@ void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityBlock& block,
     } else {
       WalkEntry(sink, block, j, id, shape.plain, code);
     }
+    position.Regain(code);
     ++j;
   }
 }
 
 template <class Sink>
-int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
+KESTREL_RUN_INLINE int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
                                    const kestrel::MessageShape& shape, int j, int count,
-                                   CDecodeCode& code) {
-  return kestrel::HasFastBitExtract()
-             ? kestrel::PlainStretch<true>(sink, block, shape, j, count, code)
-             : kestrel::PlainStretch<false>(sink, block, shape, j, count, code);
+                                   kestrel::WalkPosition& position) {
+  const kestrel::StretchEnd end =
+      kestrel::HasFastBitExtract()
+          ? kestrel::PlainStretch<true>(sink, block, shape, {j, count}, position)
+          : kestrel::PlainStretch<false>(sink, block, shape, {j, count}, position);
+  position.at = end.at;
+  return end.j;
 }
 
 template <class Sink>
