@@ -53,6 +53,22 @@ std::vector<Seed> Seeds() {
                        .UInt(3).Int(1234).Sized("halt")
                        .Bytes()});
   seeds.push_back({"quotes-error", MessageType::QuoteUpdate, MessageBuilder().UInt(0).UInt(7).Bytes()});
+  // Long runs of plain numbers after each security's time: the visitor
+  // walks such runs in two lanes.
+  MessageBuilder runs;
+  runs.UInt(3);
+  for (int security = 0; security < 3; ++security) {
+    runs.Code(60, static_cast<uint32_t>(security)).UInt(25).UInt(2).PackedTime(9, 30, security);
+    for (int id = 3; id < 27; ++id) {
+      runs.UInt(static_cast<uint32_t>(id > 24 ? id + 280 : id));
+      if (id > 24) {
+        runs.Int(-1000 * id);
+      } else {
+        runs.UInt(static_cast<uint32_t>(1000 + 37 * id * (security + 1)));
+      }
+    }
+  }
+  seeds.push_back({"quotes-long-runs", MessageType::QuoteUpdate, runs.Bytes()});
   const Bytes masked = MessageBuilder().UInt(3).UInt(3).UInt(57).UInt(151).UInt(2)
                            .Code(60, 0).Raw({0xE0}).UInt(3).Int(1025).Int(5).Int(123456)
                            .Code(77, 0).Raw({0x40}).UInt(1).UInt(2).UInt(5).UInt(6)
