@@ -90,6 +90,14 @@ TEST(PlainStore, QuickStoresMatchTheGeneralRule) {
             ASSERT_EQ(kestrel::PlainBits(quick, facts, raw), Bits(want))
                 << code << ", factor " << factor << ", id " << id << ", number " << raw;
           }
+          // The ids the block's mask finds among the doubles are read by the
+          // signedness their handler reads, and stored as doubles.
+          const uint8_t mask = quick.PlainMask();
+          if (((facts.unsignedDoubleIn | facts.signedDoubleIn) & mask) != 0) {
+            ASSERT_EQ((facts.unsignedDoubleIn & mask) != 0, facts.unsignedValue) << id;
+            ASSERT_EQ(kestrel::DoubleBits(quick, facts, raw), Bits(want))
+                << code << ", factor " << factor << ", id " << id << ", number " << raw;
+          }
           ++checked;
         }
       }
