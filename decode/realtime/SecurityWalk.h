@@ -323,11 +323,11 @@ KESTREL_RUN_INLINE bool StretchEntry(const char*& at, SecurityBlock& block,
   const uint64_t word = CDecodeCode::WordAt(at);
   const char* next;
   if ((word & kStopBit) != 0) {
-    next = PlainEntry<kExtract, 1, kQuickOnly>(word & kGroupMask, word, at, block, shape,
-                                               plainMask, out);
+    next = PlainEntry<kExtract, 1, kQuickOnly>(word & kGroupMask, word, at, block, shape, plainMask,
+                                               out);
   } else if ((word & stopbit::kSecondStopBit) != 0) {
-    next = PlainEntry<kExtract, stopbit::kTwoBytes, kQuickOnly>(
-        stopbit::TwoGroups(word), word, at, block, shape, plainMask, out);
+    next = PlainEntry<kExtract, stopbit::kTwoBytes, kQuickOnly>(stopbit::TwoGroups(word), word, at,
+                                                                block, shape, plainMask, out);
   } else {
     return false;
   }
@@ -403,8 +403,7 @@ int TwoLanes(const char*& at, int count, const char* last, SecurityBlock& block,
   if (split < 0) return 0;
   const char* const secondStart = at + split + 1;
   // Each of the second lane's entries starts at or before the last start.
-  if (secondStart > last ||
-      (last - secondStart) / CDecodeCode::kWordBytes + 1 < secondCount) {
+  if (secondStart > last || (last - secondStart) / CDecodeCode::kWordBytes + 1 < secondCount) {
     return 0;
   }
   Lanes<Writer> lanes =
@@ -461,8 +460,8 @@ StretchEnd PlainStretch(Sink& sink, SecurityBlock& block, const MessageShape& sh
     // no more than the sink has room for, nor than surely start at or
     // before the last entry start, as an entry takes at most a word. So
     // an entry tests no end but its count.
-    const int batch = static_cast<int>(std::min<ptrdiff_t>(
-        {count - j, out.room, (last - at) / kEntryReach + 1}));
+    const int batch =
+        static_cast<int>(std::min<ptrdiff_t>({count - j, out.room, (last - at) / kEntryReach + 1}));
     int left = batch;
     if constexpr (kExtract && kStopMasksBuilt && kBitExtractBuilt && Sink::kLanes) {
       // The first entry alone (a quote's first is its time, whose packed
@@ -598,8 +597,8 @@ KESTREL_RUN_INLINE void CKestrelCode::WalkEntries(Sink& sink, kestrel::SecurityB
 
 template <class Sink>
 KESTREL_RUN_INLINE int CKestrelCode::WalkPlainEntries(Sink& sink, kestrel::SecurityBlock& block,
-                                   const kestrel::MessageShape& shape, int j, int count,
-                                   kestrel::WalkPosition& position) {
+                                                      const kestrel::MessageShape& shape, int j,
+                                                      int count, kestrel::WalkPosition& position) {
   const kestrel::StretchEnd end =
       kestrel::HasFastBitExtract()
           ? kestrel::PlainStretch<true>(sink, block, shape, {j, count}, position)

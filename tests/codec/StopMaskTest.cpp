@@ -56,12 +56,12 @@ TEST(StopMask, ExpectedCodeBytesEndAtTheSecondField) {
     int expected;
   };
   const Row rows[] = {
-      {{0x81, 0x82, 0, 0, 0, 0, 0, 0}, 2},                 // two one-byte numbers
-      {{0x3c, 0x81, 0x05, 0x86, 0x90, 0, 0, 0}, 4},        // two two-byte numbers
-      {{0x80, 0x41, 0x42, 0xc3, 0x85, 0, 0, 0}, 4},        // a text code: marker, then text
+      {{0x81, 0x82, 0, 0, 0, 0, 0, 0}, 2},                    // two one-byte numbers
+      {{0x3c, 0x81, 0x05, 0x86, 0x90, 0, 0, 0}, 4},           // two two-byte numbers
+      {{0x80, 0x41, 0x42, 0xc3, 0x85, 0, 0, 0}, 4},           // a text code: marker, then text
       {{0x81, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x87}, 8},  // the second ends the word
       {{0x81, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07}, 0},  // one field only
-      {{0, 0, 0, 0, 0, 0, 0, 0}, 0},                       // no field ends
+      {{0, 0, 0, 0, 0, 0, 0, 0}, 0},                          // no field ends
   };
   for (const Row& row : rows) {
     uint64_t word = 0;
@@ -75,8 +75,14 @@ TEST(WireCounts, AGrantedCountSpendsWhatTheDivisionWould) {
     int64_t wire;
     int64_t each;
   };
-  const Row rows[] = {{1, 20}, {30, 20}, {5000, 20}, {100000, 20}, {1, 1},
-                      {(int64_t{1} << 32) - 1, 1}, {(int64_t{1} << 32) - 1, 4096}, {7, 0}};
+  const Row rows[] = {{1, 20},
+                      {30, 20},
+                      {5000, 20},
+                      {100000, 20},
+                      {1, 1},
+                      {(int64_t{1} << 32) - 1, 1},
+                      {(int64_t{1} << 32) - 1, 4096},
+                      {7, 0}};
   for (const Row& row : rows) {
     for (const int bytes : {16, 4096, 1 << 20}) {
       std::vector<char> message(static_cast<size_t>(bytes));

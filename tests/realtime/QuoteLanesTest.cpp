@@ -22,10 +22,10 @@ using kt::Bytes;
 // What a run of entries may hold besides plain numbers, one row per kind.
 struct RunShape {
   const char* name;
-  int entries;          // per security
-  int timeEvery;        // a time field every this many entries (0: first only)
-  bool longNumbers;     // numbers of six and seven bytes among the short ones
-  bool otherKinds;      // texts and ids beyond the table now and then
+  int entries;       // per security
+  int timeEvery;     // a time field every this many entries (0: first only)
+  bool longNumbers;  // numbers of six and seven bytes among the short ones
+  bool otherKinds;   // texts and ids beyond the table now and then
 };
 
 constexpr RunShape kShapes[] = {
@@ -71,7 +71,8 @@ Bytes QuoteUpdate(const RunShape& shape, uint32_t seed) {
         if (random() % 2 == 0) {
           b.UInt(130).Sized("text");  // a sized text
         } else {
-          b.UInt(600 + random() % 100).Int(static_cast<int64_t>(random() % 1000));  // beyond the table
+          b.UInt(600 + random() % 100)
+              .Int(static_cast<int64_t>(random() % 1000));  // beyond the table
         }
         continue;
       }
@@ -83,7 +84,8 @@ Bytes QuoteUpdate(const RunShape& shape, uint32_t seed) {
       if (isUnsigned) {
         b.UInt(magnitude);
       } else {
-        b.Int(random() % 2 == 0 ? static_cast<int64_t>(magnitude) : -static_cast<int64_t>(magnitude));
+        b.Int(random() % 2 == 0 ? static_cast<int64_t>(magnitude)
+                                : -static_cast<int64_t>(magnitude));
       }
     }
   }
