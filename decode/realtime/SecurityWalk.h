@@ -130,11 +130,9 @@ inline CIndexValue CellOf(uint64_t bits) {
 inline bool StoredQuickly(const SecurityBlock& block, const IdFacts& facts) {
   return facts.store != PlainStore::kGeneral && block.scales[facts.scale].Divisor() != 0.0;
 }
-// The bits of a plain number of an id that no correction concerns, for an
-// id that StoredQuickly() allows: the same as NumberCell(type,
-// ScaledValue(...)) gives, by the shortest way its facts allow. Doubles,
-// most of a quote, are tested for first; one without places is divided by
-// 1, which is exact.
+// The bits of the double of a plain number of an id stored as a double (its
+// store kDouble or kDoubleScaled) that StoredQuickly() allows: the number
+// divided by its scale; one without places is divided by 1, which is exact.
 KESTREL_RUN_INLINE uint64_t DoubleBits(const SecurityBlock& block, const IdFacts& facts,
                                        int64_t raw) {
   const double scaled = static_cast<double>(raw) / block.scales[facts.scale].Divisor();
@@ -142,6 +140,10 @@ KESTREL_RUN_INLINE uint64_t DoubleBits(const SecurityBlock& block, const IdFacts
   std::memcpy(&bits, &scaled, sizeof bits);
   return bits;
 }
+// The bits of a plain number of an id that no correction concerns, for an
+// id that StoredQuickly() allows: the same as NumberCell(type,
+// ScaledValue(...)) gives, by the shortest way its facts allow. Doubles,
+// most of a quote, are tested for first.
 KESTREL_RUN_INLINE uint64_t PlainBits(const SecurityBlock& block, const IdFacts& facts,
                                       int64_t raw) {
   static_assert(PlainStore::kDouble < PlainStore::kDoubleScaled &&
