@@ -341,46 +341,35 @@ KESTREL_RUN_INLINE bool StretchEntry(const char*& at, SecurityBlock& block,
 // Entries in a stretch before two lanes are worth their setting up.
 inline constexpr int kLaneEntries = 8;
 
-// Two lanes of a stretch where they stand after walking side by side.
+// Two lanes of a stretch: where each stands and where each writes. How
+// many entries each took is what its writer has written.
 template <class Writer>
 struct Lanes {
   const char* first;
   const char* second;
   Writer firstOut;
   Writer secondOut;
-  // Entries each lane took together; negated (the count with the first
-  // lane's last entry, which the second lane did not match) when the second
-  // lane stopped first.
-  int pairs;
 };
 
 // Walks the lanes side by side, at most `pairs` entries each, while both
-// take numbers that the quickest way takes. Kept out of line, with only
-// what the walk needs, so that both lanes' positions stay in registers.
+// take numbers that the quickest way takes; where the second lane stops
+// first, the first keeps the entry of that pair. Kept out of line, with
+// only what the walk needs, so that both lanes' positions stay in
+// registers.
 template <class Writer>
-__attribute__((noinline)) Lanes<Writer> WalkLanes(Lanes<Writer> lanes, SecurityBlock& block,
-                                                  const MessageShape& shape, uint8_t plainMask) {
+__attribute__((noinline)) Lanes<Writer> WalkLanes(Lanes<Writer> lanes, int pairs,
+                                                  SecurityBlock& block, const MessageShape& shape,
+                                                  uint8_t plainMask) {
   // Locals, not the struct's members, so that they live in registers.
   const char* first = lanes.first;
   const char* second = lanes.second;
   Writer firstOut = lanes.firstOut;
   Writer secondOut = lanes.secondOut;
-  const int pairs = lanes.pairs;
-  int left = pairs;
-  int done;
-  for (;;) {
-    if (left == 0 || !StretchEntry<true, true>(first, block, shape, plainMask, firstOut)) {
-      done = pairs - left;
-      break;
-    }
-    --left;
-    if (!StretchEntry<true, true>(second, block, shape, plainMask, secondOut)) {
-      // The first lane took this pair's entry alone.
-      done = -(pairs - left);
-      break;
-    }
+  for (int left = pairs; left > 0; --left) {
+    if (!StretchEntry<true, true>(first, block, shape, plainMask, firstOut)) break;
+    if (!StretchEntry<true, true>(second, block, shape, plainMask, secondOut)) break;
   }
-  return {first, second, firstOut, secondOut, done};
+  return {first, second, firstOut, secondOut};
 }
 
 // The next `count` entries from `at` in two lanes that walk side by side:
@@ -408,16 +397,13 @@ int TwoLanes(const char*& at, int count, const char* last, SecurityBlock& block,
   if (secondStart > last || (last - secondStart) / CDecodeCode::kWordBytes + 1 < secondCount) {
     return 0;
   }
-  Lanes<Writer> lanes =
-      WalkLanes(Lanes<Writer>{at, secondStart, out, out.Advanced(firstCount), firstCount}, block,
-                shape, plainMask);
-  int taken = lanes.pairs;
-  int secondTaken = taken;
-  if (lanes.pairs < 0) {
+  Lanes<Writer> lanes = WalkLanes(Lanes<Writer>{at, secondStart, out, out.Advanced(firstCount)},
+                                  firstCount, block, shape, plainMask);
+  int taken = lanes.firstOut.Written(out);
+  int secondTaken = lanes.secondOut.Written(out.Advanced(firstCount));
+  if (secondTaken < taken) {
     // The second lane stopped where the first went on: the first goes on
     // alone.
-    taken = -lanes.pairs;
-    secondTaken = taken - 1;
     while (taken < firstCount &&
            StretchEntry<true, true>(lanes.first, block, shape, plainMask, lanes.firstOut)) {
       ++taken;
